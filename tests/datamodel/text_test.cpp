@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "datamodel/files.h"
+#include "datamodel/text.h"
+#include "support/temp_dir.h"
+
+TEST(Cp1252, EveryByteSurvivesTheRoundTripThroughUtf8) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    bool lossless = false;
+    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all), &lossless), all);
+    EXPECT_TRUE(lossless);
+}
+
+TEST(Cp1252, KnownCharactersAndLiteralsAgree) {
+    // Narrow literals are compiled to cp1252.
+    EXPECT_EQ(std::string("Información"), std::string("Informaci\xF3n"));
+    EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
+    EXPECT_EQ(Cp1252ToUnicode(0x96), U'\u2013');
+    EXPECT_EQ(Cp1252ToUnicode(0x81), U'\u0081');      // undefined byte keeps its value
+    EXPECT_EQ(Cp1252ToUtf8("a\xF1o"), "a\xC3\xB1o");  // año
+}
+
+TEST(Cp1252, CharactersOutsideTheCodePageAndBadUtf8BecomeQuestionMarks) {
+    bool lossless = true;
+    EXPECT_EQ(Utf8ToCp1252("\xCE\xA9x", &lossless), "?x");  // Omega
+    EXPECT_FALSE(lossless);
+    EXPECT_EQ(Utf8ToCp1252("a\xC3", &lossless), "a?");  // truncated sequence
+    EXPECT_EQ(Utf8ToCp1252("\xFF\x41"), "?A");
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x82"), "??");
+}
+
+TEST(XmlText, EscapeAndDecodeRoundTrip) {
+    std::string value = "a<b> & \"c\" 'd' &amp;";
+    EXPECT_EQ(XmlEscape(value), "a&lt;b&gt; &amp; \"c\" 'd' &amp;amp;");
+    EXPECT_EQ(XmlEscape(value, true), "a&lt;b&gt; &amp; &quot;c&quot; 'd' &amp;amp;");
+    EXPECT_EQ(XmlDecode(XmlEscape(value)), value);
+    EXPECT_EQ(XmlDecode(XmlEscape(value, true)), value);
+    EXPECT_EQ(XmlDecode("&apos;&unknown;&"), "'&unknown;&");
+}
+
+TEST(Files, RecordPathsBecomeOsPathsAndBack) {
+    EXPECT_EQ(ToOsPath("planos\\planta baja.gif").string(), "planos/planta baja.gif");
+    EXPECT_EQ(ToOsPath("Sal\xF3n.gif").string(), "Sal\xC3\xB3n.gif");
+    EXPECT_EQ(FromOsPath(std::filesystem::path("Sal\xC3\xB3n.gif")), "Sal\xF3n.gif");
+}
+
+TEST(Files, LinesAreJoinedWithoutTheirEnds) {
+    TempDir dir;
+    dir.Write("a.xml", "<a>\r\n\t<b>1</b>\r\n<c>x\ry</c>\n</a>\r");
+    std::string joined;
+    ASSERT_TRUE(ReadJoinedLines(dir / "a.xml", joined));
+    EXPECT_EQ(joined, "<a>\t<b>1</b><c>x\ry</c></a>");
+    EXPECT_FALSE(ReadJoinedLines(dir / "missing.xml", joined));
+    EXPECT_FALSE(ReadJoinedLines(dir.Path(), joined));
+}
+
+TEST(Files, SafeWriteReplacesAndNeverDestroysTheOldFile) {
+    TempDir dir;
+    auto target = dir / "config.xml";
+    ASSERT_TRUE(WriteFileSafely(target, "first"));
+    ASSERT_TRUE(WriteFileSafely(target, "second\n"));
+    EXPECT_EQ(dir.Read("config.xml"), "second\n");
+
+    // A folder that cannot be written: the save fails, says why, and the old file stays.
+    if (geteuid() != 0) {
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove);
+        std::string reason;
+        bool openFailed = false;
+        EXPECT_FALSE(WriteFileSafely(target, "third", &reason, &openFailed));
+        EXPECT_TRUE(openFailed);
+        EXPECT_FALSE(reason.empty());
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        EXPECT_EQ(dir.Read("config.xml"), "second\n");
+    }
+    // A target in a missing folder fails at open; nothing is left behind.
+    bool openFailed = false;
+    EXPECT_FALSE(WriteFileSafely(dir / "no/such/file", "x", nullptr, &openFailed));
+    EXPECT_TRUE(openFailed);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()), 1);
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: first a short libFuzzer run of every parser (clang build),
+# then the whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer under a
+# virtual X server. Environment: JOBS (default nproc), FUZZ_SECONDS (default 20, 0 skips fuzzing).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+JOBS=${JOBS:-$(nproc)}
+FUZZ_SECONDS=${FUZZ_SECONDS:-20}
+tools/setup-debian.sh
+
+if [ "$FUZZ_SECONDS" != 0 ]; then
+  echo "== fuzz build (clang)"
+  cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        -DORVANE_FUZZ=ON -DORVANE_FUZZ_SECONDS="$FUZZ_SECONDS" >/dev/null
+  cmake --build build-fuzz -j "$JOBS"
+  (cd build-fuzz && ctest --output-on-failure -L fuzz -j "$JOBS")
+fi
+
+echo "== build (GCC, ASan + UBSan)"
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON >/dev/null
+cmake --build build-test -j "$JOBS"
+echo "== tests"
+cd build-test
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# One X server for the whole run; the time-out keeps a stuck modal dialog from hanging it.
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 120 -j "$JOBS"
