@@ -251,8 +251,8 @@ TEST(Conexio, SerialOpenWriteAndCloseFailuresHaveTheirTexts) {
 }
 
 TEST(Conexio, LineTimeCoversTheWholeFrameAtLowRatesWithParity) {
+    PipeTransport pipe;  // outlives the link, which closes it when destroyed
     LinkFixture f;
-    PipeTransport pipe;
     f.link.AttachTransport(&pipe.LinkEnd());
     // 1200 baud, 8 data bits, even parity, one stop bit: 24 bytes need 24 * 11 bits = 220 ms on
     // the wire, more than the (8000 + 1000) * 25 / 1200 + 1 = 188 ms of the plain formula.
@@ -337,8 +337,8 @@ TEST(Conexio, TcpOpenFailuresKeepTheClientText) {
 }
 
 TEST(Conexio, InjectedTransportCarriesTheNetworkKinds) {
-    LinkFixture f;
     PipeTransport pipe;
+    LinkFixture f;
     ASSERT_TRUE(f.link.AttachTransport(&pipe.LinkEnd()));
     f.Tcp(ConexioGprs, "panel", 10001);
     ASSERT_TRUE(f.link.Open());

@@ -133,10 +133,11 @@ TEST(Sockets, EachDescriptorIsClosedExactlyOnce) {
 }
 
 TEST(Sockets, NoDescriptorLeftAndABadOneAreReportedByText) {
-    // Lower the descriptor limit to the lowest free number: no socket can be made.
     int lowest = ::dup(0);
     ASSERT_GE(lowest, 0);
     ::close(lowest);
+#ifndef __SANITIZE_ADDRESS__  // the sanitizers' own checks need descriptors
+    // Lower the descriptor limit to the lowest free number: no socket can be made.
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
     rlimit tight = saved;
@@ -150,6 +151,7 @@ TEST(Sockets, NoDescriptorLeftAndABadOneAreReportedByText) {
     }
     ::setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_EQ(text, "INVALID_SOCKET");
+#endif
 
     // A descriptor number that is not open cannot be polled.
     Socket stale(lowest);
