@@ -88,6 +88,7 @@ TEST(SerialPort, PtyCarriesBytesBothWaysAndReadsNeverBlock) {
     EXPECT_TRUE(port.SetRts(1, 2));
     EXPECT_TRUE(port.SetRts(0, 2));
     EXPECT_TRUE(port.SetRts(0, 3));
+    EXPECT_FALSE(port.SetRtsToggle());  // no RS-485 mode on a pty
     EXPECT_TRUE(port.Close());
     EXPECT_TRUE(port.Close());
     EXPECT_FALSE(port.IsOpen());
