@@ -75,7 +75,7 @@ public:
         if (file_ != nullptr) std::fclose(file_);
     }
     bool Create(const char* path) {
-        file_ = std::fopen(path, "w");
+        file_ = std::fopen(path, "we");
         return file_ != nullptr;
     }
     __attribute__((format(printf, 2, 3))) void Printf(const char* format, ...) {
@@ -129,7 +129,7 @@ public:
         if (created_ && !finished_ && regular_) std::remove(path_.c_str());
     }
     bool Create(const char* path) {
-        file_ = std::fopen(path, "wb");
+        file_ = std::fopen(path, "wbe");
         if (file_ == nullptr) return false;
         created_ = true;
         path_ = path;

@@ -77,6 +77,22 @@ protected:
     fs::path log_ = dir_ / "log.txt";
 };
 
+// Runs the build with writes past `limit` bytes of any file failing, as on a full disk.
+template <typename F>
+int WithFileSizeLimit(rlim_t limit, F build) {
+    struct sigaction ignore {}, savedAction {};
+    ignore.sa_handler = SIG_IGN;
+    rlimit saved{};
+    if (::sigaction(SIGXFSZ, &ignore, &savedAction) != 0 || ::getrlimit(RLIMIT_FSIZE, &saved) != 0)
+        return 1000;
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    const int result = ::setrlimit(RLIMIT_FSIZE, &small) == 0 ? build() : 1000;
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::sigaction(SIGXFSZ, &savedAction, nullptr);
+    return result;
+}
+
 }  // namespace
 
 TEST(BuiltInAnswers, AreTheThreeAnswersByteForByte) {
@@ -296,37 +312,15 @@ TEST_F(CompileTest, ATemporaryFileThatCannotBeCreatedFails) {
 
 TEST_F(CompileTest, ATemporaryFileThatCannotBeWrittenFails) {
     WriteWeb("a.bin", std::string(20000, 'a'));
-    // Writes past 4096 bytes of any file fail, as on a full disk.
-    struct sigaction ignore {}, old {};
-    ignore.sa_handler = SIG_IGN;
-    ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = Build(0, 0, false);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::sigaction(SIGXFSZ, &old, nullptr);
-    EXPECT_EQ(result, PARDEX_ERR_TEMP);
+    EXPECT_EQ(WithFileSizeLimit(4096, [&] { return Build(0, 0, false); }), PARDEX_ERR_TEMP);
     EXPECT_FALSE(fs::exists(image_));
 }
 
 TEST_F(CompileTest, AnImageThatCannotBeWrittenInFullIsRemoved) {
     WriteWeb("a.bin", std::string(20000, 'a'));
-    std::string old = "an older image";
-    dir_.Write("out.rom", old);
-    struct sigaction ignore {}, saved_action {};
-    ignore.sa_handler = SIG_IGN;
-    ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &saved_action), 0);
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 20100;  // the data fits in the temporary file, not the whole image
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = Build(0, PARDEX_NO_ANSWERS, false);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::sigaction(SIGXFSZ, &saved_action, nullptr);
-    EXPECT_EQ(result, PARDEX_ERR_IMAGE);
+    dir_.Write("out.rom", "an older image");
+    // The data fits in the temporary file, the whole image does not.
+    EXPECT_EQ(WithFileSizeLimit(20100, [&] { return Build(0, PARDEX_NO_ANSWERS, false); }),
+              PARDEX_ERR_IMAGE);
     EXPECT_FALSE(fs::exists(image_));
 }
