@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -14,16 +13,23 @@
 
 namespace {
 
-const std::string& ImagePath() {
-    static const std::string path = [] {
-        std::string p = "/tmp/pardex-fuzz-image-XXXXXX";
-        const int fd = ::mkstemp(p.data());
+// The file under test: created once and unlinked at once, so nothing is left behind however the
+// run ends; it is reached through the process's own descriptor link.
+struct ScratchFile {
+    int fd = -1;
+    std::string path;
+    ScratchFile() {
+        std::string name = "/tmp/pardex-fuzz-image-XXXXXX";
+        fd = ::mkstemp(name.data());
         if (fd < 0) std::abort();
-        ::close(fd);
-        std::atexit([] { ::unlink(ImagePath().c_str()); });
-        return p;
-    }();
-    return path;
+        ::unlink(name.c_str());
+        path = "/proc/self/fd/" + std::to_string(fd);
+    }
+};
+
+const ScratchFile& Scratch() {
+    static const ScratchFile file;
+    return file;
 }
 
 }  // namespace
@@ -31,15 +37,14 @@ const std::string& ImagePath() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The first byte chooses whether a header area is given, the next eight the read counts; the
     // whole input is the file.
-    std::FILE* file = std::fopen(ImagePath().c_str(), "wb");
-    if (file == nullptr) std::abort();
-    if (size != 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-    if (std::fclose(file) != 0) std::abort();
+    const ScratchFile& scratch = Scratch();
+    if (::ftruncate(scratch.fd, 0) != 0) std::abort();
+    if (size != 0 && ::pwrite(scratch.fd, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
 
     unsigned char header[PARDEX_HEADER_SIZE + 8];
     std::memset(header, 0xEE, sizeof header);
     const bool withHeader = size == 0 || (data[0] & 1) == 0;
-    const int opened = Open(ImagePath().c_str(), withHeader ? header : nullptr);
+    const int opened = Open(scratch.path.c_str(), withHeader ? header : nullptr);
     const bool isImage = size >= 48 && std::memcmp(data, "VOFS", 4) == 0;
     if (opened != (isImage ? 0 : PARDEX_ERR_NOT_IMAGE)) std::abort();
 
