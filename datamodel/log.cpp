@@ -1,0 +1,56 @@
+#include "datamodel/log.h"
+
+#include <cstdio>
+
+#include "datamodel/strings.h"
+
+CLog::CLog(LogSink* sink, Clock* clock) : sink_(sink), clock_(clock ? clock : &SystemClock()) {}
+
+void CLog::SetClock(Clock* clock) { clock_ = clock ? clock : &SystemClock(); }
+
+void CLog::Append(const std::string& text) {
+    if (sink_) sink_->Append(text);
+}
+
+void CLog::AppendRaw(const std::string& text) { Append(text); }
+
+void CLog::WriteTimestamp() {
+    LocalTime now = clock_->Now();
+    char stamp[48];
+    std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d] ", now.hour, now.minute, now.second);
+    Append(stamp);
+}
+
+void CLog::Trim() {
+    if (sink_ && sink_->GetLastPosition() > kTrimLimit) sink_->Remove(0, kTrimCount);
+}
+
+void CLog::LogLine(const std::string& text) {
+    if (atLineStart_) WriteTimestamp();
+    Append(text + '\n');
+    atLineStart_ = true;
+    Trim();
+}
+
+void CLog::LogChar(char c) {
+    if (atLineStart_) WriteTimestamp();
+    Append(std::string(1, c));
+    atLineStart_ = false;
+    Trim();
+}
+
+void CLog::LogHex(const unsigned char* bytes, std::size_t count) {
+    if (atLineStart_) WriteTimestamp();
+    if (!bytes) count = 0;
+    std::string text;
+    text.reserve(count * 4 + 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) text += ", ";
+        text += NibbleToHexChar(bytes[i] >> 4);
+        text += NibbleToHexChar(bytes[i]);
+    }
+    text += '\n';
+    Append(text);
+    atLineStart_ = true;
+    Trim();
+}

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "datamodel/log.h"
+#include "support/capture_log_sink.h"
+#include "support/virtual_clock.h"
+
+namespace {
+struct LogFixture : ::testing::Test {
+    LogFixture() : log(&sink, &clock) { clock.SetNow(LocalTime{2026, 3, 4, 9, 5, 7}); }
+    CaptureLogSink sink;
+    VirtualClock clock;
+    CLog log;
+};
+}  // namespace
+
+TEST_F(LogFixture, LinesAreStampedWithTheLocalTime) {
+    log.LogLine("Conectando");
+    clock.SetNow(LocalTime{2026, 3, 4, 23, 59, 0});
+    log.LogLine("");
+    EXPECT_EQ(sink.Text(), "[09:05:07] Conectando\n[23:59:00] \n");
+    EXPECT_TRUE(log.AtLineStart());
+}
+
+TEST_F(LogFixture, FrameTraceIsOneLine) {
+    const unsigned char frame[] = {0x16, 0x0A, 0xFF, 0x00};
+    log.LogChar('>');
+    log.LogChar('<');
+    log.LogHex(frame, sizeof frame);
+    log.LogChar('c');
+    log.LogHex(frame, 1);
+    EXPECT_EQ(sink.Text(), "[09:05:07] ><16, 0A, FF, 00\n[09:05:07] c16\n");
+}
+
+TEST_F(LogFixture, EmptyHexDumpIsABareLineEnd) {
+    log.LogHex(nullptr, 0);
+    log.LogChar('?');
+    log.LogHex(nullptr, 5);  // no bytes to read: nothing but the line end
+    EXPECT_EQ(sink.Text(), "[09:05:07] \n[09:05:07] ?\n");
+}
+
+TEST_F(LogFixture, LineFeedWrittenAsCharacterStartsNoNewStamp) {
+    log.LogChar('a');
+    log.LogChar('\n');
+    EXPECT_FALSE(log.AtLineStart());
+    log.LogLine("b");
+    EXPECT_EQ(sink.Text(), "[09:05:07] a\nb\n");
+}
+
+TEST_F(LogFixture, RawEchoLeavesLineStateAlone) {
+    log.LogChar('>');
+    log.AppendRaw("foundNode: grup\n");
+    log.LogLine("x");
+    log.AppendRaw("foundElement: codi\n");
+    EXPECT_TRUE(log.AtLineStart());
+    log.LogLine("y");
+    EXPECT_EQ(sink.Text(), "[09:05:07] >foundNode: grup\nx\nfoundElement: codi\n[09:05:07] y\n");
+}
+
+TEST_F(LogFixture, TrimCutsTheFrontOnlyPastTheLimit) {
+    log.LogChar('A');  // "[09:05:07] A": 12 characters, the line stays open
+    log.AppendRaw(std::string(64000 - 12 - 1, 'x'));
+    log.LogChar('y');  // exactly 64000: nothing is removed
+    ASSERT_EQ(sink.GetLastPosition(), 64000);
+    EXPECT_EQ(sink.Text().front(), '[');
+    log.LogChar('z');  // 64001: the first 2000 go, at the end of that write
+    EXPECT_EQ(sink.GetLastPosition(), 64001 - 2000);
+    EXPECT_EQ(sink.Text().find('A'), std::string::npos);
+    EXPECT_EQ(sink.Text().substr(sink.Text().size() - 2), "yz");
+    // Far past the limit, each write still cuts only 2000.
+    sink.Clear();
+    sink.Append(std::string(70000, 'v'));
+    log.LogChar('w');
+    EXPECT_EQ(sink.GetLastPosition(), 70001 - 2000);
+}
+
+TEST(Log, WithoutSinkOutputIsDropped) {
+    VirtualClock clock;
+    CLog log(nullptr, &clock);
+    log.LogLine("nadie escucha");
+    log.LogHex(reinterpret_cast<const unsigned char*>("ab"), 2);
+    log.Trim();
+    EXPECT_TRUE(log.AtLineStart());
+    CaptureLogSink sink;
+    log.SetSink(&sink);
+    EXPECT_EQ(log.GetSink(), &sink);
+    log.LogLine("ya");
+    EXPECT_EQ(sink.Text(), "[10:30:00] ya\n");
+    log.SetClock(nullptr);
+    EXPECT_EQ(log.GetClock(), &SystemClock());
+}
