@@ -137,20 +137,27 @@ public:
         std::string escape, hangUp, echoOff, verbal;
     };
     const AtCommands& GetAtCommands() const { return at_; }
+    // The built-in values of the twelve configurable strings (the fixed four left empty).
+    static AtCommands BuiltInAtCommands();
 
 private:
     bool OpenLocal();
     bool CloseLocal();
     bool OpenSocket();
     bool CloseSocket();
-    bool PortIsOpen() const { return active_ != nullptr; }
+    void ReleaseTransport();
+    int LineTime(int length) const;
     bool SerialWrite(const unsigned char* bytes, int length);
+    bool WriteModem(const std::string& text);
     bool WriteEscape();
+    int ReadModem(std::string& into);
     bool ModemFailure();
     bool Cancelled();
-    void AbortModem(bool callMayBeUp);
-    bool RtsPulseAfterConnect();
-    int ReadModem(std::string& into);
+    // Ends a cancelled modem step: hangs up when a call may be up, closes the port; false.
+    bool Abort(bool callMayBeUp);
+    bool FinishModemConnect();
+    void SetBuiltInAtCommands();
+    void SetFixedAtCommands();
     void Sleep(int ms);
     void Log(const std::string& line);
     void LogTrace(char direction, const std::string& text);
@@ -172,6 +179,7 @@ private:
     AtCommands at_;
     std::string lastReply_;
     std::string error_;
+    bool cancelled_ = false;  // the running modem step saw Cancel
 
     ProgressDialog* progress_ = nullptr;
     int* counter_ = nullptr;

@@ -61,7 +61,7 @@ public:
     // Opens the port with the given line settings; an open port gives true at once.
     bool Open(int port, int baud, int dataBits, int stopBits, int parity);
     // Always true; closing a closed port does nothing.
-    bool Close();
+    bool Close() override;
     bool IsOpen() const { return fd_ >= 0; }
     // Writes, waiting at most 5000 ms for room in the driver's queue. Returns the count written,
     // 0 on a closed port, -1 when the device failed.

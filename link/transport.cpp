@@ -39,3 +39,12 @@ bool PipeTransport::End::SetRts(int state, int mode) {
     ++rtsCalls_;
     return !pipe_->broken_;
 }
+
+bool PipeTransport::End::Close() {
+    ++closes_;
+    if (close_) {
+        auto hook = close_;
+        hook();
+    }
+    return !failClose_;
+}

@@ -27,6 +27,9 @@ public:
         (void)mode;
         return true;
     }
+    // The link is done with the transport for now (the port or the connection is closed); it
+    // may be used again after the next open. False when closing failed.
+    virtual bool Close() { return true; }
 };
 
 // Two connected in-memory ends: what one end writes, the other reads, in order. Unbounded,
@@ -40,10 +43,18 @@ public:
         int Read(unsigned char* buffer, int maximum) override;
         int BytesWaiting() const override;
         bool SetRts(int state, int mode) override;
+        // Counts the close and runs the close hook; the pipe stays usable. Returns false while
+        // FailClose(true) is set.
+        bool Close() override;
 
         // Called after bytes arrived at this end (written by the other end). The hook may write
         // back through this end.
         void OnArrival(std::function<void()> hook) { arrival_ = std::move(hook); }
+        // Called when the user of this end closes it (a modem drops its call, as when the
+        // serial port closes and DTR falls).
+        void OnClose(std::function<void()> hook) { close_ = std::move(hook); }
+        void FailClose(bool fail) { failClose_ = fail; }
+        int Closes() const { return closes_; }
         // Recorded RTS calls: the last state and mode given, and how many calls were made.
         int RtsState() const { return rtsState_; }
         int RtsMode() const { return rtsMode_; }
@@ -57,6 +68,9 @@ public:
         End* peer_ = nullptr;
         std::deque<unsigned char> inbox_;
         std::function<void()> arrival_;
+        std::function<void()> close_;
+        bool failClose_ = false;
+        int closes_ = 0;
         int rtsState_ = -1;
         int rtsMode_ = -1;
         int rtsCalls_ = 0;
