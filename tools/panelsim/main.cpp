@@ -1,16 +1,9 @@
 // The simulated panel as a program: serves one connection at a time on a TCP port of the
 // loopback interface, or on a pseudo-terminal, on the real clock.
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <termios.h>
 #include <unistd.h>
-#include <arpa/inet.h>
 
-#include <cerrno>
-#include <chrono>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,16 +11,13 @@
 #include <vector>
 
 #include "panelsim.h"
+#include "serve.h"
 
 namespace {
 
-volatile sig_atomic_t g_stop = 0;
-void OnSignal(int) { g_stop = 1; }
-
-std::int64_t NowMs() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
+// Lock-free, so setting it from the signal handler is safe.
+std::atomic<bool> g_stopFlag{false};
+void OnSignal(int) { g_stopFlag = true; }
 
 void Usage() {
     std::fprintf(stderr,
@@ -53,59 +43,6 @@ bool ParseBytes(const std::string& hex, std::vector<std::uint8_t>& out) {
         out.push_back(static_cast<std::uint8_t>(v));
     }
     return true;
-}
-
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n < 0 && errno == ENOTSOCK) n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Runs the simulation on one open descriptor until the peer leaves, the simulation drops the
-// connection or a signal arrives. Returns false when the descriptor failed.
-void Serve(int fd, panelsim::PanelSim& sim, bool verbose, bool isPty) {
-    sim.Reconnect();
-    std::vector<std::uint8_t> buffer(512);
-    while (!g_stop) {
-        std::int64_t now = NowMs();
-        std::int64_t due = sim.NextDueMs();
-        int timeout = 50;
-        if (due >= 0) timeout = static_cast<int>(std::max<std::int64_t>(0, std::min<std::int64_t>(50, due - now)));
-        pollfd p{fd, POLLIN, 0};
-        int r = ::poll(&p, 1, timeout);
-        if (r < 0 && errno != EINTR) return;
-        std::vector<std::uint8_t> input;
-        if (r > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR))) {
-            ssize_t n = ::read(fd, buffer.data(), buffer.size());
-            if (n <= 0) {
-                if (isPty && (n == 0 || errno == EIO)) {
-                    ::usleep(20000);  // nobody holds the terminal side at the moment
-                    continue;
-                }
-                if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-                std::printf("connection closed by the peer\n");
-                return;
-            }
-            input.assign(buffer.begin(), buffer.begin() + n);
-            if (verbose) std::printf("%lld <- %s\n", static_cast<long long>(NowMs()), panelsim::Hex(input).c_str());
-        }
-        std::vector<std::uint8_t> output = sim.Step(NowMs(), input);
-        if (!output.empty()) {
-            if (verbose) std::printf("%lld -> %s\n", static_cast<long long>(NowMs()), panelsim::Hex(output).c_str());
-            if (!WriteAll(fd, output)) return;
-        }
-        if (sim.Dropped()) {
-            std::printf("dropping the connection\n");
-            return;
-        }
-        std::fflush(stdout);
-    }
 }
 
 }  // namespace
@@ -185,18 +122,16 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
+    panelsim::ServeOptions options;
+    options.verbose = verbose;
+    options.stop = &g_stopFlag;
     if (usePty) {
-        int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::string slave;
+        int master = panelsim::OpenPtyMaster(slave);
+        if (master < 0) {
             std::perror("panelsim: pseudo-terminal");
             return 1;
         }
-        termios t{};
-        if (::tcgetattr(master, &t) == 0) {
-            ::cfmakeraw(&t);
-            ::tcsetattr(master, TCSANOW, &t);
-        }
-        std::string slave = ::ptsname(master);
         if (!linkPath.empty()) {
             ::unlink(linkPath.c_str());
             if (::symlink(slave.c_str(), linkPath.c_str()) != 0) {
@@ -206,35 +141,20 @@ int main(int argc, char** argv) {
         }
         std::printf("panelsim: serial device %s%s%s, central at bus address %02lX\n", slave.c_str(),
                     linkPath.empty() ? "" : " linked as ", linkPath.c_str(), address);
-        while (!g_stop) Serve(master, sim, verbose, true);
+        options.pty = true;
+        while (!g_stopFlag) panelsim::Serve(master, sim, options);
         if (!linkPath.empty()) ::unlink(linkPath.c_str());
         ::close(master);
         return 0;
     }
-
-    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    int yes = 1;
-    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<std::uint16_t>(tcpPort));
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listener, 1) != 0) {
+    int port = 0;
+    int listener = panelsim::ListenLoopback(tcpPort, port);
+    if (listener < 0) {
         std::perror("panelsim: listen");
         return 1;
     }
-    socklen_t len = sizeof addr;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
-    std::printf("panelsim: listening on 127.0.0.1:%d, central at bus address %02lX\n", ntohs(addr.sin_port), address);
-    while (!g_stop) {
-        pollfd p{listener, POLLIN, 0};
-        if (::poll(&p, 1, 200) <= 0) continue;
-        int client = ::accept(listener, nullptr, nullptr);
-        if (client < 0) continue;
-        std::printf("connection accepted\n");
-        Serve(client, sim, verbose, false);
-        ::close(client);
-    }
+    std::printf("panelsim: listening on 127.0.0.1:%d, central at bus address %02lX\n", port, address);
+    panelsim::ServeTcp(listener, sim, options);
     ::close(listener);
     return 0;
 }
