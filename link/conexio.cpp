@@ -251,7 +251,7 @@ bool CConexio::Close() {
 }
 
 void CConexio::ReleaseTransport() {
-    if (active_ == &serial_) serial_.Close();
+    serial_.Close();  // nothing when closed
     if (active_ == injected_ && injected_) injected_->Close();
     if (socket_) {
         socket_->Close();

@@ -97,7 +97,7 @@ public:
     Clock& GetClock() const { return *clock_; }
     // Carries the bytes of every kind through this transport instead of the serial port or a
     // TCP client; the kinds keep their timing and behaviour. Null goes back to the real ones.
-    // Refused while the link is open.
+    // Refused while the link is open. The transport must outlive the link (or be detached).
     bool AttachTransport(ByteTransport* transport);
 
     // The modem strings: from the settings section of the current kind, or built in (null).

@@ -286,6 +286,9 @@ bool CSerial::SetRtsToggle() {
 
 int CSerial::BytesWaiting() const {
     if (!IsOpen()) return 0;
+    // Polling first lets the driver move what has arrived into the input queue.
+    pollfd p{fd_, POLLIN, 0};
+    ::poll(&p, 1, 0);
     int queued = 0;
     if (::ioctl(fd_, FIONREAD, &queued) != 0) return 0;
     return queued;

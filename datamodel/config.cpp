@@ -1,0 +1,182 @@
+#include "datamodel/config.h"
+
+#include "datamodel/files.h"
+#include "datamodel/text.h"
+
+namespace {
+
+// Section names of the link maps, in file order; index + 1 is the link kind.
+const char* const kLinkSections[] = {"local", "modem", "modem-gsm", "tcpip"};
+
+int LinkKindOfSection(const std::string& name) {
+    for (int i = 0; i < 4; ++i) {
+        if (name == kLinkSections[i]) return i + 1;
+    }
+    return 0;
+}
+
+void AppendEntries(std::string& out, const std::map<std::string, std::string>& map, const char* indent) {
+    for (const auto& [key, value] : map) {
+        const std::string tag = XmlEscape(key);
+        out += indent;
+        out += "<" + tag + ">" + XmlEscape(value) + "</" + tag + ">\n";
+    }
+}
+
+}  // namespace
+
+std::filesystem::path CConfig::GetPath() const {
+    return folder_.empty() ? std::filesystem::path(kFileName) : folder_ / kFileName;
+}
+
+CConfig::Map* CConfig::LinkMap(int kind) {
+    switch (kind) {
+        case 1: return &local_;
+        case 2: return &modem_;
+        case 3: return &modemGsm_;
+        case 4: return &tcpip_;
+        default: return nullptr;
+    }
+}
+
+const CConfig::Map* CConfig::LinkMap(int kind) const {
+    return const_cast<CConfig*>(this)->LinkMap(kind);
+}
+
+bool CConfig::Load() {
+    std::string text;
+    if (!ReadJoinedLines(GetPath(), text)) {
+        error_ = std::string("No se pudo abrir el fichero para lectura: \n") + kFileName;
+        return false;
+    }
+    Clear();
+    XmlParser parser(this);
+    if (!parser.Parse(text, 0, static_cast<long>(text.size()) - 1)) {
+        error_ = "Formato XML incorrecto";
+        backupPending_ = true;
+        return false;
+    }
+    backupPending_ = false;
+    return true;
+}
+
+std::string CConfig::ToXml() const {
+    std::string out = "<config>\n\t<oem>\n";
+    AppendEntries(out, oem_, "\t\t");
+    out += "\t</oem>\n\t<ini>\n";
+    for (const std::string& path : ultims_) out += "\t\t<ultim>" + XmlEscape(path) + "</ultim>\n";
+    out += "\t</ini>\n\t<conexions>\n";
+    for (int kind = 1; kind <= 4; ++kind) {
+        const Map* map = LinkMap(kind);
+        if (map->empty()) continue;
+        const std::string section = kLinkSections[kind - 1];
+        out += "\t\t<" + section + ">\n";
+        AppendEntries(out, *map, "\t\t\t");
+        out += "\t\t</" + section + ">\n";
+    }
+    out += "\t</conexions>\n</config>\n";
+    return out;
+}
+
+bool CConfig::Save() {
+    const std::filesystem::path path = GetPath();
+    if (backupPending_) {
+        // The file on disk did not load: keep it before it is replaced, so settings written in
+        // it by hand are not lost for one typo.
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec)) {
+            const std::string backupName = std::string(kFileName) + ".bak";
+            std::filesystem::path backup = path;
+            backup.replace_filename(backupName);
+            std::string bytes;
+            if (!ReadWholeFile(path, bytes) || !WriteFileSafely(backup, bytes)) {
+                error_ = "No se pudo abrir el fichero para escritura: \n" + backupName;
+                return false;
+            }
+        }
+        backupPending_ = false;
+    }
+    bool openFailed = false;
+    if (!WriteFileSafely(path, ToXml(), nullptr, &openFailed)) {
+        error_ = std::string(openFailed ? "No se pudo abrir el fichero para escritura: \n"
+                                        : "No se pudo escribir el fichero: \n") +
+                 kFileName;
+        return false;
+    }
+    return true;
+}
+
+bool CConfig::SetTipusConexio(int kind) {
+    tipusConexio_ = kind;
+    return true;
+}
+
+const std::string& CConfig::GetParam(const std::string& key) {
+    Map* map = LinkMap(tipusConexio_);
+    if (!map) return empty_;
+    return (*map)[key];
+}
+
+bool CConfig::SetParam(const std::string& key, const std::string& value) {
+    Map* map = LinkMap(tipusConexio_);
+    if (!map) return false;
+    (*map)[key] = value;
+    return true;
+}
+
+const std::string& CConfig::GetOem(const std::string& key) { return oem_[key]; }
+
+const std::string& CConfig::GetUltim(int index) const {
+    if (index < 0 || index >= static_cast<int>(ultims_.size())) return empty_;
+    return ultims_[static_cast<std::size_t>(index)];
+}
+
+void CConfig::AddUltim(const std::string& path) {
+    for (std::size_t k = 0; k < ultims_.size(); ++k) {
+        if (ultims_[k] == path) {
+            for (std::size_t i = k; i > 0; --i) ultims_[i] = ultims_[i - 1];
+            ultims_[0] = path;
+            return;
+        }
+    }
+    if (ultims_.size() >= static_cast<std::size_t>(kMaxUltims)) ultims_.pop_back();
+    ultims_.insert(ultims_.begin(), path);
+}
+
+void CConfig::Clear() {
+    local_.clear();
+    modem_.clear();
+    modemGsm_.clear();
+    tcpip_.clear();
+    ultims_.clear();
+    insideConexions_ = false;
+    tipusConexio_ = 0;
+    currentMap_ = 0;
+}
+
+void CConfig::foundNode(std::string& name, const std::string& /*attributes*/) {
+    const int kind = LinkKindOfSection(name);
+    if (name == "conexions") {
+        insideConexions_ = true;
+    } else if (kind != 0) {
+        currentMap_ = kind;
+    } else {
+        insideConexions_ = false;
+    }
+    currentSection_ = name;
+}
+
+void CConfig::foundElement(std::string& name, const std::string& content,
+                           const std::string& /*attributes*/) {
+    if (insideConexions_) {
+        if (Map* map = LinkMap(currentMap_)) (*map)[XmlDecode(name)] = XmlDecode(content);
+    } else if (currentSection_ == "oem") {
+        oem_[XmlDecode(name)] = XmlDecode(content);
+    } else if (currentSection_ == "ini") {
+        if (name == "ultim" && ultims_.size() < static_cast<std::size_t>(kMaxUltims)) {
+            ultims_.push_back(XmlDecode(content));
+        }
+    }
+}
+
+void CConfig::endNode(std::string& /*name*/, const std::string& /*attributes*/) {}

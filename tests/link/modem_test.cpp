@@ -1,0 +1,323 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "datamodel/config.h"
+#include "datamodel/log.h"
+#include "link/conexio.h"
+#include "link_harness.h"
+#include "support/capture_log_sink.h"
+#include "support/virtual_clock.h"
+
+namespace {
+
+constexpr int kTestPort = 252;
+const char kPhone[] = "931234567";
+
+// A modem link whose modem sits at the far end of an in-memory pipe (or a pty: Pty()).
+struct ModemFixture {
+    VirtualClock clock;
+    CaptureLogSink sink;
+    CLog log{&sink, &clock};
+    FakeModem modem;
+    PipeModem peer{clock, modem};
+    ScriptedProgress dialog;
+    int counter = 0;
+    CConexio link;
+
+    explicit ModemFixture(int kind = ConexioModem, bool attach = true) {
+        link.SetClock(&clock);
+        link.SetLog(&log);
+        if (attach) link.AttachTransport(&peer.LinkEnd());
+        link.SetKind(kind);
+        link.SetBaud(9600);
+        link.SetDataBits(8);
+        link.SetStopBits(0);
+        link.SetParity(0);
+        link.SetPort(kTestPort);
+        link.SetPhone(kPhone);
+        link.SetProgress(&dialog, &counter);
+    }
+    PipeTransport::End& Port() { return peer.Pipe().LinkEnd(); }
+    bool Saw(const std::string& command) const {
+        const auto& c = modem.Commands();
+        return std::find(c.begin(), c.end(), command) != c.end();
+    }
+};
+
+const char kModemFailed[] = "La comunicación con el modem falló\n(";
+
+}  // namespace
+
+TEST(ModemDialogue, PstnDialOverAPtyCarriesFramesAndHangsUpWithTheEscape) {
+    VirtualClock clock;
+    CaptureLogSink sink;
+    CLog log(&sink, &clock);
+    FakeModem modem;
+    PtyModem peer(clock, modem);
+    ASSERT_TRUE(peer.Ok());
+    SetSerialDeviceOverride(kTestPort, peer.SlavePath());
+    ScriptedProgress dialog;
+    int counter = 0;
+    {
+        CConexio link;
+        link.SetClock(&clock);
+        link.SetLog(&log);
+        link.SetProgress(&dialog, &counter);
+        link.SetKind(ConexioModem);
+        link.SetBaud(9600);
+        link.SetDataBits(8);
+        link.SetStopBits(0);
+        link.SetParity(0);
+        link.SetPort(kTestPort);
+        link.SetPhone(kPhone);
+        ASSERT_TRUE(link.Open()) << link.GetError();
+        EXPECT_TRUE(link.IsOpen());
+        EXPECT_EQ(modem.Commands(), (std::vector<std::string>{"ATH", "ATZ", "ATV1", "ATE0",
+                                                              "ATE0V1K0C0Y0B6S10=255S99=44S120=2S13=16S0=0",
+                                                              "ATDT931234567"}));
+        EXPECT_EQ(dialog.messages,
+                  (std::vector<std::string>{"Inicializando módem...", "Llamando...", "Conectando..."}));
+        EXPECT_EQ(counter, 3);
+        EXPECT_TRUE(modem.DataMode());
+        EXPECT_NE(sink.Text().find(">ATDT931234567\r\n"), std::string::npos);
+        EXPECT_NE(sink.Text().find("<\r\nCONNECT 9600\r\n"), std::string::npos);
+
+        std::string frame("\x16\x01\x90\x01\x03\xC4", 6);
+        ASSERT_TRUE(link.Send(reinterpret_cast<const unsigned char*>(frame.data()), 6));
+        clock.SleepMs(1);
+        EXPECT_EQ(modem.DataFromLink(), frame);
+        modem.SendData("\x06\x31\x10");
+        clock.SleepMs(1);
+        unsigned char buffer[16];
+        EXPECT_EQ(link.Receive(buffer, 16), 3);
+
+        EXPECT_TRUE(link.Close()) << link.GetError();
+        EXPECT_FALSE(link.IsOpen());
+        // "+++" framed by silence reached the modem as the escape, and ATH as a command.
+        EXPECT_EQ(modem.Escapes(), 1);
+        EXPECT_EQ(modem.HangUps(), 2);
+        EXPECT_FALSE(modem.InCall());
+        EXPECT_EQ(modem.DataFromLink(), frame);
+        clock.SleepMs(1);
+        EXPECT_EQ(modem.PortCloses(), 1);
+    }
+    SetSerialDeviceOverride(kTestPort, "");
+}
+
+TEST(ModemDialogue, FailedDialsCloseThePortWithTheReasonInBrackets) {
+    struct Case {
+        FakeModem::Outcome outcome;
+        const char* reason;
+    };
+    for (Case c : {Case{FakeModem::Outcome::Busy, "Ocupado"}, Case{FakeModem::Outcome::NoCarrier, "No hay portadora"},
+                   Case{FakeModem::Outcome::NoDialTone, "No hay tono de línea"},
+                   Case{FakeModem::Outcome::Silence, "No hay respuesta del módem"}}) {
+        ModemFixture f;
+        f.modem.dataDialOutcome = c.outcome;
+        EXPECT_FALSE(f.link.Open());
+        EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + c.reason + ")");
+        EXPECT_FALSE(f.link.IsOpen());
+        EXPECT_EQ(f.Port().Closes(), 1);
+        EXPECT_EQ(f.modem.PortCloses(), 1);
+        EXPECT_TRUE(f.link.Close());
+    }
+}
+
+TEST(ModemDialogue, UnansweredAndRefusedCommandsFailTheDial) {
+    {
+        ModemFixture f;
+        f.modem.silent = true;
+        EXPECT_FALSE(f.link.Open());
+        EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + "No hay respuesta del módem)");
+        EXPECT_TRUE(f.modem.Dialled().empty());
+    }
+    {
+        ModemFixture f;
+        f.modem.errorCommands.insert("E0V1K0C0Y0B6S10=255S99=44S120=2S13=16S0=0");
+        EXPECT_FALSE(f.link.Open());
+        EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + "\r\nERROR\r\n!=OK)");
+        EXPECT_EQ(f.Port().Closes(), 1);
+    }
+    {
+        // The port itself fails.
+        ModemFixture f;
+        f.peer.Pipe().Break();
+        EXPECT_FALSE(f.link.Open());
+        EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + "Error enviando datos a puerto serie)");
+    }
+}
+
+TEST(ModemDialogue, TelephoneNumbersThatCouldInjectCommandsAreRefused) {
+    ModemFixture f;
+    f.link.SetPhone("931234567\rATS0=1");
+    EXPECT_FALSE(f.link.Open());
+    f.link.SetCallback(true);
+    EXPECT_FALSE(f.link.Dial());
+    EXPECT_EQ(f.link.GetError(), "Parámetros de configuración insuficientes");
+    f.link.SetKind(ConexioGsm);
+    f.link.SetPhone("93;ATH");
+    EXPECT_FALSE(f.link.Dial());
+    EXPECT_EQ(f.Port().BytesWritten(), 0u);
+    EXPECT_TRUE(f.modem.Commands().empty());
+}
+
+TEST(ModemDialogue, ModemKindsPaceWritesWithRts) {
+    std::int64_t dialTime[2] = {0, 0};
+    for (int kind : {ConexioModem, ConexioGsm}) {
+        ModemFixture f(kind);
+        ASSERT_TRUE(f.link.Open()) << f.link.GetError();
+        dialTime[kind - ConexioModem] = f.clock.Elapsed();
+        EXPECT_EQ(f.Port().RtsState(), 0);  // released after the connect pulse
+        int calls = f.Port().RtsCalls();
+        std::int64_t before = f.clock.Elapsed();
+        unsigned char frame[6] = {0x16, 0x01, 0x90, 0x01, 0x03, 0xC4};
+        EXPECT_TRUE(f.link.Send(frame, 6));
+        // RTS on, 35 ms lead, the line time of (8000 + 1000) * 7 / 9600 + 1 = 7 ms, RTS released:
+        // off on the PSTN kind, back to handshake on the GSM kind.
+        EXPECT_EQ(f.clock.Elapsed() - before, 35 + 7);
+        EXPECT_EQ(f.Port().RtsCalls(), calls + 2);
+        EXPECT_EQ(f.Port().RtsState(), 0);
+        EXPECT_EQ(f.Port().RtsMode(), kind);
+    }
+    // The PSTN kind waits 4.5 s more once connected.
+    EXPECT_EQ(dialTime[0] - dialTime[1], 4500);
+}
+
+TEST(ModemDialogue, CancelDuringTheTriesOrAfterConnectHangsUpAndClosesThePort) {
+    {
+        ModemFixture f;
+        f.modem.dataDialOutcome = FakeModem::Outcome::Silence;
+        f.dialog.cancelIf = [&] { return !f.modem.Dialled().empty(); };
+        EXPECT_FALSE(f.link.Open());
+        EXPECT_EQ(f.link.GetError(), "Cancelado por el usuario");
+        EXPECT_EQ(f.modem.HangUps(), 2);  // ATH before dialling and the hang-up of the cancel
+        EXPECT_EQ(f.Port().Closes(), 1);
+        EXPECT_LT(f.clock.Elapsed(), 25000);
+    }
+    {
+        ModemFixture f;
+        f.dialog.cancelIf = [&] { return f.modem.DataMode(); };
+        EXPECT_FALSE(f.link.Open());
+        EXPECT_EQ(f.link.GetError(), "Cancelado por el usuario");
+        EXPECT_EQ(f.modem.Escapes(), 1);
+        EXPECT_FALSE(f.modem.InCall());
+        EXPECT_EQ(f.Port().Closes(), 1);
+    }
+    {
+        // Before dialling there is no call to end: the port is only closed.
+        ModemFixture f;
+        f.dialog.cancelIf = [&] { return f.dialog.updates == 1; };
+        EXPECT_FALSE(f.link.Open());
+        EXPECT_EQ(f.link.GetError(), "Cancelado por el usuario");
+        EXPECT_EQ(f.Port().BytesWritten(), 0u);
+        EXPECT_EQ(f.Port().Closes(), 1);
+    }
+}
+
+TEST(ModemDialogue, GsmCallbackRequestThenAnswerTheCall) {
+    for (auto rejection : {FakeModem::Outcome::Reject, FakeModem::Outcome::NoCarrier}) {
+        ModemFixture f(ConexioGsm);
+        f.modem.voiceDialOutcome = rejection;
+        f.link.SetCallback(true);
+        ASSERT_TRUE(f.link.Dial()) << f.link.GetError();
+        EXPECT_FALSE(f.link.IsOpen());
+        EXPECT_EQ(f.Port().Closes(), 0);  // kept open for the answer
+        EXPECT_TRUE(f.Saw("ATDT931234567;"));
+        EXPECT_EQ(f.modem.Dialled(), std::vector<std::string>{kPhone});
+
+        f.modem.StartIncomingCall(f.clock.Elapsed() + 3000);
+        ASSERT_TRUE(f.link.WaitCall()) << f.link.GetError();
+        EXPECT_TRUE(f.link.IsOpen());
+        EXPECT_TRUE(f.Saw("ATA"));
+        EXPECT_TRUE(f.modem.DataMode());
+        EXPECT_EQ(f.dialog.messages.back(), "Respondiendo llamada...");
+        EXPECT_NE(std::find(f.dialog.messages.begin(), f.dialog.messages.end(), "Esperando llamada..."),
+                  f.dialog.messages.end());
+        EXPECT_TRUE(f.link.Close());
+        EXPECT_FALSE(f.modem.InCall());
+    }
+    ModemFixture busy(ConexioGsm);
+    busy.modem.voiceDialOutcome = FakeModem::Outcome::Busy;
+    EXPECT_FALSE(busy.link.Dial());
+    EXPECT_EQ(busy.link.GetError(), std::string(kModemFailed) + "Ocupado)");
+    EXPECT_EQ(busy.Port().Closes(), 1);
+
+    // Cancelled while the voice call rings: hung up and closed.
+    ModemFixture cancelled(ConexioGsm);
+    cancelled.modem.voiceDialOutcome = FakeModem::Outcome::Silence;
+    cancelled.dialog.cancelIf = [&] { return !cancelled.modem.Dialled().empty(); };
+    EXPECT_FALSE(cancelled.link.Dial());
+    EXPECT_EQ(cancelled.link.GetError(), "Cancelado por el usuario");
+    EXPECT_EQ(cancelled.Port().Closes(), 1);
+}
+
+TEST(ModemDialogue, AnsweringReadsAnEchoBeforeTheResultAndFailsWithoutARing) {
+    {
+        ModemFixture f;
+        f.modem.resultDelayMs = 700;  // the echo comes as a reply of its own
+        f.modem.StartIncomingCall(10000);
+        ASSERT_TRUE(f.link.WaitCall()) << f.link.GetError();
+        EXPECT_TRUE(f.link.GetCallback());
+        EXPECT_NE(f.sink.Text().find("<ATZ\r\n"), std::string::npos);
+        EXPECT_TRUE(f.modem.DataMode());
+        EXPECT_TRUE(f.link.Close());
+    }
+    {
+        ModemFixture f;
+        EXPECT_FALSE(f.link.WaitCall());
+        EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + "No hay respuesta del módem)");
+        EXPECT_EQ(f.Port().Closes(), 1);
+    }
+    {
+        ModemFixture f;
+        f.dialog.cancelIf = [&] { return f.dialog.messages.size() == 2 && f.dialog.updates > 5; };
+        EXPECT_FALSE(f.link.WaitCall());
+        EXPECT_EQ(f.link.GetError(), "Cancelado por el usuario");
+        EXPECT_EQ(f.Port().Closes(), 1);
+    }
+}
+
+TEST(ModemDialogue, HangUpThatCannotWriteStillClosesThePort) {
+    ModemFixture f;
+    ASSERT_TRUE(f.link.Open());
+    f.peer.Pipe().Break();
+    EXPECT_FALSE(f.link.Close());
+    EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + "Error enviando datos a puerto serie)");
+    EXPECT_FALSE(f.link.IsOpen());
+    EXPECT_EQ(f.Port().Closes(), 1);
+}
+
+TEST(ModemDialogue, FarEndDroppingTheLineReachesTheFrameLayerAsBytes) {
+    ModemFixture f;
+    ASSERT_TRUE(f.link.Open());
+    f.modem.DropCall();
+    f.clock.SleepMs(1);
+    unsigned char buffer[64];
+    int n = f.link.Receive(buffer, 64);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), std::max(n, 0)), "\r\nNO CARRIER\r\n");
+}
+
+TEST(ModemDialogue, SettingsStringsAndEmptyOnesFallBackToTheBuiltInValues) {
+    CConfig config;
+    config.SetTipusConexio(ConexioModem);
+    config.SetParam("ATConnect", "");           // empty: never matches every reply
+    config.SetParam("ATTrucar", "ATDP");        // a value of its own
+    config.SetParam("ATNoCarrier", "SIN PORTADORA");
+    ModemFixture f;
+    f.link.LoadAtCommands(&config);
+    EXPECT_EQ(f.link.GetAtCommands().connect, "CONNECT");
+    EXPECT_EQ(f.link.GetAtCommands().ok, "OK");  // missing from the section
+    EXPECT_EQ(f.link.GetAtCommands().trucar, "ATDP");
+    EXPECT_EQ(f.link.GetAtCommands().hangUp, "ATH");
+    EXPECT_EQ(config.GetParam("ATOk"), "");      // the key was added for the next save
+    f.modem.dataDialOutcome = FakeModem::Outcome::NoCarrier;
+    EXPECT_FALSE(f.link.Open());                  // "NO CARRIER" is no connection
+    // The configured no-carrier text does not appear in the reply; the tries run out.
+    EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + "No hay respuesta del módem)");
+    EXPECT_TRUE(f.Saw("ATDP931234567"));
+
+    f.link.LoadAtCommands(nullptr);
+    EXPECT_EQ(f.link.GetAtCommands().trucar, "ATDT");
+    EXPECT_EQ(f.link.GetAtCommands().noCarrier, "NO CARRIER");
+}
