@@ -1,0 +1,418 @@
+#include "link/protocol.h"
+
+#include <algorithm>
+
+#include "datamodel/log.h"
+#include "datamodel/seams.h"
+#include "datamodel/strings.h"
+#include "link/conexio.h"
+
+namespace {
+
+const char* const kBusyText = CProtocol::kBusyError;
+const char* const kNotConnected = "No conetado";
+const char* const kLinkLostText = "Se perdió la conexión";
+
+// Marks an exchange as running for the lifetime of the guard.
+class BusyGuard {
+public:
+    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyGuard() { flag_ = false; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+CProtocol::CProtocol() = default;
+
+// The link and the timers may already be gone when this runs (they belong to others), so the
+// destructor leaves them alone; the queue's frames are values and go with it.
+CProtocol::~CProtocol() = default;
+
+Clock& CProtocol::GetClock() const {
+    if (clock_) return *clock_;
+    if (link_) return link_->GetClock();
+    return SystemClock();
+}
+
+void CProtocol::Sleep(int ms) { GetClock().SleepMs(ms); }
+
+void CProtocol::Yield() {
+    if (ui_) ui_->Yield();
+}
+
+int CProtocol::Kind() const { return link_ ? link_->GetKind() : ConexioNone; }
+
+int CProtocol::PollInterval() const {
+    int p = ConexioKindTable::Get(Kind()).pollInterval;
+    return p > 0 ? p : 20;
+}
+
+void CProtocol::Trace(char direction, const std::uint8_t* bytes, int length) {
+    if (!log_) return;
+    log_->LogChar(direction);
+    log_->LogHex(bytes, static_cast<std::size_t>(length));
+}
+
+void CProtocol::LogLine(const std::string& text) {
+    if (log_) log_->LogLine(text);
+}
+
+std::uint8_t CProtocol::AddressFromHex(const std::string& text) {
+    if (text.empty()) return 0;
+    if (text.size() == 1) return static_cast<std::uint8_t>(HexCharToValue(text[0]));
+    std::size_t n = text.size();
+    return static_cast<std::uint8_t>(HexCharToValue(text[n - 2]) << 4 | HexCharToValue(text[n - 1]));
+}
+
+bool CProtocol::Connect(int ownAddress) {
+    if (ownAddress != 255 && (ownAddress < 0 || ownAddress > PanelFrame::kAddressMask)) {
+        error_ = "Dirección no válida";
+        return false;
+    }
+    if (ownAddress == 255) {
+        int byKind = ConexioKindTable::Get(Kind()).ownAddress;
+        if (byKind >= 0) ownAddress_ = static_cast<std::uint8_t>(byKind);
+    } else {
+        ownAddress_ = static_cast<std::uint8_t>(ownAddress);
+    }
+    if (pump_) pump_->Start(kPumpInterval);
+    if (idlePoll_) idlePoll_->Start(kIdlePollInterval);
+    send_.Clear();
+    answer_.Clear();
+    connected_ = true;
+    lost_ = false;
+    toggle_ = false;
+    lastQueuedData_.Clear();
+    ResetReceiver();
+    idleMs_ = 0;
+    return true;
+}
+
+bool CProtocol::ConnectTo(const std::string& ownAddressHex) { return Connect(AddressFromHex(ownAddressHex)); }
+
+void CProtocol::Disconnect() {
+    if (pump_) pump_->Stop();
+    if (idlePoll_) idlePoll_->Stop();
+    ClearQueue();
+    send_.Clear();
+    answer_.Clear();
+    lastQueuedData_.Clear();
+    connected_ = false;
+    ResetReceiver();
+}
+
+void CProtocol::ResetReceiver() {
+    inFrame_ = false;
+    rxAckFrame_ = false;
+    rxCount_ = 0;
+    rxExpected_ = -1;
+    partialMs_ = 0;
+}
+
+void CProtocol::ClearQueue() { queue_.clear(); }
+
+bool CProtocol::CheckCancel() {
+    if (progress_ && counter_) {
+        if (!progress_->Update(*counter_, std::string())) {
+            error_ = "Cancelado por el usuario";
+            return true;
+        }
+        return false;
+    }
+    Yield();
+    return false;
+}
+
+// ---- Sending ----
+
+bool CProtocol::Send() {
+    if (busy_) {  // refused before touching anything the running exchange uses
+        error_ = kBusyText;
+        return false;
+    }
+    lastTimedOut_ = false;
+    if (send_.Empty()) {
+        error_ = "Nada que enviar";
+        return false;
+    }
+    if (!connected_) {
+        error_ = kNotConnected;
+        return false;
+    }
+    if (!link_) {
+        error_ = kNotConnected;
+        return false;
+    }
+    BusyGuard guard(busy_);
+    const int poll = PollInterval();
+    const bool broadcast = (send_[1] & PanelFrame::kBroadcast) != 0;
+    const ConexioKindEntry& timing = ConexioKindTable::Get(Kind());
+
+    // Nothing that arrived before this frame goes out can acknowledge or answer it.
+    ClearQueue();
+    answer_.Clear();
+
+    bool done = false;
+    bool wentOut = false;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (!connected_) {
+            error_ = kLinkLostText;
+            return false;
+        }
+        if (!link_->Send(send_.Bytes(), send_.Length())) {
+            error_ = link_->GetError();
+            return broadcast && wentOut;
+        }
+        wentOut = true;
+        Trace('>', send_.Bytes(), send_.Length());
+        send_.MakeRepeat();
+        if (broadcast) {
+            Sleep(500);
+            done = true;
+            continue;
+        }
+        const int polls = timing.replyWait / poll;
+        int made = 0;
+        bool found = HasAnswer(sendExpected_);
+        while (!found && made < polls + 1) {
+            Yield();
+            if (CheckCancel()) return false;
+            Sleep(poll);
+            Receive(poll);
+            ++made;
+            if (!connected_) {
+                error_ = kLinkLostText;
+                return false;
+            }
+            found = HasAnswer(sendExpected_);
+        }
+        if (found) {
+            if (!answer_.IsNak()) {
+                done = true;
+                break;
+            }
+            Sleep(Kind() == ConexioModem ? 70 : 20);
+            ConsumeAnswer(sendExpected_);
+            continue;
+        }
+        if (!send_.AnswerWanted()) return true;
+    }
+    if (!broadcast && answer_.IsAck()) ConsumeAnswer(sendExpected_);
+    if (!done) {
+        error_ = "Sin respuesta";
+        lastTimedOut_ = true;  // no acknowledgement: callers retry as after a time-out
+    }
+    return done;
+}
+
+bool CProtocol::WaitAnswer(std::uint8_t command1, std::uint8_t command2, std::uint8_t command3) {
+    if (busy_) {
+        error_ = kBusyText;
+        return false;
+    }
+    waitExpected_.c[0] = command1;
+    waitExpected_.c[1] = command2;
+    waitExpected_.c[2] = command3;
+    lastTimedOut_ = false;
+    answer_.Clear();
+    if (!connected_) return false;
+    BusyGuard guard(busy_);
+    const int poll = PollInterval();
+    const int polls = ConexioKindTable::Get(Kind()).rxTimeout / poll;
+
+    Receive(poll);
+    int made = 0;
+    for (;;) {
+        bool found = HasAnswer(waitExpected_);
+        while (!found && made <= polls) {
+            if (CheckCancel()) return false;
+            Sleep(poll);
+            Receive(poll);
+            ++made;
+            if (!connected_) {
+                error_ = kLinkLostText;
+                return false;
+            }
+            found = HasAnswer(waitExpected_);
+        }
+        if (!found) break;
+        if (answer_.IsAckFrame()) {
+            // An acknowledgement is no answer (a NAK neither): drop it and wait on.
+            ConsumeAnswer(waitExpected_);
+            continue;
+        }
+        FindAnswer(waitExpected_, true);
+        Sleep(100);
+        return true;
+    }
+    error_ = "Timeout";
+    lastTimedOut_ = true;
+    answer_.Clear();
+    return false;
+}
+
+const unsigned char* CProtocol::GetAnswer(int& length) const {
+    std::span<const std::uint8_t> payload = answer_.Payload();
+    if (answer_.Empty() || answer_.IsAckFrame()) {
+        length = 0;
+        return nullptr;
+    }
+    length = static_cast<int>(payload.size());
+    return payload.data();
+}
+
+bool CProtocol::FindAnswer(const ExpectedAnswers& commands, bool remove) {
+    answer_.Clear();
+    for (auto it = queue_.begin(); it != queue_.end(); ++it) {
+        const PanelFrame& f = *it;
+        bool match = f.IsAckFrame() ? (f.Source() == (lastDestination_ & PanelFrame::kAddressMask) || f.Source() == 0)
+                                    : commands.Has(f.Command());
+        if (!match) continue;
+        answer_ = f;
+        if (remove) queue_.erase(it);
+        return true;
+    }
+    return false;
+}
+
+void CProtocol::ConsumeAnswer(const ExpectedAnswers& commands) {
+    FindAnswer(commands, true);
+    answer_.Clear();
+}
+
+void CProtocol::QueueFrame(const PanelFrame& frame) {
+    if (queue_.size() >= kQueueLimit) {
+        queue_.pop_front();
+        LogLine("Cola de recepción llena: trama antigua descartada");
+    }
+    queue_.push_back(frame);
+}
+
+bool CProtocol::SendAck(std::uint8_t address) { return WriteAcknowledgement(true, address, toggle_); }
+
+bool CProtocol::SendNak(std::uint8_t address) { return WriteAcknowledgement(false, address, toggle_); }
+
+bool CProtocol::WriteAcknowledgement(bool ack, std::uint8_t address, bool toggle) {
+    PanelFrame f = PanelFrame::Acknowledgement(ack, address, toggle, ownAddress_);
+    if (!link_ || !link_->Send(f.Bytes(), f.Length())) {
+        error_ = "Error enviando datos";
+        return false;
+    }
+    Trace('>', f.Bytes(), f.Length());
+    return true;
+}
+
+void CProtocol::LoseLink() {
+    error_ = kLinkLostText;
+    Disconnect();
+    lost_ = true;
+    if (linkLost_) linkLost_();
+}
+
+// ---- Receiving ----
+
+void CProtocol::Receive(int elapsedMs) {
+    if (!connected_ || !link_ || inReceive_) return;
+    BusyGuard guard(inReceive_);
+    std::uint8_t input[kReadBufferSize];
+    int n = link_->Receive(input, kReadBufferSize);
+    if (n < 0) {
+        LoseLink();
+        return;
+    }
+    if (n == 0) {
+        if (inFrame_) {
+            partialMs_ += elapsedMs;
+            if (partialMs_ > kPartialFrameTimeout) ResetReceiver();
+        } else {
+            idleMs_ += elapsedMs;
+            if (idleMs_ > kIdleQueueTimeout) {
+                answer_.Clear();
+                idleMs_ = 0;
+                ClearQueue();
+            }
+        }
+        return;
+    }
+    for (int i = 0; i < n && connected_; ++i) {
+        std::uint8_t b = input[i];
+        if (!inFrame_) {
+            rx_[0] = b;
+            if (b == PanelFrame::kStart || b == PanelFrame::kRepeatStart) {
+                inFrame_ = true;
+                rxAckFrame_ = false;
+                rxExpected_ = -1;
+            } else if (b == PanelFrame::kAck || b == PanelFrame::kNak) {
+                inFrame_ = true;
+                rxAckFrame_ = true;
+                rxExpected_ = 0;
+            } else {
+                continue;  // noise between frames
+            }
+            rxCount_ = 1;
+            partialMs_ = 0;
+            continue;
+        }
+        partialMs_ = 0;
+        if (!rxAckFrame_ && rxCount_ < 4 && rx_[0] == PanelFrame::kRepeatStart && b == PanelFrame::kStart) {
+            rx_[0] = b;  // a fresh frame starts inside a repeat's header
+            rxCount_ = 1;
+            rxExpected_ = -1;
+            continue;
+        }
+        rx_[rxCount_++] = b;
+        if (!rxAckFrame_ && rxCount_ == 4 && rxExpected_ < 0) rxExpected_ = PanelFrame::PayloadLength(b);
+        bool complete = rxAckFrame_ ? rxCount_ >= PanelFrame::kAckLength
+                                    : (rxExpected_ >= 0 && rxCount_ >= rxExpected_ + 6);
+        if (complete) {
+            HandleFrame();
+            ResetReceiver();
+        }
+    }
+    idleMs_ = 0;
+}
+
+void CProtocol::HandleFrame() {
+    PanelFrame f(rx_, rxCount_);
+    const std::uint8_t destination = f.Destination();
+    if (destination != ownAddress_ && destination != PanelFrame::kBroadcast) {
+        Trace('?', f.Bytes(), f.Length());
+        return;
+    }
+    if (!f.CrcOk()) {
+        Trace('c', f.Bytes(), f.Length());
+        SendNak(f.Source());
+        return;
+    }
+    if (f.IsAckFrame()) {
+        QueueFrame(f);
+        Trace('<', f.Bytes(), f.Length());
+        if (f.IsAck() && destination != PanelFrame::kBroadcast) toggle_ = !toggle_;
+        return;
+    }
+    const bool wanted = !ConexioKindTable::Get(Kind()).ackOnlyWithSourceBit7 || f.AnswerWanted();
+    if (f.IsRepeat() && f.SameContent(lastQueuedData_)) {
+        // The panel did not hear our acknowledgement and repeats: acknowledge it again as we
+        // did the first time, without queueing it twice or moving the toggle bit.
+        Trace('<', f.Bytes(), f.Length());
+        Sleep(10);
+        if (destination != PanelFrame::kBroadcast && wanted) WriteAcknowledgement(true, f.Source(), f.ToggleBit());
+        return;
+    }
+    QueueFrame(f);
+    lastQueuedData_ = f;
+    Trace('<', f.Bytes(), f.Length());
+    Sleep(10);
+    if (destination == PanelFrame::kBroadcast) {
+        if (f.Source() == 0) SendAck(0);
+        return;
+    }
+    if (!f.IsRepeat()) toggle_ = f.ToggleBit();
+    if (wanted) SendAck(f.Source());
+    toggle_ = !toggle_;
+}

@@ -1,0 +1,356 @@
+// The receive state machine, the send and wait loops and the layer's safety rules, with the test
+// playing the panel byte by byte.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "wire_fixture.h"
+
+namespace {
+
+class FakeUi final : public UiServices {
+public:
+    void Yield() override {
+        ++yields;
+        if (onYield) onYield();
+    }
+    std::unique_ptr<ProgressDialog> OpenProgress(const std::string&, const std::string&, int, bool) override {
+        return nullptr;
+    }
+    void ShowMessage(const std::string&, const std::string&) override {}
+    std::function<void()> onYield;
+    int yields = 0;
+};
+
+class FakeProgress final : public ProgressDialog {
+public:
+    bool Update(int, const std::string&) override {
+        ++updates;
+        cancelled = cancelAt > 0 && updates >= cancelAt;
+        return !cancelled;
+    }
+    bool WasCancelled() const override { return cancelled; }
+    int updates = 0;
+    int cancelAt = 0;
+    bool cancelled = false;
+};
+
+// A request from the panel (bus address 0x01) to us (0x13, the TCP/IP own address).
+Bytes PanelAnswer(std::uint8_t start = 0x16, std::uint8_t toggle = 0x80) {
+    return DataFrame(start, static_cast<std::uint8_t>(0x13 | toggle), 0x81, 0xB1, {0x01, 0x23, 0x00, 0xAA});
+}
+
+TEST(Receive, GoodFrameIsQueuedAcknowledgedAndTraced) {
+    Wire w;
+    w.Feed(PanelAnswer());
+    EXPECT_EQ(w.proto.QueueSize(), 1u);
+    // The toggle takes the frame's bit 7, the ACK carries it, then it flips.
+    EXPECT_EQ(w.Written(), AckFrame(0x06, 0x81, 0x13));
+    EXPECT_FALSE(w.proto.GetToggle());
+    EXPECT_NE(w.Trace().find("<16, 93, 81, B1, 01, 23, 00, AA"), std::string::npos);
+    EXPECT_NE(w.Trace().find(">06, 81, 13"), std::string::npos);
+}
+
+TEST(Receive, ChunkingDoesNotMatter) {
+    Bytes two = PanelAnswer();
+    Bytes second = DataFrame(0x16, 0x13, 0x81, 0xA1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    two.insert(two.end(), second.begin(), second.end());
+    Wire whole;
+    whole.Feed(two);
+    EXPECT_EQ(whole.proto.QueueSize(), 2u);
+    Wire bytewise;
+    for (std::uint8_t b : two) bytewise.Feed({b}, 1);
+    EXPECT_EQ(bytewise.proto.QueueSize(), 2u);
+    EXPECT_EQ(bytewise.Written(), whole.Written());
+}
+
+TEST(Receive, NoiseRestartsAndPartialFrames) {
+    Wire w;
+    Bytes f = PanelAnswer();
+    Bytes noisy{0x00, 0xAA, 0x55};
+    noisy.insert(noisy.end(), f.begin(), f.end());
+    w.Feed(noisy);
+    EXPECT_EQ(w.proto.QueueSize(), 1u);
+
+    // A 0x16 among the first bytes of a frame that began with 0x02 starts a fresh frame...
+    Wire restart;
+    Bytes r{0x02, 0x13};
+    r.insert(r.end(), f.begin(), f.end());
+    restart.Feed(r);
+    EXPECT_EQ(restart.proto.QueueSize(), 1u);
+    // ...later it is plain content (here the payload holds 0x16).
+    Wire content;
+    content.Feed(DataFrame(0x16, 0x13, 0x81, 0xB1, {0x16, 0x16, 0x02}));
+    EXPECT_EQ(content.proto.QueueSize(), 1u);
+
+    // More than 150 ms of silence inside a frame kills it; less does not.
+    Wire slow;
+    slow.Feed(Bytes(f.begin(), f.begin() + 8));
+    for (int i = 0; i < 8; ++i) slow.proto.Receive(20);  // 160 ms
+    slow.Feed(Bytes(f.begin() + 8, f.end()));
+    EXPECT_EQ(slow.proto.QueueSize(), 0u);
+    Wire patient;
+    patient.Feed(Bytes(f.begin(), f.begin() + 8));
+    for (int i = 0; i < 7; ++i) patient.proto.Receive(20);  // 140 ms
+    patient.Feed(Bytes(f.begin() + 8, f.end()));
+    EXPECT_EQ(patient.proto.QueueSize(), 1u);
+}
+
+TEST(Receive, FrameLengths) {
+    Wire w;
+    Bytes flash = DataFrame(0x16, 0x13, 0x81, 0xF0, {});
+    ASSERT_EQ(flash.size(), 24u);
+    w.Feed(Bytes(flash.begin(), flash.end() - 1));
+    EXPECT_EQ(w.proto.QueueSize(), 0u);
+    w.Feed({flash.back()});
+    EXPECT_EQ(w.proto.QueueSize(), 1u);
+    w.Feed(AckFrame(0x06, 0x13, 0x01));
+    EXPECT_EQ(w.proto.QueueSize(), 2u);
+    // A data frame without payload is taken at its real 6 bytes, not NAKed at 5.
+    w.Written();
+    w.Feed(DataFrame(0x16, 0x13, 0x81, 0x01, {}));
+    EXPECT_EQ(w.proto.QueueSize(), 3u);
+    Bytes written = w.Written();
+    ASSERT_EQ(written.size(), 5u);
+    EXPECT_EQ(written[0], 0x06);
+}
+
+TEST(Receive, BadCrcIsNakedAndForeignFramesDropped) {
+    Wire w;
+    Bytes f = PanelAnswer(0x16, 0x00);
+    f[6] ^= 0xFF;
+    w.Feed(f);
+    EXPECT_EQ(w.proto.QueueSize(), 0u);
+    EXPECT_EQ(w.Written(), AckFrame(0x15, 0x01, 0x13));
+    EXPECT_NE(w.Trace().find("c16, 13, 81"), std::string::npos);
+
+    w.Feed(DataFrame(0x16, 0x22, 0x81, 0xB1, {}));
+    EXPECT_EQ(w.proto.QueueSize(), 0u);
+    EXPECT_TRUE(w.Written().empty());
+    EXPECT_NE(w.Trace().find("?16, 22, 81"), std::string::npos);
+}
+
+TEST(Receive, BroadcastsAreAcknowledgedOnlyFromAddressZero) {
+    Wire w;
+    w.Feed(DataFrame(0x16, 0x40, 0x05, 0x10, {9}));
+    EXPECT_TRUE(w.Written().empty());
+    EXPECT_FALSE(w.proto.GetToggle());
+    w.Feed(DataFrame(0x16, 0x40, 0x00, 0x10, {9}));
+    EXPECT_EQ(w.Written(), AckFrame(0x06, 0x00, 0x13));
+    EXPECT_FALSE(w.proto.GetToggle());
+    EXPECT_EQ(w.proto.QueueSize(), 2u);
+}
+
+TEST(Receive, OnGprsOnlyFramesAskingForItAreAcknowledged) {
+    Wire w(ConexioGprs);
+    w.Feed(DataFrame(0x16, 0x13, 0x01, 0xB1, {}));
+    EXPECT_EQ(w.proto.QueueSize(), 1u);
+    EXPECT_TRUE(w.Written().empty());
+    EXPECT_TRUE(w.proto.GetToggle());  // set to 0 from the frame, then flipped
+    w.Feed(DataFrame(0x16, 0x13, 0x81, 0xB1, {1}));
+    EXPECT_EQ(w.Written(), AckFrame(0x06, 0x01, 0x13));
+}
+
+TEST(Receive, ARepeatOfTheLastFrameIsAcknowledgedButQueuedOnce) {
+    Wire w;
+    w.Feed(PanelAnswer());
+    bool toggle = w.proto.GetToggle();
+    Bytes firstAck = w.Written();
+    w.Feed(PanelAnswer(0x02));
+    EXPECT_EQ(w.proto.QueueSize(), 1u);
+    EXPECT_EQ(w.proto.GetToggle(), toggle);
+    EXPECT_EQ(w.Written(), firstAck);
+    // A repeat of something else is new.
+    w.Feed(DataFrame(0x02, 0x13, 0x81, 0xB1, {0x02}));
+    EXPECT_EQ(w.proto.QueueSize(), 2u);
+}
+
+TEST(Receive, SilenceEmptiesTheQueueAndTheQueueIsBounded) {
+    Wire w;
+    w.Feed(PanelAnswer());
+    for (int i = 0; i < 99; ++i) w.proto.Receive(20);  // 1980 ms + the feed's step
+    EXPECT_EQ(w.proto.QueueSize(), 1u);
+    w.proto.Receive(20);
+    w.proto.Receive(20);
+    EXPECT_EQ(w.proto.QueueSize(), 0u);
+
+    for (int i = 0; i < 70; ++i) w.Feed(DataFrame(0x16, 0x13, 0x81, 0xB1, {static_cast<std::uint8_t>(i)}));
+    EXPECT_EQ(w.proto.QueueSize(), CProtocol::kQueueLimit);
+}
+
+TEST(Receive, ABrokenLinkIsReportedAndStopsTheLayer) {
+    Wire w;
+    int calls = 0;
+    w.proto.SetLinkLostHandler([&] { ++calls; });
+    EXPECT_TRUE(w.pump.running);
+    EXPECT_EQ(w.pump.interval, 20);
+    EXPECT_EQ(w.idle.interval, 20000);
+    w.pipe.Break();
+    w.proto.Receive(20);
+    EXPECT_FALSE(w.proto.IsConnected());
+    EXPECT_TRUE(w.proto.LinkLost());
+    EXPECT_EQ(w.proto.GetError(), "Se perdió la conexión");
+    EXPECT_FALSE(w.pump.running);
+    EXPECT_FALSE(w.idle.running);
+    EXPECT_EQ(calls, 1);
+    w.proto.Receive(20);
+    EXPECT_EQ(calls, 1);
+    ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
+    EXPECT_FALSE(w.proto.Send());
+    EXPECT_EQ(w.proto.GetError(), "No conetado");
+}
+
+TEST(Receive, TheDestructorLeavesLinkAndTimersAlone) {
+    Wire w(ConexioTcpIp, false);
+    auto proto = std::make_unique<CProtocol>();
+    proto->SetLink(&w.link);
+    proto->SetTimers(&w.pump, &w.idle);
+    proto->Connect();
+    proto.reset();
+    EXPECT_EQ(w.pump.stops, 0);
+    EXPECT_EQ(w.idle.stops, 0);
+    EXPECT_TRUE(w.link.IsOpen());
+}
+
+// ---- Send and WaitAnswer against a scripted panel ----
+
+// Answers each frame written with the given replies, one list per write.
+void Script(Wire& w, std::vector<std::vector<Bytes>> replies) {
+    auto queue = std::make_shared<std::vector<std::vector<Bytes>>>(std::move(replies));
+    w.pipe.PeerEnd().OnArrival([&w, queue] {
+        if (queue->empty()) return;
+        std::vector<Bytes> now = queue->front();
+        queue->erase(queue->begin());
+        for (const Bytes& b : now) w.pipe.PeerEnd().Write(b.data(), static_cast<int>(b.size()));
+    });
+}
+
+TEST(Send, AckNakAndRepeats) {
+    Wire ok;
+    Script(ok, {{AckFrame(0x06, 0x13, 0x01)}});
+    ASSERT_TRUE(ok.proto.BuildPhoneTest("01"));
+    EXPECT_TRUE(ok.proto.Send());
+    EXPECT_EQ(ok.proto.QueueSize(), 0u);  // the ACK was consumed
+
+    Wire nak;
+    Script(nak, {{AckFrame(0x15, 0x13, 0x01)}, {AckFrame(0x06, 0x13, 0x01)}});
+    ASSERT_TRUE(nak.proto.BuildPhoneTest("01"));
+    Bytes first = nak.SendBuffer();
+    EXPECT_TRUE(nak.proto.Send());
+    Bytes written = nak.Written();
+    ASSERT_EQ(written.size(), 20u);
+    EXPECT_EQ(Bytes(written.begin(), written.begin() + 10), first);
+    Bytes repeat(written.begin() + 10, written.end());
+    EXPECT_EQ(repeat[0], 0x02);
+    EXPECT_EQ(Crc16(repeat), 0);
+    EXPECT_NE(repeat[8], first[8]);
+
+    Wire refused;
+    Bytes n = AckFrame(0x15, 0x13, 0x01);
+    Script(refused, {{n}, {n}, {n}, {n}});
+    ASSERT_TRUE(refused.proto.BuildPhoneTest("01"));
+    EXPECT_FALSE(refused.proto.Send());
+    EXPECT_EQ(refused.proto.GetError(), "Sin respuesta");
+    EXPECT_TRUE(refused.proto.TimedOut());
+    EXPECT_EQ(refused.Written().size(), 40u);
+}
+
+TEST(Send, AStaleAckNeverAcknowledgesANewFrame) {
+    Wire w;
+    w.Feed(AckFrame(0x06, 0x13, 0x01));  // late, from an earlier exchange
+    ASSERT_EQ(w.proto.QueueSize(), 1u);
+    ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
+    EXPECT_FALSE(w.proto.Send());
+    EXPECT_EQ(w.proto.GetError(), "Sin respuesta");
+    EXPECT_TRUE(w.proto.TimedOut());
+}
+
+TEST(Send, WithoutAnswerWantedSilenceIsSuccess) {
+    Wire w;
+    ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
+    w.proto.ClearAnswerWanted();
+    std::int64_t before = w.clock.Elapsed();
+    EXPECT_TRUE(w.proto.Send());
+    EXPECT_EQ(w.Written().size(), 10u);
+    EXPECT_EQ(w.clock.Elapsed() - before, 101 * 20);
+}
+
+TEST(Send, BroadcastGoesOutFourTimes) {
+    Wire w;
+    ASSERT_TRUE(w.proto.BuildApply("40", true));
+    std::int64_t before = w.clock.Elapsed();
+    EXPECT_TRUE(w.proto.Send());
+    EXPECT_EQ(w.clock.Elapsed() - before, 2000);
+    Bytes written = w.Written();
+    ASSERT_EQ(written.size(), 28u);
+    EXPECT_EQ(written[0], 0x16);
+    EXPECT_EQ(written[7], 0x02);
+    EXPECT_EQ(written[21], 0x02);
+}
+
+TEST(Wait, AnswerTimeoutAndNaksAreNoAnswers) {
+    Wire w;
+    w.Feed(AckFrame(0x15, 0x13, 0x01));
+    std::int64_t before = w.clock.Elapsed();
+    EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+    EXPECT_EQ(w.proto.GetError(), "Timeout");
+    EXPECT_TRUE(w.proto.TimedOut());
+    EXPECT_EQ(w.clock.Elapsed() - before, 201 * 20);
+    int length = -5;
+    EXPECT_EQ(w.proto.GetAnswer(length), nullptr);
+    EXPECT_EQ(length, 0);
+
+    w.Feed(AckFrame(0x15, 0x13, 0x01));
+    w.Feed(PanelAnswer());
+    ASSERT_TRUE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+    EXPECT_FALSE(w.proto.TimedOut());
+    const unsigned char* p = w.proto.GetAnswer(length);
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(length, 11);
+    EXPECT_EQ(p[0], 0x01);
+    EXPECT_EQ(p[3], 0xAA);
+}
+
+TEST(Wait, CancelEndsTheWait) {
+    Wire w;
+    FakeProgress dialog;
+    int counter = 3;
+    dialog.cancelAt = 5;
+    w.proto.SetProgress(&dialog, &counter);
+    EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+    EXPECT_EQ(w.proto.GetError(), "Cancelado por el usuario");
+    EXPECT_FALSE(w.proto.TimedOut());
+    ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
+    dialog.updates = 0;
+    EXPECT_FALSE(w.proto.Send());
+    EXPECT_EQ(w.proto.GetError(), "Cancelado por el usuario");
+}
+
+TEST(Send, ANestedExchangeIsRefusedAndCannotTouchTheRunningOne) {
+    Wire w;
+    FakeUi ui;
+    w.proto.SetUiServices(&ui);
+    bool nestedSend = true, nestedBuild = true, nestedWait = true;
+    std::string nestedError;
+    ui.onYield = [&] {
+        if (ui.yields != 3) return;
+        nestedBuild = w.proto.BuildPing("05");
+        nestedError = w.proto.GetError();
+        nestedSend = w.proto.Send();
+        nestedWait = w.proto.WaitAnswer(0xB0, 0xFF, 0xFF);
+        Bytes ack = AckFrame(0x06, 0x13, 0x01);
+        w.pipe.PeerEnd().Write(ack.data(), static_cast<int>(ack.size()));
+    };
+    ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
+    Bytes built = w.SendBuffer();
+    EXPECT_TRUE(w.proto.Send());
+    EXPECT_FALSE(nestedBuild);
+    EXPECT_FALSE(nestedSend);
+    EXPECT_FALSE(nestedWait);
+    EXPECT_EQ(nestedError, "Espere, Proceso automático en curso");
+    EXPECT_EQ(w.Written(), built);  // only the outer frame went out
+    EXPECT_FALSE(w.proto.InOperation());
+}
+
+}  // namespace

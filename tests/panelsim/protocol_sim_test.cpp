@@ -1,0 +1,325 @@
+// The frame layer against the simulated panel: every kind of request, the toggle rule, and every
+// fault the panel can inject, each ending as it should with nothing corrupted.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "sim_wire.h"
+
+using panelsim::Memory;
+using panelsim::SimEvent;
+
+namespace {
+
+Bytes B(std::initializer_list<int> v) {
+    Bytes out;
+    for (int x : v) out.push_back(static_cast<std::uint8_t>(x));
+    return out;
+}
+
+class SimTest : public ::testing::Test {
+protected:
+    SimWire w;
+    void SetUp() override {
+        w.sim.Central().SetCode(Memory::Eeprom, 0x0123, 0, B({1, 2, 3}));
+        w.sim.Central().SetCode(Memory::Eeprom, 0x0200, 0, B({10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
+                                                            20, 21, 22, 23, 24, 25, 26, 27, 28, 29}));
+    }
+    std::optional<Bytes> ReadCode123() {
+        if (!w.proto.BuildRead("01", "0123", false, 3, 0)) return std::nullopt;
+        return w.ReadBytes(3);
+    }
+};
+
+TEST_F(SimTest, LoginAcceptedAndRefused) {
+    ASSERT_TRUE(w.proto.BuildLogin("00", "8371", false));
+    auto reply = w.Ask(kCmdLoginReply);
+    ASSERT_TRUE(reply);
+    ASSERT_EQ(reply->size(), 7u);
+    EXPECT_EQ((*reply)[0], 1);
+    EXPECT_TRUE(w.sim.LoggedIn());
+    ASSERT_TRUE(w.proto.BuildLogin("00", "1234", false));
+    reply = w.Ask(kCmdLoginReply);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ((*reply)[0], 0);
+    EXPECT_NE(w.Trace().find(">16, 00, 93, 41, 00, 83, 71, 00"), std::string::npos);
+}
+
+TEST_F(SimTest, ReadsAndWritesReachTheRightBytes) {
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    // 20 bytes come in three answers of 8, each echoing the address.
+    ASSERT_TRUE(w.proto.BuildReadGrup("01", "0200", false, 20));
+    ASSERT_TRUE(w.proto.Send());
+    Bytes data;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+        int n = 0;
+        const unsigned char* p = w.proto.GetAnswer(n);
+        ASSERT_EQ(n, 11);
+        EXPECT_EQ(p[0] & 0x1F, 0x02);
+        EXPECT_EQ(p[1], 0x00);
+        data.insert(data.end(), p + 3, p + 11);
+    }
+    data.resize(20);
+    EXPECT_EQ(data, w.sim.Central().Code(Memory::Eeprom, 0x0200, 0, 20));
+
+    const unsigned char ram[3] = {5, 6, 7};
+    ASSERT_TRUE(w.proto.BuildWrite("01", "0223", true, ram, 3, 2));
+    ASSERT_TRUE(w.proto.Send());
+    EXPECT_EQ(w.sim.Central().Code(Memory::Ram, 0x0223, 2, 3), B({5, 6, 7}));
+    ASSERT_TRUE(w.proto.BuildRead("01", "0223", true, 3, 2));
+    EXPECT_EQ(w.ReadBytes(3), B({5, 6, 7}));
+
+    const unsigned char ee[2] = {0xAB, 0xCD};
+    ASSERT_TRUE(w.proto.BuildWrite("01", "01F0", false, ee, 2, 0x20));
+    ASSERT_TRUE(w.proto.Send());
+    EXPECT_EQ(w.sim.Central().EepromBytes(0x0210, 2), B({0xAB, 0xCD}));
+    EXPECT_EQ(w.sim.Central().Eeprom(0x01F0), 0xFF);  // nothing wrapped inside the low byte
+}
+
+TEST_F(SimTest, FlashClockStatusAndCommands) {
+    const unsigned char block[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    ASSERT_TRUE(w.proto.BuildFlashWrite("01", "0101", block, 16));
+    ASSERT_TRUE(w.proto.Send());
+    ASSERT_TRUE(w.proto.BuildBlockRead("01", "0100", 2));
+    ASSERT_TRUE(w.proto.Send());
+    ASSERT_TRUE(w.proto.WaitAnswer(0xF0, 0xB0, 0xB1));
+    int n = 0;
+    const unsigned char* p = w.proto.GetAnswer(n);
+    ASSERT_EQ(n, 18);
+    EXPECT_EQ(p[2], 0xFF);  // block 0x100 is erased
+    ASSERT_TRUE(w.proto.WaitAnswer(0xF0, 0xB0, 0xB1));
+    p = w.proto.GetAnswer(n);
+    EXPECT_EQ(Bytes(p + 2, p + 18), Bytes(block, block + 16));
+    ASSERT_TRUE(w.proto.BuildFlashErase("01", "0100"));
+    ASSERT_TRUE(w.proto.Send());
+    EXPECT_EQ(w.sim.Central().FlashBlock(0x0101)[0], 0xFF);
+
+    const unsigned char clock[6] = {10, 30, 5, 9, 12, 26};
+    ASSERT_TRUE(w.proto.BuildWriteClock("01", clock));
+    ASSERT_TRUE(w.proto.Send());
+    ASSERT_TRUE(w.proto.BuildReadClock("01"));
+    EXPECT_EQ(w.ReadBytes(6), Bytes(clock, clock + 6));
+
+    w.sim.Central().status = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    ASSERT_TRUE(w.proto.BuildStatusRequest("01"));
+    EXPECT_EQ(w.Ask(kCmdGeneralStatus), B({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    ASSERT_TRUE(w.proto.BuildArmAreas("01", 0x10));
+    ASSERT_TRUE(w.proto.Send());
+    ASSERT_TRUE(w.proto.BuildOutputOn("01", 2));
+    ASSERT_TRUE(w.proto.Send());
+    EXPECT_EQ(w.sim.Central().status[6], 7 | 0x10);
+    EXPECT_EQ(w.sim.Central().Ram(0x0006, 2), 1);
+
+    w.sim.Central().descriptors[0x0F23 + panelsim::SimComponent::kUserCode] = {0x4A, 0x23};
+    ASSERT_TRUE(w.proto.BuildCodiAddressQuery("01", "0F23", true));
+    EXPECT_EQ(w.Ask(kCmdCodiAddress, 0xB0, 0xB1), B({0x4A, 0x23}));
+
+    ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
+    EXPECT_TRUE(w.proto.Send());
+    ASSERT_TRUE(w.proto.BuildFlashLength("01", 2));
+    EXPECT_TRUE(w.proto.Send());
+    EXPECT_TRUE(w.proto.BuildPing("01"));
+}
+
+TEST(SimLocal, CommandsOnTheLocalCableBringTheStatus) {
+    SimWire w(ConexioLocal);
+    w.sim.Central().status[6] = 0x01;
+    ASSERT_TRUE(w.proto.BuildDisarmAreas("01", 0x01));
+    EXPECT_EQ(w.Ask(kCmdGeneralStatus), B({0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(SimTest, FactoryValuesAndEepromReset) {
+    w.sim.Central().MarkEepromAsFactory();
+    const unsigned char v = 0x42;
+    ASSERT_TRUE(w.proto.BuildWrite("01", "0123", false, &v, 1, 0));
+    ASSERT_TRUE(w.proto.Send());
+    ASSERT_TRUE(w.proto.BuildControl("01", kCtrlStoreFactory, false));
+    ASSERT_TRUE(w.proto.Send());
+    ASSERT_TRUE(w.proto.BuildControl("01", kCtrlEepromReset, false));
+    ASSERT_TRUE(w.proto.Send());
+    EXPECT_EQ(w.sim.Central().Eeprom(0x0123), 1);
+    ASSERT_TRUE(w.proto.BuildControl("01", kCtrlRestoreFactory, false));
+    ASSERT_TRUE(w.proto.Send());
+    EXPECT_EQ(w.sim.Central().Eeprom(0x0123), 0x42);
+}
+
+TEST_F(SimTest, BroadcastIsWrittenFourTimesAndCarriedOutOnce) {
+    ASSERT_TRUE(w.proto.BuildApply("40", true));
+    std::int64_t before = w.clock.Elapsed();
+    EXPECT_TRUE(w.proto.Send());
+    EXPECT_EQ(w.clock.Elapsed() - before, 2000);
+    EXPECT_EQ(w.sim.ReceivedFrames().size(), 4u);
+    EXPECT_EQ(w.sim.ControlCodes(), std::vector<int>{9});
+    EXPECT_EQ(w.Count(SimEvent::Duplicate), 3);
+    EXPECT_EQ(w.Count(SimEvent::Sent), 0);
+}
+
+TEST_F(SimTest, TheToggleBitAlternatesAcrossExchanges) {
+    ASSERT_TRUE(ReadCode123());
+    ASSERT_TRUE(ReadCode123());
+    ASSERT_TRUE(ReadCode123());
+    // Received by the panel: request, our ACK of its answer, request, ACK, request, ACK.
+    auto frames = w.sim.ReceivedFrames();
+    ASSERT_EQ(frames.size(), 6u);
+    bool expectRequestToggle = false;
+    for (int i = 0; i < 3; ++i) {
+        const Bytes& request = frames[static_cast<std::size_t>(2 * i)];
+        const Bytes& ack = frames[static_cast<std::size_t>(2 * i + 1)];
+        EXPECT_EQ(request[3], 0x51);
+        EXPECT_EQ((request[1] & 0x80) != 0, expectRequestToggle) << i;
+        ASSERT_EQ(ack[0], 0x06);
+        // The panel's answers alternate 0, 1, 0; our ACK echoes the answer's bit and the next
+        // request carries the other one.
+        bool answerToggle = (i % 2) != 0;
+        EXPECT_EQ((ack[1] & 0x80) != 0, answerToggle) << i;
+        expectRequestToggle = !answerToggle;
+    }
+}
+
+// ---- Faults ----
+
+TEST_F(SimTest, SilenceThenSuccessAndSilenceForGood) {
+    w.sim.Faults().ignoreRequests = 1;
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    auto frames = w.sim.ReceivedFrames();
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[0][0], 0x16);
+    EXPECT_EQ(frames[1][0], 0x02);
+    EXPECT_EQ(w.sim.ExecutedCount(), 1);
+
+    w.sim.Faults().ignoreRequests = 4;
+    const unsigned char v = 9;
+    ASSERT_TRUE(w.proto.BuildWrite("01", "0123", false, &v, 1, 0));
+    EXPECT_FALSE(w.proto.Send());
+    EXPECT_EQ(w.proto.GetError(), "Sin respuesta");
+    EXPECT_TRUE(w.proto.TimedOut());
+    EXPECT_EQ(w.sim.ExecutedCount(), 1);
+    EXPECT_EQ(w.sim.Central().Eeprom(0x0123), 1);
+}
+
+TEST_F(SimTest, NaksThenSuccessAndNaksForGood) {
+    w.sim.Faults().nakRequests = 3;
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    EXPECT_EQ(w.sim.ExecutedCount(), 1);
+    w.sim.Faults().nakRequests = 4;
+    const unsigned char v = 9;
+    ASSERT_TRUE(w.proto.BuildWrite("01", "0123", false, &v, 1, 0));
+    EXPECT_FALSE(w.proto.Send());
+    EXPECT_EQ(w.proto.GetError(), "Sin respuesta");
+    EXPECT_TRUE(w.proto.TimedOut());
+    EXPECT_EQ(w.sim.Central().Eeprom(0x0123), 1);
+}
+
+TEST_F(SimTest, ACorruptAckIsRepeatedForAndTheWriteHappensOnce) {
+    w.sim.Faults().badCrcAcks = 1;
+    const unsigned char v = 9;
+    ASSERT_TRUE(w.proto.BuildWrite("01", "0123", false, &v, 1, 0));
+    EXPECT_TRUE(w.proto.Send());
+    EXPECT_NE(w.Trace().find("c06"), std::string::npos);
+    EXPECT_EQ(w.sim.ExecutedCount(), 1);
+    EXPECT_EQ(w.Count(SimEvent::Duplicate), 1);
+    EXPECT_EQ(w.sim.Central().Eeprom(0x0123), 9);
+}
+
+TEST_F(SimTest, ACorruptAnswerIsNakedAndItsRepeatTaken) {
+    w.sim.Faults().badCrcAnswers = 1;
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    EXPECT_NE(w.Trace().find("c16"), std::string::npos);
+    EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));  // exactly one answer came through
+}
+
+TEST_F(SimTest, AMissingAnswerTimesOutAndTheNextExchangeIsClean) {
+    w.sim.Faults().missingAnswers = 1;
+    ASSERT_TRUE(w.proto.BuildRead("01", "0123", false, 3, 0));
+    EXPECT_FALSE(w.ReadBytes(3));
+    EXPECT_EQ(w.proto.GetError(), "Timeout");
+    EXPECT_TRUE(w.proto.TimedOut());
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+}
+
+TEST_F(SimTest, ALateAnswerIsNeverTakenForTheNextRequest) {
+    w.sim.Faults().lateAnswers = 1;
+    w.sim.Faults().lateAnswerMs = 5000;
+    ASSERT_TRUE(w.proto.BuildRead("01", "0200", false, 3, 0));
+    EXPECT_FALSE(w.ReadBytes(3));
+    EXPECT_TRUE(w.proto.TimedOut());
+    w.Idle(1500);  // the late answer arrives and is queued
+    EXPECT_EQ(w.proto.QueueSize(), 1u);
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    EXPECT_EQ(w.proto.QueueSize(), 0u);
+}
+
+TEST_F(SimTest, AnswerBeforeTheAckOrWithoutAny) {
+    w.sim.Faults().answerBeforeAck = 1;
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    EXPECT_EQ(w.proto.QueueSize(), 1u);  // the ACK that came after the answer: the next write drops it
+    w.sim.Faults().answersWithoutAck = 1;
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    EXPECT_EQ(w.sim.ExecutedCount(), 2);
+}
+
+TEST_F(SimTest, AStaleDuplicateIsAcknowledgedButNotQueued) {
+    w.sim.Faults().staleDuplicates = 1;
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    bool toggle = w.proto.GetToggle();
+    w.Idle(200);
+    EXPECT_EQ(w.proto.QueueSize(), 0u);
+    EXPECT_EQ(w.proto.GetToggle(), toggle);
+    // Two ACKs for the one answer: the first and the one for its repeat.
+    auto frames = w.sim.ReceivedFrames();
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[1], frames[2]);
+    EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+}
+
+TEST_F(SimTest, AFrameForAnotherAddressIsIgnored) {
+    w.sim.Faults().foreignFrames = 1;
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    EXPECT_NE(w.Trace().find("?16, "), std::string::npos);
+    EXPECT_EQ(w.sim.ReceivedFrames().size(), 2u);  // the request and one ACK
+}
+
+TEST_F(SimTest, NoiseAndAFrameSplitByAPause) {
+    w.sim.Faults().noise = B({0x00, 0x55, 0xAA, 0x30});
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    w.sim.Faults().splitFrames = 2;
+    w.sim.Faults().splitGapMs = 60;
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    // A pause longer than a partial frame may live: the half is dropped, the panel repeats.
+    w.sim.Faults().splitFrames = 1;
+    w.sim.Faults().splitGapMs = 400;
+    w.sim.Faults().answerBeforeAck = 1;
+    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
+    EXPECT_GE(w.Count(SimEvent::Sent), 6);
+}
+
+TEST_F(SimTest, ADroppedConnectionIsReportedUpward) {
+    int lost = 0;
+    w.proto.SetLinkLostHandler([&] { ++lost; });
+    // The panel acknowledges and hangs up before answering: the wait ends at once.
+    w.sim.Faults().dropAfterBytes = 5;
+    ASSERT_TRUE(w.proto.BuildRead("01", "0123", false, 3, 0));
+    EXPECT_FALSE(w.ReadBytes(3));
+    EXPECT_EQ(w.proto.GetError(), "Se perdió la conexión");
+    EXPECT_FALSE(w.proto.TimedOut());
+    EXPECT_TRUE(w.proto.LinkLost());
+    EXPECT_FALSE(w.proto.IsConnected());
+    EXPECT_FALSE(w.pump.running);
+    EXPECT_FALSE(w.idle.running);
+    EXPECT_EQ(lost, 1);
+}
+
+TEST(SimDrop, AConnectionDroppedInTheMiddleOfAFrameEndsTheSend) {
+    SimWire w;
+    w.sim.Faults().answerBeforeAck = 1;
+    w.sim.Faults().dropAfterBytes = 5;
+    ASSERT_TRUE(w.proto.BuildRead("01", "0123", false, 3, 0));
+    EXPECT_FALSE(w.proto.Send());
+    EXPECT_EQ(w.proto.GetError(), "Se perdió la conexión");
+    EXPECT_FALSE(w.proto.TimedOut());
+    EXPECT_TRUE(w.proto.LinkLost());
+    EXPECT_EQ(w.proto.QueueSize(), 0u);
+}
+
+}  // namespace
