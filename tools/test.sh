@@ -17,7 +17,7 @@ if [ "$FUZZ_SECONDS" != 0 ]; then
 fi
 
 echo "== build (GCC, ASan + UBSan)"
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON >/dev/null
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build-test -j "$JOBS"
 echo "== tests"
 cd build-test
