@@ -7,9 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "datamodel/instalacio.h"
+#include "datamodel/model.h"
+#include "model_fill.h"
 #include "panelsim.h"
 #include "serve.h"
 
@@ -25,7 +30,13 @@ void Usage() {
                  "  --tcp PORT          listen on 127.0.0.1:PORT (0: any free port, printed)\n"
                  "  --pty               open a pseudo-terminal and print its device path\n"
                  "  --link PATH         also make PATH a symbolic link to that device\n"
-                 "  --address HEX       bus address of the central (default 01)\n"
+                 "  --address HEX       bus address of the central (default 01, or the\n"
+                 "                      installation's)\n"
+                 "  --model PATH        fill the central from this model file\n"
+                 "  --installation PATH fill the central and every bus component from the\n"
+                 "                      models of this installation file\n"
+                 "  --models-dir DIR    the folder holding models/ for --installation\n"
+                 "                      (default: the working folder)\n"
                  "  --code XXXX         accept this access code too (8371 and C7D2 always)\n"
                  "  --latency MS        delay before every acknowledgement and answer\n"
                  "  --eeprom ADDR=HEX   put bytes into the EEPROM of the central\n"
@@ -45,6 +56,42 @@ bool ParseBytes(const std::string& hex, std::vector<std::uint8_t>& out) {
     return true;
 }
 
+// The panel's clock starts at the local time.
+panelsim::SimClock LocalClock() {
+    std::time_t now = std::time(nullptr);
+    std::tm t{};
+    localtime_r(&now, &t);
+    return {static_cast<std::uint8_t>(t.tm_hour), static_cast<std::uint8_t>(t.tm_min),
+            static_cast<std::uint8_t>(t.tm_sec), static_cast<std::uint8_t>(t.tm_mday),
+            static_cast<std::uint8_t>(t.tm_mon + 1), static_cast<std::uint8_t>(t.tm_year % 100)};
+}
+
+void PrintFill(const CModel& model, unsigned address, const panelsim::ModelFillReport& r) {
+    std::printf("panelsim: %s %s at bus address %02X: %d codes, %d code addresses, %d events\n",
+                model.GetId().c_str(), model.GetVersio().c_str(), address, r.codes, r.descriptors, r.events);
+}
+
+// Loads the installation with the working folder at modelsDir, where its models are looked up.
+bool LoadInstallation(const std::string& path, const std::string& modelsDir, CInstalacio& inst) {
+    std::error_code ec;
+    const std::filesystem::path file = std::filesystem::absolute(path, ec);
+    const std::filesystem::path old = std::filesystem::current_path(ec);
+    if (!modelsDir.empty()) {
+        std::filesystem::current_path(modelsDir, ec);
+        if (ec) {
+            std::fprintf(stderr, "panelsim: cannot enter %s\n", modelsDir.c_str());
+            return false;
+        }
+    }
+    std::string error;
+    const bool ok = panelsim::LoadInstallationFile(file.string(), inst, error);
+    if (!modelsDir.empty()) std::filesystem::current_path(old, ec);
+    if (!ok)
+        std::fprintf(stderr, "panelsim: %s\n(the models are read from models/ below the working folder"
+                             " or --models-dir)\n", error.c_str());
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +100,8 @@ int main(int argc, char** argv) {
     std::string linkPath;
     bool verbose = false;
     unsigned long address = 0x01;
+    bool addressGiven = false;
+    std::string modelPath, installationPath, modelsDir;
     std::vector<std::string> codes, eepromArgs, ramArgs;
     int latency = 0;
     for (int i = 1; i < argc; ++i) {
@@ -67,7 +116,13 @@ int main(int argc, char** argv) {
         if (a == "--tcp") tcpPort = std::atoi(next().c_str());
         else if (a == "--pty") usePty = true;
         else if (a == "--link") linkPath = next();
-        else if (a == "--address") address = std::strtoul(next().c_str(), nullptr, 16);
+        else if (a == "--address") {
+            address = std::strtoul(next().c_str(), nullptr, 16);
+            addressGiven = true;
+        }
+        else if (a == "--model") modelPath = next();
+        else if (a == "--installation") installationPath = next();
+        else if (a == "--models-dir") modelsDir = next();
         else if (a == "--code") codes.push_back(next());
         else if (a == "--latency") latency = std::atoi(next().c_str());
         else if (a == "--eeprom") eepromArgs.push_back(next());
@@ -78,12 +133,47 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if ((tcpPort < 0) == !usePty || address > 0x3F) {
+    if ((tcpPort < 0) == !usePty || address > 0x3F || (!modelPath.empty() && !installationPath.empty())) {
         Usage();
         return 2;
     }
 
+    panelsim::ModelFillOptions fill;
+    fill.clock = LocalClock();
+    CModel model;
+    CInstalacio installation;
+    if (!modelPath.empty()) {
+        std::string error;
+        if (!panelsim::LoadModelFile(modelPath, model, error)) {
+            std::fprintf(stderr, "panelsim: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    if (!installationPath.empty()) {
+        if (!LoadInstallation(installationPath, modelsDir, installation)) return 1;
+        if (!addressGiven) {
+            auto central = panelsim::BusAddress(installation.GetCentral());
+            if (!central) {
+                std::fprintf(stderr, "panelsim: the central's bus address \"%s\" is unusable\n",
+                             installation.GetCentral().GetBusDir().c_str());
+                return 1;
+            }
+            address = *central;
+        }
+    }
+
     panelsim::PanelSim sim(static_cast<std::uint8_t>(address));
+    if (!modelPath.empty()) PrintFill(model, static_cast<unsigned>(address), panelsim::FillFromModel(sim, static_cast<std::uint8_t>(address), model, fill));
+    if (!installationPath.empty()) {
+        std::vector<panelsim::ComponentFill> filled;
+        std::string error;
+        const bool ok = panelsim::FillFromInstallation(sim, installation, filled, error, fill);
+        for (const auto& f : filled) PrintFill(*f.model, f.address, f.report);
+        if (!ok) {
+            std::fprintf(stderr, "panelsim: %s\n", error.c_str());
+            return 1;
+        }
+    }
     sim.SetLatencyMs(latency);
     for (const std::string& c : codes) {
         if (c.size() != 4 || c.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {

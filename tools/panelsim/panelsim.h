@@ -149,6 +149,7 @@ public:
     // Components. The central exists from the start; Component() adds one when missing.
     SimComponent& Component(std::uint8_t busAddress);
     SimComponent& Central() { return Component(central_); }
+    std::uint8_t CentralAddress() const { return central_; }
     // Frames for alias are handled by the component at target (they still answer as alias).
     void AddAlias(std::uint8_t alias, std::uint8_t target);
     bool Serves(std::uint8_t busAddress) const;
