@@ -37,6 +37,7 @@ TEST(CompactMarkup, BlanksCommentsAndTags) {
         {"a<!-- <p>inner</p> -->", "a"},
         {"a<!-- never closed", "a"},
         {"<style><!-- p {} --></style>", "<style><!-- p {} --></style>"},  // kept inside a style
+        {"<style>p{}</style><!-- c -->x", "<style>p{}</style>x"},          // but not after it
         {"<p> Se\xF1" "al  \xE1rea </p>", "<p>Se\xF1" "al \xE1rea </p>"},       // accented bytes are text
         // Inputs ending where a look-ahead or a pattern would pass the end.
         {"<p>" + std::string(61, 'a'), "<p>" + std::string(61, 'a')},

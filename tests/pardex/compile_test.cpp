@@ -181,13 +181,15 @@ TEST_F(CompileTest, WarningsAreNotCombinedTheLastOneStands) {
 TEST_F(CompileTest, AStartBeyondSixteenBitsWarnsLast) {
     WriteWeb("a.bin", std::string(1100000, 'a'));  // 68750 units
     WriteWeb("b.bin", "b");
+    WriteWeb("c.bin", std::string(65535, 'c'));  // not above the size limit
     EXPECT_EQ(Build(0, 0), PARDEX_WARN_START_LIMIT);
     const std::string log = Log();
+    EXPECT_EQ(log.find("file c.bin exceeds"), std::string::npos);
     EXPECT_NE(log.find("Warning, file a.bin exceeds 16 bit size limit!\n"), std::string::npos);
     EXPECT_EQ(log.find("Warning, file a.bin start address"), std::string::npos);
     EXPECT_NE(log.find("Warning, file b.bin start address exceeds 16 bit size limit!\n"), std::string::npos);
     EXPECT_NE(log.find("Warning, file 500 start address exceeds 16 bit size limit!\n"), std::string::npos);
-    EXPECT_EQ(Le32(Image(), 48 + 64 + 16), 14u + 68750u);  // b.bin
+    EXPECT_EQ(Le32(Image(), 48 + 64 + 16), 16u + 68750u);  // b.bin
 }
 
 TEST_F(CompileTest, AFileThatCannotBeOpenedIsSkipped) {
@@ -255,10 +257,15 @@ TEST_F(CompileTest, AWriteThatFailsIsAnErrorNotATruncatedImage) {
     EXPECT_EQ(WithFileSizeLimit(4096, [&] { return Build(0, 0, false); }), PARDEX_ERR_TEMP);
     EXPECT_FALSE(fs::exists(image_));
 
-    // The data fits in the temporary file, the whole image does not: the partial image goes.
+    // The data fits in the temporary file, the whole image does not: the partial image goes, whether
+    // the write fails on closing or on the way (a long directory).
     dir_.Write("out.rom", "an older image");
     EXPECT_EQ(WithFileSizeLimit(20100, [&] { return Build(0, PARDEX_NO_ANSWERS, false); }),
               PARDEX_ERR_IMAGE);
+    EXPECT_FALSE(fs::exists(image_));
+    fs::remove(dir_ / "web" / "a.bin");
+    for (int i = 100; i < 300; ++i) WriteWeb(std::to_string(i), "x");
+    EXPECT_EQ(WithFileSizeLimit(4096, [&] { return Build(0, PARDEX_NO_ANSWERS, false); }), PARDEX_ERR_IMAGE);
     EXPECT_FALSE(fs::exists(image_));
 
     // A full disk; only a regular file is removed after a failure.

@@ -64,6 +64,7 @@ TEST(ScanDirectory, ListsRegularFilesOnlySortedByNameWithTheirSizes) {
     dir.Write("b.htm", "12345");
     dir.Write("A.css", "");
     dir.Write("a.gif", "1234567");
+    dir.Write("a", "");
     dir.Write(".hidden", "12");
     dir.Write("index.htm", "1");
     dir.Write("Index.htm", "12");
@@ -76,7 +77,7 @@ TEST(ScanDirectory, ListsRegularFilesOnlySortedByNameWithTheirSizes) {
 
     std::optional<pardex::FileList> list = pardex::ScanDirectory(dir.Path());
     ASSERT_TRUE(list.has_value());
-    EXPECT_EQ(Listed(*list), (std::vector<std::string>{".hidden:2", "A.css:0", "a.gif:7", "b.htm:5",
+    EXPECT_EQ(Listed(*list), (std::vector<std::string>{".hidden:2", "a:0", "A.css:0", "a.gif:7", "b.htm:5",
                                                        "Index.htm:2", "index.htm:1", "link.htm:5",
                                                        "se\xC3\xB1" "al.htm:3"}));
 }
