@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -65,56 +66,50 @@ std::uint32_t Get32(const std::uint8_t* in) {
            static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
 }
 
+// Closes a stream when its owner goes away.
+struct StreamCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using Stream = std::unique_ptr<std::FILE, StreamCloser>;
+
 // The text log. Without a name every write is dropped; writes are not checked, the log only tells.
 class Log {
 public:
-    Log() = default;
-    Log(const Log&) = delete;
-    Log& operator=(const Log&) = delete;
-    ~Log() {
-        if (file_ != nullptr) std::fclose(file_);
-    }
     bool Create(const char* path) {
-        file_ = std::fopen(path, "we");
+        file_.reset(std::fopen(path, "we"));
         return file_ != nullptr;
     }
     __attribute__((format(printf, 2, 3))) void Printf(const char* format, ...) {
         if (file_ == nullptr) return;
         va_list args;
         va_start(args, format);
-        std::vfprintf(file_, format, args);
+        std::vfprintf(file_.get(), format, args);
         va_end(args);
     }
 
 private:
-    std::FILE* file_ = nullptr;
+    Stream file_;
 };
 
 // The temporary data area.
 class TempData {
 public:
-    TempData() = default;
-    TempData(const TempData&) = delete;
-    TempData& operator=(const TempData&) = delete;
-    ~TempData() {
-        if (file_ != nullptr) std::fclose(file_);
-    }
     bool Create() {
-        file_ = CreateAnonymousTempFile();
+        file_.reset(CreateAnonymousTempFile());
         return file_ != nullptr;
     }
     // Writes the bytes, then zeros up to a whole unit.
     bool AppendPadded(const void* bytes, std::size_t size) {
         static constexpr std::uint8_t zeros[kUnitSize] = {};
-        if (size != 0 && std::fwrite(bytes, 1, size, file_) != size) return false;
+        if (size != 0 && std::fwrite(bytes, 1, size, file_.get()) != size) return false;
         const std::size_t pad = static_cast<std::size_t>(UnitsFor(size) * kUnitSize - size);
-        return pad == 0 || std::fwrite(zeros, 1, pad, file_) == pad;
+        return pad == 0 || std::fwrite(zeros, 1, pad, file_.get()) == pad;
     }
-    bool Rewind() { return std::fflush(file_) == 0 && std::fseek(file_, 0, SEEK_SET) == 0; }
-    std::FILE* Stream() const { return file_; }
+    bool Rewind() { return std::fflush(file_.get()) == 0 && std::fseek(file_.get(), 0, SEEK_SET) == 0; }
+    std::FILE* Get() const { return file_.get(); }
 
 private:
-    std::FILE* file_ = nullptr;
+    Stream file_;
 };
 
 // The image being written. Unless it is finished, it is closed and removed when this goes away, so
@@ -125,34 +120,32 @@ public:
     ImageOutput(const ImageOutput&) = delete;
     ImageOutput& operator=(const ImageOutput&) = delete;
     ~ImageOutput() {
-        if (file_ != nullptr) std::fclose(file_);
-        if (created_ && !finished_ && regular_) std::remove(path_.c_str());
+        if (file_ == nullptr) return;
+        file_.reset();
+        if (regular_) std::remove(path_.c_str());
     }
     bool Create(const char* path) {
-        file_ = std::fopen(path, "wbe");
+        file_.reset(std::fopen(path, "wbe"));
         if (file_ == nullptr) return false;
-        created_ = true;
         path_ = path;
         struct stat st {};
-        regular_ = ::fstat(::fileno(file_), &st) == 0 && S_ISREG(st.st_mode);
+        regular_ = ::fstat(::fileno(file_.get()), &st) == 0 && S_ISREG(st.st_mode);
         return true;
     }
     bool Write(const void* bytes, std::size_t size) {
-        return size == 0 || std::fwrite(bytes, 1, size, file_) == size;
+        return size == 0 || std::fwrite(bytes, 1, size, file_.get()) == size;
     }
+    // Closes the image; false (and the image is removed) when the last bytes cannot be written.
     bool Finish() {
-        const int closed = std::fclose(file_);
-        file_ = nullptr;
-        finished_ = closed == 0;
-        return finished_;
+        if (std::fclose(file_.release()) == 0) return true;
+        if (regular_) std::remove(path_.c_str());
+        return false;
     }
 
 private:
-    std::FILE* file_ = nullptr;
+    Stream file_;
     std::string path_;
-    bool created_ = false;
     bool regular_ = false;
-    bool finished_ = false;
 };
 
 FlashDirEntry MakeEntry(std::string_view name, std::uint32_t start, std::uint32_t size,
@@ -193,12 +186,12 @@ CopyResult WriteImage(ImageOutput& image, const FlashImageHeader& header,
     std::vector<std::uint8_t> block(kCopyBlock);
     std::uint64_t copied = 0;
     for (;;) {
-        const std::size_t n = std::fread(block.data(), 1, block.size(), data.Stream());
+        const std::size_t n = std::fread(block.data(), 1, block.size(), data.Get());
         if (n == 0) break;
         if (!image.Write(block.data(), n)) return CopyResult::kImageFailed;
         copied += n;
     }
-    if (std::ferror(data.Stream()) || copied != dataBytes) return CopyResult::kTempFailed;
+    if (std::ferror(data.Get()) || copied != dataBytes) return CopyResult::kTempFailed;
     return image.Finish() ? CopyResult::kDone : CopyResult::kImageFailed;
 }
 

@@ -42,19 +42,26 @@ const std::string kAnswer404 =
 const std::string kAnswer500 =
     CrLf({"HTTP/1.0 500 Internal Error", "Server: VoskSS mZorvex", "Content-Length: 172", ""}) + kBody500;
 
-std::string Padded(std::string data) {
-    data.resize((data.size() + 15) / 16 * 16, '\0');
-    return data;
+std::string U32(std::uint32_t v) {
+    std::string b(4, '\0');
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<char>(v >> (8 * i));
+    return b;
+}
+
+std::string Header(std::uint32_t dirUnits, std::uint32_t n, std::uint32_t payload, std::uint32_t dataUnits,
+                   std::uint32_t first) {
+    return std::string("VOFS\x01\x01", 6) + std::string(10, '\0') + U32(dirUnits) + U32(n) +
+           U32(payload) + U32(dataUnits) + U32(first) + std::string(12, '\0');
 }
 
 std::string Entry(std::string_view name, std::uint32_t start, std::uint32_t size, std::uint16_t kind) {
-    std::string e(32, '\0');
-    e.replace(0, name.size(), name);
-    for (int i = 0; i < 4; ++i) e[16 + i] = static_cast<char>(start >> (8 * i));
-    for (int i = 0; i < 4; ++i) e[20 + i] = static_cast<char>(size >> (8 * i));
-    e[28] = static_cast<char>(kind);
-    return e;
+    std::string e(name);
+    e.resize(16, '\0');
+    return e + U32(start) + U32(size) + std::string(4, '\0') + char(kind) + std::string(3, '\0');
 }
+
+const std::string kVersionEntry = std::string("?VER\0\0\0\0\0\0\x01\x01", 12) + std::string(20, '\0');
+const std::string kEndEntry(32, '\0');
 
 // Every build runs with a private temp folder that must be empty again afterwards.
 class CompileTest : public ::testing::Test {
@@ -95,42 +102,16 @@ int WithFileSizeLimit(rlim_t limit, F build) {
 
 }  // namespace
 
-TEST(BuiltInAnswers, AreTheThreeAnswersByteForByte) {
-    ASSERT_EQ(kBody401.size(), 129u);
+TEST_F(CompileTest, AnEmptyFolderGivesTheImageOfTheThreeAnswers) {
+    ASSERT_EQ(kBody401.size(), 129u);  // the Content-Length values are the bodies' lengths
     ASSERT_EQ(kBody404.size(), 215u);
     ASSERT_EQ(kBody500.size(), 172u);
-    const auto answers = pardex::BuiltInAnswers();
-    ASSERT_EQ(answers.size(), 3u);
-    EXPECT_STREQ(answers[0].name, "401");
-    EXPECT_STREQ(answers[1].name, "404");
-    EXPECT_STREQ(answers[2].name, "500");
-    EXPECT_EQ(answers[0].text, kAnswer401);
-    EXPECT_EQ(answers[1].text, kAnswer404);
-    EXPECT_EQ(answers[2].text, kAnswer500);
-    EXPECT_EQ(kAnswer401.size(), 260u);
-    EXPECT_EQ(kAnswer404.size(), 286u);
-    EXPECT_EQ(kAnswer500.size(), 248u);
-}
-
-TEST_F(CompileTest, AnEmptyFolderGivesTheImageOfTheThreeAnswers) {
     fs::create_directories(dir_ / "web" / "sub");
     ASSERT_EQ(Build(0, PARDEX_COMPACT_MARKUP), 0);
-
-    std::string header(48, '\0');
-    header.replace(0, 6, "VOFS\x01\x01");
-    header[16] = 10;             // directory units: 2 x (3 + 2)
-    header[20] = 3;              // entries
-    header[24] = char(794 & 0xFF);  // payload bytes 260 + 286 + 248
-    header[25] = char(794 >> 8);
-    header[28] = 51;             // data units 17 + 18 + 16
-    header[32] = 10;             // first data unit
-    std::string version = Entry("?VER", 0, 0, 0);
-    version[10] = 1;
-    version[11] = 1;
-    const std::string expected = header + version + Entry("401", 10, 260, 0) +
-                                 Entry("404", 27, 286, 0) + Entry("500", 45, 248, 0) +
-                                 std::string(32, '\0') + Padded(kAnswer401) + Padded(kAnswer404) +
-                                 Padded(kAnswer500);
+    // 3 entries, 10 directory units, 260 + 286 + 248 payload bytes in 17 + 18 + 16 units.
+    const std::string expected = Header(10, 3, 794, 51, 10) + kVersionEntry + Entry("401", 10, 260, 0) +
+                                 Entry("404", 27, 286, 0) + Entry("500", 45, 248, 0) + kEndEntry +
+                                 Padded(kAnswer401) + Padded(kAnswer404) + Padded(kAnswer500);
     ASSERT_EQ(expected.size(), 1024u);
     EXPECT_EQ(Image(), expected);
 
@@ -149,29 +130,12 @@ TEST_F(CompileTest, AnEmptyFolderGivesTheImageOfTheThreeAnswers) {
                      "***END***");
 }
 
-TEST_F(CompileTest, AnEmptyFolderWithoutAnswersGivesTheBareDirectory) {
-    fs::create_directories(dir_ / "web");
-    ASSERT_EQ(Build(0, PARDEX_NO_ANSWERS, false), 0);
-    const std::string image = Image();
-    ASSERT_EQ(image.size(), 48u + 64u);
-    EXPECT_EQ(Le32(image, 16), 4u);
-    EXPECT_EQ(Le32(image, 20), 0u);
-    EXPECT_EQ(image.substr(48 + 32), std::string(32, '\0'));
-}
-
-TEST_F(CompileTest, OneSmallFileWithoutAnswers) {
+TEST_F(CompileTest, OneSmallFileWithoutTheAnswers) {
+    // One 20-byte file: 48 + 96 + 32 bytes.
     WriteWeb("data.bin", "0123456789abcdefghij");
-    ASSERT_EQ(Build(0, PARDEX_COMPACT_MARKUP | PARDEX_NO_ANSWERS), 0);
-    const std::string image = Image();
-    ASSERT_EQ(image.size(), 176u);  // 48 + 96 + 32
-    EXPECT_EQ(Le32(image, 16), 6u);
-    EXPECT_EQ(Le32(image, 20), 1u);
-    EXPECT_EQ(Le32(image, 24), 20u);
-    EXPECT_EQ(Le32(image, 28), 2u);
-    EXPECT_EQ(Le32(image, 32), 6u);
-    EXPECT_EQ(image.substr(48 + 32, 32), Entry("data.bin", 6, 20, 3));
-    EXPECT_EQ(image.substr(48 + 64, 32), std::string(32, '\0'));
-    EXPECT_EQ(image.substr(144), Padded("0123456789abcdefghij"));
+    ASSERT_EQ(Build(0, PARDEX_COMPACT_MARKUP | PARDEX_NO_ANSWERS, false), 0);
+    EXPECT_EQ(Image(), Header(6, 1, 20, 2, 6) + kVersionEntry + Entry("data.bin", 6, 20, 3) + kEndEntry +
+                           Padded("0123456789abcdefghij"));
 }
 
 TEST_F(CompileTest, KindsBaseUnitAndCompaction) {
@@ -179,34 +143,31 @@ TEST_F(CompileTest, KindsBaseUnitAndCompaction) {
     WriteWeb("index.htm", "<p>  b  </p>");
     WriteWeb("INDEX.HTM", "<p>  c  </p>");  // ".htm" is matched with its case: kept as is
     WriteWeb("s.css", "p  {  }");
+    WriteWeb("empty.htm", "");  // takes no unit
     ASSERT_EQ(Build(100, PARDEX_COMPACT_MARKUP | PARDEX_NO_ANSWERS), 0);
-    const std::string image = Image();
-    // Entries: admin.htm, index.htm, INDEX.HTM (same letters, upper case first), s.css.
-    EXPECT_EQ(Le32(image, 32), 112u);  // base unit + 12 directory units
-    EXPECT_EQ(image.substr(48 + 32, 32), Entry("admin.htm", 112, 9, 2));
-    EXPECT_EQ(image.substr(48 + 64, 32), Entry("INDEX.HTM", 113, 12, 3));
-    EXPECT_EQ(image.substr(48 + 96, 32), Entry("index.htm", 114, 9, 3));
-    EXPECT_EQ(image.substr(48 + 128, 32), Entry("s.css", 115, 5, 3));
-    const std::size_t data = 48 + 192;
-    EXPECT_EQ(image.substr(data), Padded("<p>a </p>") + Padded("<p>  c  </p>") + Padded("<p>b </p>") +
-                                      Padded("p { }"));
+    // Same letters: upper case first. Base unit 100 + 14 directory units.
+    EXPECT_EQ(Image(), Header(14, 5, 35, 4, 114) + kVersionEntry + Entry("admin.htm", 114, 9, 2) +
+                           Entry("empty.htm", 115, 0, 3) + Entry("INDEX.HTM", 115, 12, 3) +
+                           Entry("index.htm", 116, 9, 3) + Entry("s.css", 117, 5, 3) + kEndEntry +
+                           Padded("<p>a </p>") + Padded("<p>  c  </p>") + Padded("<p>b </p>") +
+                           Padded("p { }"));
     EXPECT_NE(Log().find("File : admin.htm, size  : 12\n         ==>Optimized size : 9\n\n"),
               std::string::npos);
 
     // Without flag bit 0 nothing is compacted.
     ASSERT_EQ(Build(0, PARDEX_NO_ANSWERS), 0);
     EXPECT_EQ(Le32(Image(), 48 + 32 + 20), 12u);
+    EXPECT_EQ(Log().find("Optimized"), std::string::npos);
 }
 
 TEST_F(CompileTest, WarningsAreNotCombinedTheLastOneStands) {
-    const std::string big(70000, 'x');
-    WriteWeb("big.bin", big);
+    WriteWeb("big.bin", std::string(70000, 'x'));
     WriteWeb("aaaaaaaaaaaaaaaaa", "seventeen bytes");  // before big.bin: the size warning comes last
     EXPECT_EQ(Build(0, PARDEX_NO_ANSWERS), PARDEX_WARN_SIZE_LIMIT);
     EXPECT_NE(Log().find("Filename aaaaaaaaaaaaaaaaa exceeds 16 characters.Skipped\n"), std::string::npos);
     EXPECT_NE(Log().find("Warning, file big.bin exceeds 16 bit size limit!\n"), std::string::npos);
     EXPECT_EQ(Le32(Image(), 20), 1u);
-    EXPECT_EQ(Image().size(), 48u + 96u + 70000u);
+    EXPECT_EQ(Image().size(), 48u + 96u + 70000u);  // still stored
 
     WriteWeb("zzzzzzzzzzzzzzzzz", "after big.bin");
     EXPECT_EQ(Build(0, PARDEX_NO_ANSWERS), PARDEX_WARN_SKIPPED);
@@ -220,13 +181,15 @@ TEST_F(CompileTest, WarningsAreNotCombinedTheLastOneStands) {
 TEST_F(CompileTest, AStartBeyondSixteenBitsWarnsLast) {
     WriteWeb("a.bin", std::string(1100000, 'a'));  // 68750 units
     WriteWeb("b.bin", "b");
+    WriteWeb("c.bin", std::string(65535, 'c'));  // not above the size limit
     EXPECT_EQ(Build(0, 0), PARDEX_WARN_START_LIMIT);
     const std::string log = Log();
+    EXPECT_EQ(log.find("file c.bin exceeds"), std::string::npos);
     EXPECT_NE(log.find("Warning, file a.bin exceeds 16 bit size limit!\n"), std::string::npos);
     EXPECT_EQ(log.find("Warning, file a.bin start address"), std::string::npos);
     EXPECT_NE(log.find("Warning, file b.bin start address exceeds 16 bit size limit!\n"), std::string::npos);
     EXPECT_NE(log.find("Warning, file 500 start address exceeds 16 bit size limit!\n"), std::string::npos);
-    EXPECT_EQ(Le32(Image(), 48 + 64 + 16), 14u + 68750u);  // b.bin
+    EXPECT_EQ(Le32(Image(), 48 + 64 + 16), 16u + 68750u);  // b.bin
 }
 
 TEST_F(CompileTest, AFileThatCannotBeOpenedIsSkipped) {
@@ -240,6 +203,7 @@ TEST_F(CompileTest, AFileThatCannotBeOpenedIsSkipped) {
         fs::create_symlink("/proc/sys/vm/drop_caches", dir_ / "web" / "locked.htm");
     }
     EXPECT_EQ(Build(0, PARDEX_NO_ANSWERS), PARDEX_WARN_SKIPPED);
+    EXPECT_NE(Log().find("File : locked.htm, size  : "), std::string::npos);
     EXPECT_NE(Log().find("Error opening File locked.htm - skipped.\n"), std::string::npos);
     EXPECT_EQ(Le32(Image(), 20), 1u);
     EXPECT_EQ(Image().substr(48 + 32, 8), std::string("good.htm"));
@@ -257,70 +221,58 @@ TEST(ReadListedFile, RefusesWhatCannotBeReadInFull) {
     EXPECT_EQ(pardex::ReadListedFile(dir / "ten.bin", 0), std::vector<std::uint8_t>{});
 }
 
-TEST_F(CompileTest, AFolderThatCannotBeListedFailsWithOnlyTheBanner) {
+TEST_F(CompileTest, FailuresBeforeTheImageIsWrittenLeaveNoImage) {
+    // A folder that cannot be listed: only the banner in the log.
     testing::internal::CaptureStdout();
     EXPECT_EQ(Build(0, 0), PARDEX_ERR_FOLDER);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "No Files in Directory or Directory not found\r\n");
     EXPECT_EQ(Log(), "Pardex v1.0\r\n\r\n");
-    EXPECT_FALSE(fs::exists(image_));
-
     testing::internal::CaptureStdout();
     EXPECT_EQ(Compile(0, 0, 0, "", image_.c_str(), nullptr), PARDEX_ERR_FOLDER);
     EXPECT_EQ(Compile(0, 0, 0, nullptr, image_.c_str(), nullptr), PARDEX_ERR_FOLDER);
     testing::internal::GetCapturedStdout();
-    EXPECT_FALSE(fs::exists(image_));
-}
 
-TEST_F(CompileTest, ALogThatCannotBeCreatedFailsBeforeAnythingElse) {
-    fs::create_directories(dir_ / "web");
+    WriteWeb("a.htm", "a");
     EXPECT_EQ(Compile(0, 0, 0, (dir_ / "web").c_str(), image_.c_str(), (dir_ / "no" / "log.txt").c_str()),
               PARDEX_ERR_LOG);
     EXPECT_FALSE(fs::exists(image_));
-}
 
-TEST_F(CompileTest, AnImageThatCannotBeCreatedFails) {
-    WriteWeb("a.htm", "a");
-    image_ = dir_ / "missing" / "out.rom";
+    const fs::path unreachable = dir_ / "missing" / "out.rom";
     testing::internal::CaptureStdout();
-    EXPECT_EQ(Build(0, 0), PARDEX_ERR_IMAGE);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error opening outputfile " + image_.string() + ".\n");
-    EXPECT_EQ(Log().find("Writing output file"), std::string::npos);
-    EXPECT_EQ(Log().find("SUMMARY"), std::string::npos);
-
-    testing::internal::CaptureStdout();
+    EXPECT_EQ(Compile(0, 0, 0, (dir_ / "web").c_str(), unreachable.c_str(), log_.c_str()), PARDEX_ERR_IMAGE);
     EXPECT_EQ(Compile(0, 0, 0, (dir_ / "web").c_str(), nullptr, nullptr), PARDEX_ERR_IMAGE);
-    testing::internal::GetCapturedStdout();
-}
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error opening outputfile " + unreachable.string() + ".\nError opening outputfile .\n");
+    EXPECT_EQ(Log().find("Writing output file"), std::string::npos);
 
-TEST_F(CompileTest, AFullDiskIsAnErrorNotATruncatedImage) {
-    ASSERT_TRUE(fs::exists("/dev/full"));
-    WriteWeb("a.htm", "a");
-    image_ = "/dev/full";
-    EXPECT_EQ(Build(0, 0), PARDEX_ERR_IMAGE);
-    EXPECT_NE(Log().find("Writing output file /dev/full...failed\n"), std::string::npos);
-    EXPECT_EQ(Log().find("SUMMARY"), std::string::npos);
-    EXPECT_TRUE(fs::exists("/dev/full"));  // only a regular file is removed after a failure
-}
-
-TEST_F(CompileTest, ATemporaryFileThatCannotBeCreatedFails) {
-    WriteWeb("a.htm", "a");
     temp_.PointAt(dir_ / "no-such-folder");
     EXPECT_EQ(Build(0, 0), PARDEX_ERR_TEMP);
     EXPECT_NE(Log().find("Error creating temporary output file\n"), std::string::npos);
     EXPECT_FALSE(fs::exists(image_));
 }
 
-TEST_F(CompileTest, ATemporaryFileThatCannotBeWrittenFails) {
+TEST_F(CompileTest, AWriteThatFailsIsAnErrorNotATruncatedImage) {
     WriteWeb("a.bin", std::string(20000, 'a'));
+    // The temporary data cannot be written.
     EXPECT_EQ(WithFileSizeLimit(4096, [&] { return Build(0, 0, false); }), PARDEX_ERR_TEMP);
     EXPECT_FALSE(fs::exists(image_));
-}
 
-TEST_F(CompileTest, AnImageThatCannotBeWrittenInFullIsRemoved) {
-    WriteWeb("a.bin", std::string(20000, 'a'));
+    // The data fits in the temporary file, the whole image does not: the partial image goes, whether
+    // the write fails on closing or on the way (a long directory).
     dir_.Write("out.rom", "an older image");
-    // The data fits in the temporary file, the whole image does not.
     EXPECT_EQ(WithFileSizeLimit(20100, [&] { return Build(0, PARDEX_NO_ANSWERS, false); }),
               PARDEX_ERR_IMAGE);
     EXPECT_FALSE(fs::exists(image_));
+    fs::remove(dir_ / "web" / "a.bin");
+    for (int i = 100; i < 300; ++i) WriteWeb(std::to_string(i), "x");
+    EXPECT_EQ(WithFileSizeLimit(4096, [&] { return Build(0, PARDEX_NO_ANSWERS, false); }), PARDEX_ERR_IMAGE);
+    EXPECT_FALSE(fs::exists(image_));
+
+    // A full disk; only a regular file is removed after a failure.
+    ASSERT_TRUE(fs::exists("/dev/full"));
+    image_ = "/dev/full";
+    EXPECT_EQ(Build(0, 0), PARDEX_ERR_IMAGE);
+    EXPECT_NE(Log().find("Writing output file /dev/full...failed\n"), std::string::npos);
+    EXPECT_EQ(Log().find("SUMMARY"), std::string::npos);
+    EXPECT_TRUE(fs::exists("/dev/full"));
 }

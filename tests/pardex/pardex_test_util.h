@@ -31,9 +31,10 @@ inline std::uint32_t Le32(const std::string& bytes, std::size_t offset) {
     return v;
 }
 
-inline std::uint16_t Le16(const std::string& bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes.at(offset)) |
-                                      static_cast<std::uint8_t>(bytes.at(offset + 1)) << 8);
+// The bytes followed by zeros up to a whole 16-byte unit.
+inline std::string Padded(std::string data) {
+    data.resize((data.size() + 15) / 16 * 16, '\0');
+    return data;
 }
 
 // Points the system temp folder (TMPDIR) at a private folder for the life of the object, so a test

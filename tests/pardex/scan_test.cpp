@@ -13,26 +13,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> Names(pardex::FileList& list) {
-    std::vector<std::string> names;
+// "name:size" of every entry from the first on.
+std::vector<std::string> Listed(pardex::FileList& list) {
+    std::vector<std::string> out;
     list.Rewind();
     for (const pardex::FileEntry* e = list.Current(); e != nullptr; e = list.Next())
-        names.push_back(e->name);
-    return names;
+        out.push_back(e->name + ":" + std::to_string(e->size));
+    return out;
 }
 
 }  // namespace
 
 TEST(FileList, CursorFollowsAppendNextAndRemove) {
     pardex::FileList list;
-    EXPECT_TRUE(list.IsEmpty());
     EXPECT_EQ(list.Current(), nullptr);
     EXPECT_EQ(list.Next(), nullptr);
-    list.Append({"a", 1});
-    list.Append({"b", 2});
-    list.Append({"c", 3});
-    EXPECT_EQ(list.Count(), 3u);
-    ASSERT_NE(list.Current(), nullptr);
+    for (const char* name : {"a", "b", "c"}) list.Append({name, 1});
     EXPECT_EQ(list.Current()->name, "a");  // the first entry appended became the cursor
     EXPECT_EQ(list.Next()->name, "b");
     EXPECT_EQ(list.Next()->name, "c");
@@ -45,26 +41,20 @@ TEST(FileList, CursorFollowsAppendNextAndRemove) {
     list.RemoveCurrent();  // removes the last: no cursor
     EXPECT_EQ(list.Current(), nullptr);
     list.Append({"d", 4});
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"a", "d"}));
+    EXPECT_EQ(Listed(list), (std::vector<std::string>{"a:1", "d:4"}));
     list.Clear();
     EXPECT_TRUE(list.IsEmpty());
     EXPECT_EQ(list.Current(), nullptr);
 }
 
-TEST(ScanDirectory, AFolderThatCannotBeListedGivesNone) {
+TEST(ScanDirectory, NoneForWhatCannotBeListedAnEmptyListForAFolderWithoutFiles) {
     TempDir dir;
     dir.Write("file.htm", "x");
-    EXPECT_FALSE(pardex::ScanDirectory(dir / "missing").has_value());
-    EXPECT_FALSE(pardex::ScanDirectory("").has_value());
-    EXPECT_FALSE(pardex::ScanDirectory(dir / "file.htm").has_value());
-}
-
-TEST(ScanDirectory, AFolderWithoutFilesGivesAnEmptyList) {
-    TempDir dir;
-    fs::create_directories(dir / "sub" / "deeper");
-    fs::create_directories(dir / "other");
-    dir.Write("sub/inside.htm", "x");
-    std::optional<pardex::FileList> list = pardex::ScanDirectory(dir.Path());
+    for (const fs::path& p : {dir / "missing", fs::path(), dir / "file.htm"})
+        EXPECT_FALSE(pardex::ScanDirectory(p).has_value()) << p;
+    fs::create_directories(dir / "only" / "sub" / "deeper");
+    dir.Write("only/sub/inside.htm", "x");
+    std::optional<pardex::FileList> list = pardex::ScanDirectory(dir / "only");
     ASSERT_TRUE(list.has_value());
     EXPECT_TRUE(list->IsEmpty());
 }
@@ -74,6 +64,7 @@ TEST(ScanDirectory, ListsRegularFilesOnlySortedByNameWithTheirSizes) {
     dir.Write("b.htm", "12345");
     dir.Write("A.css", "");
     dir.Write("a.gif", "1234567");
+    dir.Write("a", "");
     dir.Write(".hidden", "12");
     dir.Write("index.htm", "1");
     dir.Write("Index.htm", "12");
@@ -86,12 +77,7 @@ TEST(ScanDirectory, ListsRegularFilesOnlySortedByNameWithTheirSizes) {
 
     std::optional<pardex::FileList> list = pardex::ScanDirectory(dir.Path());
     ASSERT_TRUE(list.has_value());
-    EXPECT_EQ(Names(*list),
-              (std::vector<std::string>{".hidden", "A.css", "a.gif", "b.htm", "Index.htm", "index.htm",
-                                        "link.htm", "se\xC3\xB1" "al.htm"}));
-    std::vector<std::uint64_t> sizes;
-    list->Rewind();
-    for (const pardex::FileEntry* e = list->Current(); e != nullptr; e = list->Next())
-        sizes.push_back(e->size);
-    EXPECT_EQ(sizes, (std::vector<std::uint64_t>{2, 0, 7, 5, 2, 1, 5, 3}));
+    EXPECT_EQ(Listed(*list), (std::vector<std::string>{".hidden:2", "a:0", "A.css:0", "a.gif:7", "b.htm:5",
+                                                       "Index.htm:2", "index.htm:1", "link.htm:5",
+                                                       "se\xC3\xB1" "al.htm:3"}));
 }
