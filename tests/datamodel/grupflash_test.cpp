@@ -223,6 +223,13 @@ TEST(Fitxer, LoadingBySectors) {
     exact.SetLong(1);  // fewer sectors: loaded again, no room for the end mark
     EXPECT_EQ(exact.GetSize(), 4096);
     EXPECT_EQ(exact.GetStatus(), FitxerStatus::Loaded);
+
+    // Only the reserved sectors are read: a device that never ends loads as a cut file.
+    CFitxer endless;
+    endless.SetPath("/dev/zero");
+    endless.SetLong(2);
+    EXPECT_EQ(endless.GetSize(), 8192);
+    EXPECT_EQ(endless.GetStatus(), FitxerStatus::Cut);
 }
 
 TEST(Fitxer, PathChangesDropTheData) {
