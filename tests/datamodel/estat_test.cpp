@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <tuple>
 #include <vector>
 
 #include "datamodel/estat.h"
@@ -159,20 +160,16 @@ TEST(Mesura, Formulas) {
     EXPECT_EQ(main.GetB(), main.GetValue());
 
     // Missing references or no type: the value stays -1 and the computation fails.
-    CMesura noB;
-    noB.SetTipus(6);
-    noB.SetA(5.0f);
-    EXPECT_FALSE(noB.Compute());
-    EXPECT_EQ(noB.GetValue(), -1.0f);
-    CMesura noA;
-    noA.SetTipus(5);
-    EXPECT_FALSE(noA.Compute());
-    CMesura unset;
-    EXPECT_FALSE(unset.SetTipus(11));
-    EXPECT_EQ(unset.GetTipus(), -1);
-    unset.SetA(5.0f);
-    unset.SetB(12.0f);
-    EXPECT_FALSE(unset.Compute());
+    EXPECT_FALSE(CMesura().SetTipus(11));
+    for (auto [type, a, b] : {std::tuple{6, 5.0f, -1.0f}, {5, -1.0f, 12.0f}, {11, 5.0f, 12.0f}}) {
+        CMesura m;
+        m.SetTipus(type);
+        m.SetA(a);
+        m.SetB(b);
+        m.SetRaw(128);
+        EXPECT_FALSE(m.Compute()) << type;
+        EXPECT_EQ(m.GetValue(), -1.0f) << type;
+    }
 }
 
 TEST(Mesura, TemperatureCurve) {

@@ -21,9 +21,11 @@ void MakeTable(CGrupFlash& flash) {
     }
 }
 
-std::unique_ptr<CFitxer> File(const std::string& id, const std::string& path, int sectors) {
+std::unique_ptr<CFitxer> File(const std::string& id, const std::string& path, int sectors,
+                              bool rom = false) {
     auto fitxer = std::make_unique<CFitxer>();
     fitxer->SetId(id);
+    fitxer->SetRom(rom);
     fitxer->SetPath(path);
     fitxer->SetLong(sectors);
     return fitxer;
@@ -237,15 +239,18 @@ TEST(Fitxer, NothingToUploadIsAnError) {
     TempDir dir;
     dir.Write("empty.bin", "");
     dir.Write("data.bin", Pattern(10));
+    dir.Write("header.rom", Pattern(48));
     const std::pair<std::unique_ptr<CFitxer>, FitxerStatus> cases[] = {
         {File("", "", 1), FitxerStatus::NoPath},
         {File("", FromOsPath(dir / "missing.bin"), 1), FitxerStatus::Unreadable},
         {File("", FromOsPath(dir.Path()), 1), FitxerStatus::Unreadable},
         {File("", FromOsPath(dir / "empty.bin"), 1), FitxerStatus::Empty},
         {File("", FromOsPath(dir / "data.bin"), 0), FitxerStatus::NoSpace},
+        {File("", FromOsPath(dir / "header.rom"), 1, true), FitxerStatus::RomTooShort},
     };
     for (const auto& [fitxer, status] : cases) {
         EXPECT_TRUE(fitxer->LoadData().empty());
+        EXPECT_TRUE(fitxer->GetData().empty());
         EXPECT_EQ(fitxer->GetSize(), -1);
         EXPECT_EQ(fitxer->GetStatus(), status);
     }
@@ -266,10 +271,8 @@ TEST(Fitxer, WebServerImageKeepsItsHeaderOutOfTheUpload) {
     image[5] = 1;
     image += "payload";
     dir.Write("site.rom", image);
-    dir.Write("header.rom", Pattern(48));
 
-    auto rom = File("", FromOsPath(dir / "site.rom"), 1);
-    rom->SetRom(true);
+    auto rom = File("", FromOsPath(dir / "site.rom"), 1, true);
     std::span<const unsigned char> payload = rom->LoadData();
     ASSERT_EQ(payload.size(), 8u);  // "payload" and the end mark
     EXPECT_EQ(rom->GetSize(), 8);
@@ -279,13 +282,6 @@ TEST(Fitxer, WebServerImageKeepsItsHeaderOutOfTheUpload) {
     ASSERT_EQ(whole.size(), 56u);
     EXPECT_EQ(whole[4], 1);
     EXPECT_EQ(whole.data() + 48, payload.data());
-
-    auto header = File("", FromOsPath(dir / "header.rom"), 1);
-    header->SetRom(true);
-    EXPECT_TRUE(header->LoadData().empty());
-    EXPECT_TRUE(header->GetData().empty());
-    EXPECT_EQ(header->GetSize(), -1);
-    EXPECT_EQ(header->GetStatus(), FitxerStatus::RomTooShort);
 
     // Loaded as a plain file, then marked as an image: loaded again as an image.
     auto later = File("", FromOsPath(dir / "site.rom"), 1);
