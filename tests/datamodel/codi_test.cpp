@@ -269,8 +269,11 @@ TEST(Codi, ToBytesWritesOnlyTheTypesBytes) {
     EXPECT_EQ(raw[1], 0xBB);
     EXPECT_EQ(raw[2], 0x03);
     EXPECT_EQ(raw[7], 0x08);
-    codi.Clear();  // type 0 clears all 16
+    codi.Clear();  // type 0 clears all 16, and encoding never cuts the stored value
+    const std::string longText(30, '7');
+    codi.SetValue(longText);
     for (unsigned char b : codi.ToBytes()) EXPECT_EQ(b, 0);
+    EXPECT_EQ(codi.GetValue(), longText);
 }
 
 TEST(Codi, VerifyOfStringsComparesText) {

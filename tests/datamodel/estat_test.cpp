@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <tuple>
 #include <vector>
 
@@ -88,7 +89,7 @@ TEST(Estat, ClockPointerAndReset) {
     EXPECT_EQ(estat.GetDateText(), "01/02/24");
     EXPECT_FALSE(estat.SetEventPointer(-3));
     EXPECT_TRUE(estat.SetEventPointer(42));
-    EXPECT_FALSE(estat.SetScale(-0.5f));
+    EXPECT_FALSE(estat.SetScale(-0.5f) || estat.SetScale(std::nanf("")));
     EXPECT_TRUE(estat.SetScale(5.0f));
     estat.SetHasRadio(false);
     estat.SetHasPpe(true);
