@@ -51,12 +51,13 @@ void CEvent::SetTimeAndDate(int hour, int minute, int second, int day, int month
     m_date = text;
 }
 
-void CEvent::SetNoTime() {
-    m_time = "--:--:--";
-    m_date = "--/--/--";
-}
-
-void CEvent::DecodeTimedTail(std::span<const unsigned char> record) {
+void CEvent::DecodeTail(std::span<const unsigned char> record, bool withTime) {
+    m_format = withTime ? EventFormatExtended : EventFormatMixed;
+    if (!withTime) {
+        m_time = "--:--:--";
+        m_date = "--/--/--";
+        return;
+    }
     m_linia = record[8] >> 4;
     m_numero = record[8] & 0x0F;
     SetTimeAndDate(record[12], record[13], record[14], record[9], record[10], record[11] + 2000);
@@ -79,8 +80,7 @@ bool CEvent::DecodeRecord(std::span<const unsigned char> record) {
 }
 
 bool CEvent::DecodePhoneCall(std::span<const unsigned char> record, bool withTime) {
-    if (record.size() < (withTime ? PanelEventRecord::kTimedSize : PanelEventRecord::kUntimedSize))
-        return false;
+    if (record.size() < PanelEventRecord::SizeOf(withTime)) return false;
     const unsigned char call = record[1];
     std::string description = (call & 0x08) ? "Incoming" : "Outgoing";
     const unsigned medium = call >> 4;
@@ -99,17 +99,12 @@ bool CEvent::DecodePhoneCall(std::span<const unsigned char> record, bool withTim
     m_descPhoneCall = description;
     m_phoneNumber = digits;
     m_zone = StringToInt(m_phoneNumber);
-    m_format = withTime ? EventFormatExtended : EventFormatMixed;
-    if (withTime)
-        DecodeTimedTail(record);
-    else
-        SetNoTime();
+    DecodeTail(record, withTime);
     return true;
 }
 
 bool CEvent::DecodeOtherRecord(std::span<const unsigned char> record, bool withTime) {
-    if (record.size() < (withTime ? PanelEventRecord::kTimedSize : PanelEventRecord::kUntimedSize))
-        return false;
+    if (record.size() < PanelEventRecord::SizeOf(withTime)) return false;
     std::string account;
     AppendHexByte(account, record[0]);
     AppendHexByte(account, record[1]);
@@ -120,11 +115,7 @@ bool CEvent::DecodeOtherRecord(std::span<const unsigned char> record, bool withT
     m_abonat = account;
     m_area = (record[5] >> 4) * 10 + (record[5] & 0x0F);
     m_zone = (record[6] >> 4) * 100 + (record[6] & 0x0F) * 10 + (record[7] >> 4);
-    m_format = withTime ? EventFormatExtended : EventFormatMixed;
-    if (withTime)
-        DecodeTimedTail(record);
-    else
-        SetNoTime();
+    DecodeTail(record, withTime);
     return true;
 }
 

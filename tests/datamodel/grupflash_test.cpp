@@ -21,9 +21,11 @@ void MakeTable(CGrupFlash& flash) {
     }
 }
 
-std::unique_ptr<CFitxer> File(const std::string& id, const std::string& path, int sectors) {
+std::unique_ptr<CFitxer> File(const std::string& id, const std::string& path, int sectors,
+                              bool rom = false) {
     auto fitxer = std::make_unique<CFitxer>();
     fitxer->SetId(id);
+    fitxer->SetRom(rom);
     fitxer->SetPath(path);
     fitxer->SetLong(sectors);
     return fitxer;
@@ -40,8 +42,6 @@ std::string Pattern(std::size_t size) {
 TEST(GrupFlash, TableLayout) {
     CGrupFlash flash;
     EXPECT_EQ(flash.GetKind(), FlashGroupNone);
-    EXPECT_EQ(flash.GetElements(), -1);
-    EXPECT_EQ(flash.GetBytesElement(), -1);
     EXPECT_FALSE(flash.SetElements(-1));
     EXPECT_FALSE(flash.HasTable());
     MakeTable(flash);
@@ -61,20 +61,12 @@ TEST(GrupFlash, TableLayout) {
     EXPECT_TRUE(flash.SetElements(10));
     EXPECT_EQ(flash.GetTableSize(), 15);
     EXPECT_EQ(flash.GetElementPtr(3), nullptr);
-}
 
-TEST(GrupFlash, CellsShowWhatTheTableHolds) {
-    CGrupFlash flash;
-    MakeTable(flash);
+    // Cells show what the table holds: "300" goes as 44.
     EXPECT_TRUE(flash.SetCell(0, 1, "300"));
-    EXPECT_EQ(flash.GetElementPtr(0)[2], 44);
+    EXPECT_EQ(table[2], 44);
     EXPECT_EQ(flash.GetColumnaAt(1)->GetValue(), "044");
     EXPECT_EQ(flash.GetCellText(0, 1), "044");
-
-    EXPECT_TRUE(flash.SetCell(1, 0, "1"));
-    EXPECT_EQ(flash.GetElementPtr(1)[0], 0x1F);
-    EXPECT_EQ(flash.GetElementPtr(1)[1], 0xFF);
-    EXPECT_EQ(flash.GetCellText(1, 0), "1FFF");
 }
 
 TEST(GrupFlash, OutOfRangeCellsAndElementsChangeNothing) {
@@ -93,11 +85,10 @@ TEST(GrupFlash, OutOfRangeCellsAndElementsChangeNothing) {
     EXPECT_EQ(flash.GetColumna(-1), "Código");
 
     const std::vector<unsigned char> before(flash.GetElementPtr(0), flash.GetElementPtr(0) + 15);
-    EXPECT_FALSE(flash.SetCell(-1, 0, "1234"));
-    EXPECT_FALSE(flash.SetCell(3, 0, "1234"));
-    EXPECT_FALSE(flash.SetCell(0, 3, "1234"));
-    EXPECT_FALSE(flash.SetCell(0, -1, "1234"));
-    EXPECT_EQ(flash.GetCellText(3, 0), "");
+    for (auto [i, c] : {std::pair{-1, 0}, std::pair{3, 0}, std::pair{0, 3}, std::pair{0, -1}}) {
+        EXPECT_FALSE(flash.SetCell(i, c, "1234")) << i << "," << c;
+        EXPECT_EQ(flash.GetCellText(i, c), "") << i << "," << c;
+    }
     EXPECT_EQ(std::vector<unsigned char>(flash.GetElementPtr(0), flash.GetElementPtr(0) + 15), before);
 
     // Columns that add up to more than the element never spill into the next element.
@@ -196,33 +187,32 @@ TEST(Fitxer, LoadingBySectors) {
     dir.Write("small.bin", Pattern(100));
     dir.Write("exact.bin", Pattern(4096));
 
-    CFitxer big;
-    big.SetPath(FromOsPath(dir / "big.bin"));
-    big.SetLong(1);
-    EXPECT_EQ(big.GetSize(), 4096);
-    std::span<const unsigned char> data = big.LoadData();
+    auto big = File("", FromOsPath(dir / "big.bin"), 1);
+    EXPECT_EQ(big->GetSize(), 4096);
+    std::span<const unsigned char> data = big->LoadData();
     ASSERT_EQ(data.size(), 4096u);
     EXPECT_EQ(data[4095], static_cast<unsigned char>(Pattern(4096)[4095]));
-    EXPECT_EQ(big.GetStatus(), FitxerStatus::Cut);
+    EXPECT_EQ(big->GetStatus(), FitxerStatus::Cut);
 
-    CFitxer small;
-    small.SetPath(FromOsPath(dir / "small.bin"));
-    small.SetLong(1);
-    data = small.LoadData();
+    auto small = File("", FromOsPath(dir / "small.bin"), 1);
+    data = small->LoadData();
     ASSERT_EQ(data.size(), 101u);
     EXPECT_EQ(data[99], static_cast<unsigned char>(Pattern(100)[99]));
     EXPECT_EQ(data[100], 0xFF);
-    EXPECT_EQ(small.GetSize(), 101);
-    EXPECT_EQ(small.GetStatus(), FitxerStatus::Loaded);
-    EXPECT_TRUE(small.GetData().empty());  // the whole data is only offered for an image
+    EXPECT_EQ(small->GetSize(), 101);
+    EXPECT_EQ(small->GetStatus(), FitxerStatus::Loaded);
+    EXPECT_TRUE(small->GetData().empty());  // the whole data is only offered for an image
 
-    CFitxer exact;
-    exact.SetPath(FromOsPath(dir / "exact.bin"));
-    exact.SetLong(2);
-    EXPECT_EQ(exact.GetSize(), 4097);
-    exact.SetLong(1);  // fewer sectors: loaded again, no room for the end mark
-    EXPECT_EQ(exact.GetSize(), 4096);
-    EXPECT_EQ(exact.GetStatus(), FitxerStatus::Loaded);
+    auto exact = File("", FromOsPath(dir / "exact.bin"), 2);
+    EXPECT_EQ(exact->GetSize(), 4097);
+    exact->SetLong(1);  // fewer sectors: loaded again, no room for the end mark
+    EXPECT_EQ(exact->GetSize(), 4096);
+    EXPECT_EQ(exact->GetStatus(), FitxerStatus::Loaded);
+
+    // Only the reserved sectors are read: a device that never ends loads as a cut file.
+    auto endless = File("", "/dev/zero", 2);
+    EXPECT_EQ(endless->GetSize(), 8192);
+    EXPECT_EQ(endless->GetStatus(), FitxerStatus::Cut);
 }
 
 TEST(Fitxer, PathChangesDropTheData) {
@@ -249,36 +239,23 @@ TEST(Fitxer, NothingToUploadIsAnError) {
     TempDir dir;
     dir.Write("empty.bin", "");
     dir.Write("data.bin", Pattern(10));
+    dir.Write("header.rom", Pattern(48));
+    const std::pair<std::unique_ptr<CFitxer>, FitxerStatus> cases[] = {
+        {File("", "", 1), FitxerStatus::NoPath},
+        {File("", FromOsPath(dir / "missing.bin"), 1), FitxerStatus::Unreadable},
+        {File("", FromOsPath(dir.Path()), 1), FitxerStatus::Unreadable},
+        {File("", FromOsPath(dir / "empty.bin"), 1), FitxerStatus::Empty},
+        {File("", FromOsPath(dir / "data.bin"), 0), FitxerStatus::NoSpace},
+        {File("", FromOsPath(dir / "header.rom"), 1, true), FitxerStatus::RomTooShort},
+    };
+    for (const auto& [fitxer, status] : cases) {
+        EXPECT_TRUE(fitxer->LoadData().empty());
+        EXPECT_TRUE(fitxer->GetData().empty());
+        EXPECT_EQ(fitxer->GetSize(), -1);
+        EXPECT_EQ(fitxer->GetStatus(), status);
+    }
 
-    CFitxer noPath;
-    noPath.SetLong(1);
-    EXPECT_EQ(noPath.GetSize(), -1);
-    EXPECT_EQ(noPath.GetStatus(), FitxerStatus::NoPath);
-
-    CFitxer missing;
-    missing.SetLong(1);
-    missing.SetPath(FromOsPath(dir / "missing.bin"));
-    EXPECT_TRUE(missing.LoadData().empty());
-    EXPECT_EQ(missing.GetSize(), -1);
-    EXPECT_EQ(missing.GetStatus(), FitxerStatus::Unreadable);
-
-    CFitxer folder;
-    folder.SetLong(1);
-    folder.SetPath(FromOsPath(dir.Path()));
-    EXPECT_EQ(folder.GetSize(), -1);
-    EXPECT_EQ(folder.GetStatus(), FitxerStatus::Unreadable);
-
-    CFitxer empty;
-    empty.SetLong(1);
-    empty.SetPath(FromOsPath(dir / "empty.bin"));
-    EXPECT_EQ(empty.GetSize(), -1);
-    EXPECT_EQ(empty.GetStatus(), FitxerStatus::Empty);
-
-    CFitxer noSectors;
-    noSectors.SetPath(FromOsPath(dir / "data.bin"));
-    EXPECT_EQ(noSectors.GetSize(), -1);
-    EXPECT_EQ(noSectors.GetStatus(), FitxerStatus::NoSpace);
-
+    CFitxer& noSectors = *cases[4].first;
     EXPECT_FALSE(noSectors.SetLong(-1));
     EXPECT_FALSE(noSectors.SetLong(CFitxer::kMaxSectors + 1));
     EXPECT_FALSE(noSectors.SetSector(-1));
@@ -294,36 +271,21 @@ TEST(Fitxer, WebServerImageKeepsItsHeaderOutOfTheUpload) {
     image[5] = 1;
     image += "payload";
     dir.Write("site.rom", image);
-    dir.Write("header.rom", Pattern(48));
 
-    CFitxer rom;
-    rom.SetRom(true);
-    rom.SetLong(1);
-    rom.SetPath(FromOsPath(dir / "site.rom"));
-    std::span<const unsigned char> payload = rom.LoadData();
+    auto rom = File("", FromOsPath(dir / "site.rom"), 1, true);
+    std::span<const unsigned char> payload = rom->LoadData();
     ASSERT_EQ(payload.size(), 8u);  // "payload" and the end mark
-    EXPECT_EQ(rom.GetSize(), 8);
+    EXPECT_EQ(rom->GetSize(), 8);
     EXPECT_EQ(payload[0], 'p');
     EXPECT_EQ(payload[7], 0xFF);
-    std::span<const unsigned char> whole = rom.GetData();
+    std::span<const unsigned char> whole = rom->GetData();
     ASSERT_EQ(whole.size(), 56u);
     EXPECT_EQ(whole[4], 1);
     EXPECT_EQ(whole.data() + 48, payload.data());
 
-    CFitxer header;
-    header.SetRom(true);
-    header.SetLong(1);
-    header.SetPath(FromOsPath(dir / "header.rom"));
-    EXPECT_TRUE(header.LoadData().empty());
-    EXPECT_TRUE(header.GetData().empty());
-    EXPECT_EQ(header.GetSize(), -1);
-    EXPECT_EQ(header.GetStatus(), FitxerStatus::RomTooShort);
-
     // Loaded as a plain file, then marked as an image: loaded again as an image.
-    CFitxer later;
-    later.SetLong(1);
-    later.SetPath(FromOsPath(dir / "site.rom"));
-    EXPECT_EQ(later.GetSize(), 56);
-    later.SetRom(true);
-    EXPECT_EQ(later.GetSize(), 8);
+    auto later = File("", FromOsPath(dir / "site.rom"), 1);
+    EXPECT_EQ(later->GetSize(), 56);
+    later->SetRom(true);
+    EXPECT_EQ(later->GetSize(), 8);
 }
