@@ -152,8 +152,7 @@ TEST_F(ConfigFixture, LoadFailures) {
     EXPECT_EQ(config.GetError(), "No se pudo abrir el fichero para lectura: \nconfig.xml");
     EXPECT_EQ(config.GetParam("portcom"), "4");
 
-    for (const char* text : {"", "texto", "<config><oem>", "<config></Config>",
-                             "<?xml version=\"1.0\"?><config></config>"}) {
+    for (const char* text : {"", "texto", "<config><oem>", "<?xml version=\"1.0\"?><config></config>"}) {
         EXPECT_FALSE(LoadText(text)) << text;
         EXPECT_EQ(config.GetError(), "Formato XML incorrecto");
     }
@@ -198,13 +197,4 @@ TEST_F(ConfigFixture, SaveFailureKeepsTheOldFile) {
     EXPECT_FALSE(config.Save());
     EXPECT_EQ(config.GetError(), "No se pudo abrir el fichero para escritura: \nconfig.xml.bak");
     EXPECT_EQ(dir.Read("config.xml"), "<config>");
-}
-
-TEST(Config, DefaultFileIsInTheWorkingFolder) {
-    TempDir dir;
-    ScopedWorkingDir cwd(dir.Path());
-    CConfig config;
-    config.AddUltim("x.voski");
-    ASSERT_TRUE(config.Save());
-    EXPECT_NE(dir.Read("config.xml").find("<ultim>x.voski</ultim>"), std::string::npos);
 }
