@@ -19,8 +19,8 @@ std::filesystem::path ToOsPath(std::string_view recordText) {
     return std::filesystem::path(Cp1252ToUtf8(text));
 }
 
-std::string FromOsPath(const std::filesystem::path& path) {
-    return Utf8ToCp1252(path.string());
+std::string FromOsPath(const std::filesystem::path& path, bool* lossless) {
+    return Utf8ToCp1252(path.string(), lossless);
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {

@@ -8,8 +8,9 @@
 // A path held in a record (cp1252 text, possibly written on Windows with backslashes) as an OS
 // path (UTF-8 on Linux; backslashes become slashes, so relative Windows paths resolve here).
 std::filesystem::path ToOsPath(std::string_view recordText);
-// The inverse: an OS path as record text (cp1252; characters outside cp1252 become '?').
-std::string FromOsPath(const std::filesystem::path& path);
+// The inverse: an OS path as record text (cp1252; characters outside cp1252 become '?', and
+// lossless, when given, tells whether any did).
+std::string FromOsPath(const std::filesystem::path& path, bool* lossless = nullptr);
 
 // Reads a text file line by line, drops each line's end (LF, or CR LF) and joins the lines with
 // nothing between them, as the XML loaders expect. False when the file cannot be read.

@@ -64,6 +64,13 @@ T* At(const std::vector<std::unique_ptr<T>>& list, int index) {
     return list[static_cast<std::size_t>(index)].get();
 }
 
+// A bus address is kept only as hexadecimal text (the empty text included).
+bool StoreHex(std::string& field, std::string_view address) {
+    if (!IsHexString(address)) return false;
+    field = address;
+    return true;
+}
+
 CGrup* LastChild(CGrup* grup) {
     if (!grup || grup->GetSubgrupCount() == 0) return nullptr;
     return grup->GetSubgrup(grup->GetSubgrupCount() - 1);
@@ -90,29 +97,10 @@ bool CModel::SetVersio(std::string_view versio) {
     return true;
 }
 
-bool CModel::SetBusDir(std::string_view address) {
-    if (!IsHexString(address)) return false;
-    busdir_ = address;
-    return true;
-}
-
-bool CModel::SetBusLocal(std::string_view address) {
-    if (!IsHexString(address)) return false;
-    buslocal_ = address;
-    return true;
-}
-
-bool CModel::SetBusRemot(std::string_view address) {
-    if (!IsHexString(address)) return false;
-    busremot_ = address;
-    return true;
-}
-
-bool CModel::SetBusDigital(std::string_view address) {
-    if (!IsHexString(address)) return false;
-    busdigital_ = address;
-    return true;
-}
+bool CModel::SetBusDir(std::string_view address) { return StoreHex(busdir_, address); }
+bool CModel::SetBusLocal(std::string_view address) { return StoreHex(buslocal_, address); }
+bool CModel::SetBusRemot(std::string_view address) { return StoreHex(busremot_, address); }
+bool CModel::SetBusDigital(std::string_view address) { return StoreHex(busdigital_, address); }
 
 bool CModel::SetZones(int zones) {
     if (zones < 0) return false;

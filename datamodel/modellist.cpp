@@ -49,8 +49,11 @@ void CModelList::Scan(const std::string& folder) {
         if (ec) break;
         std::error_code typeEc;
         if (!it->is_regular_file(typeEc)) continue;
-        std::string name = FromOsPath(it->path().filename());
-        if (IsModelFileName(name)) found.push_back(name);
+        // A name that cp1252 cannot hold would come back as another name, which the loader
+        // could not open.
+        bool lossless = false;
+        std::string name = FromOsPath(it->path().filename(), &lossless);
+        if (lossless && IsModelFileName(name)) found.push_back(name);
     }
     if (found.empty()) return;
     std::sort(found.begin(), found.end());

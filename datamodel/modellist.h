@@ -8,7 +8,8 @@
 class CModelList {
 public:
     // Lists the regular files of the folder whose names match "*-*.xml" (".xml" in lower case,
-    // as the model loader opens it), sorted by name so the choice is stable. When at least one
+    // as the model loader opens it; names cp1252 cannot hold are left out, since the loader could
+    // not open them), sorted by name so the choice is stable. When at least one
     // matches, the file list is replaced; when none does it is left as it was.
     void Scan(const std::string& folder);
     // Refills the model list from the file list: each model name once, in file order.

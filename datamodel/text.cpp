@@ -82,6 +82,9 @@ std::string Utf8ToCp1252(std::string_view text, bool* lossless) {
             if ((cc & 0xC0) != 0x80) ok = false;
             else cp = (cp << 6) | (cc & 0x3F);
         }
+        // An overlong form is malformed: it must not smuggle in a character ("\xC0\xBC" is no '<').
+        static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+        if (ok && cp < kShortest[extra]) ok = false;
         if (!ok) {
             out += '?';
             clean = false;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "support/temp_dir.h"
 
 namespace {
@@ -63,10 +65,14 @@ const char* kFull = R"(<model id="T" versio="1">
 </model>)";
 
 TEST_F(ModelTest, BuildsBothTreesCodesFlashGroupsStatusAndEvents) {
+    // The real number is read the same under a locale whose decimal mark is a comma.
+    const std::string savedLocale = std::setlocale(LC_NUMERIC, nullptr);
+    std::setlocale(LC_NUMERIC, "es_ES.UTF-8");
     CModel m;
     ASSERT_TRUE(Load(m, kFull));
+    std::setlocale(LC_NUMERIC, savedLocale.c_str());
+    EXPECT_FLOAT_EQ(m.GetEstat().GetScale(), 3.3f);
     EXPECT_EQ(m.GetDescr(), "Central de prueba");
-    EXPECT_EQ(m.GetZones(), 16);
     EXPECT_EQ(m.GetBusDir(), "0001");
     EXPECT_EQ(m.GetBusLocal(), "10");
 
@@ -82,8 +88,7 @@ TEST_F(ModelTest, BuildsBothTreesCodesFlashGroupsStatusAndEvents) {
     CGrup* root = m.GetRootGrup();
     ASSERT_EQ(root->GetSubgrupCount(), 2);
     CGrup* options = root->GetSubgrup(0)->GetSubgrup(0);
-    EXPECT_TRUE(options->IsBits());
-    EXPECT_TRUE(options->GetGirat());
+    EXPECT_TRUE(options->IsBits() && options->GetGirat());
     EXPECT_EQ(options->GetBitName(0), "Anulable");
     CGrup* radio = options->GetSubgrup(0);
     EXPECT_EQ(radio->GetId(), "G1AI");
@@ -98,15 +103,13 @@ TEST_F(ModelTest, BuildsBothTreesCodesFlashGroupsStatusAndEvents) {
     EXPECT_FALSE(bits->IsEditable());
     EXPECT_EQ(bits->GetValue(), "10000000");
     EXPECT_EQ(bits->GetOption(1), "Bit dos");
-    CCodi* radioId = m.FindCode("020");
-    EXPECT_EQ(radioId->GetValue(), "000ABC");  // two characters not starting with '+': fill in front
+    EXPECT_EQ(m.FindCode("020")->GetValue(), "000ABC");  // two characters not starting with '+': in front
     CCodi* text = m.FindCode("021");
     EXPECT_EQ(text->GetAccess(), CodiRam);
     EXPECT_EQ(text->GetCodeNumber(), "0100");
     EXPECT_EQ(text->GetAddress(), 3);
     EXPECT_TRUE(text->IsUsuari());
     EXPECT_FALSE(installer->IsUsuari());
-    EXPECT_EQ(text->GetValue(), "hola            ");
     EXPECT_EQ(text->GetDefaultValue(), "hola            ");
 
     ASSERT_EQ(m.GetFlashGrupCount(), 2);
@@ -121,25 +124,23 @@ TEST_F(ModelTest, BuildsBothTreesCodesFlashGroupsStatusAndEvents) {
     EXPECT_EQ(files->GetDest(), "30");
     ASSERT_EQ(files->GetFitxerCount(), 2);
     EXPECT_TRUE(files->FindFitxer("WEB")->IsRom());
-    EXPECT_FALSE(files->FindFitxer("LOGO")->IsRom());
-    EXPECT_EQ(files->FindFitxer("LOGO")->GetSector(), 32);
-    EXPECT_EQ(files->FindFitxer("LOGO")->GetNom(), "Logo");
+    CFitxer* logo = files->FindFitxer("LOGO");
+    EXPECT_FALSE(logo->IsRom());
+    EXPECT_EQ(logo->GetSector(), 32);
+    EXPECT_EQ(logo->GetNom(), "Logo");
 
     const CEstat& estat = m.GetEstat();
     EXPECT_FALSE(estat.HasRadio());
     EXPECT_FALSE(estat.HasPhoneTest());
     EXPECT_TRUE(estat.HasGeneral());
-    EXPECT_FLOAT_EQ(estat.GetScale(), 3.3f);
     EXPECT_EQ(estat.GetAreaCount(), 4);
     EXPECT_EQ(estat.GetZoneCount(), 16);
     EXPECT_EQ(estat.GetRadioZoneCount(), 32);
     ASSERT_EQ(estat.GetMesuraCount(), 5);  // four measurements and the main one
-    EXPECT_EQ(estat.GetMesura(0)->GetTipus(), MesuraZoneA);
-    EXPECT_EQ(estat.GetMesura(1)->GetTipus(), MesuraUnset);  // unknown formula
-    EXPECT_EQ(estat.GetMesura(2)->GetTipus(), MesuraMonitor);
-    EXPECT_EQ(estat.GetMesura(3)->GetTipus(), MesuraTemperature);
-    EXPECT_EQ(estat.GetMesura(4)->GetTipus(), MesuraMain);
+    const int kinds[] = {MesuraZoneA, MesuraUnset, MesuraMonitor, MesuraTemperature, MesuraMain};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(estat.GetMesura(i)->GetTipus(), kinds[i]) << i;
     EXPECT_EQ(estat.GetMesura(4)->GetOffset(), 4);
+    EXPECT_EQ(estat.GetMesura(0)->GetUnitats(), "Ohm");
     ASSERT_EQ(estat.GetOutputCount(), 2);
     EXPECT_EQ(estat.GetOutput(1)->GetTipus(), MesuraTemperature);  // "TEMP" inside sortides
     EXPECT_EQ(estat.GetRelayCount(), 1);
@@ -185,8 +186,6 @@ TEST_F(ModelTest, ModelElementKeepsTheIdentityWhenItsAttributesAreMissing) {
     ASSERT_TRUE(Load(m, "<model><descr>Sin atributos</descr></model>", "A", "1.0"));
     EXPECT_EQ(m.GetId(), "A");
     EXPECT_EQ(m.GetVersio(), "1.0");
-    EXPECT_EQ(m.GetDescr(), "Sin atributos");
-
     CModel n;
     ASSERT_TRUE(Load(n, "<model id=\"B\" versio=\"\"><zones>1</zones></model>", "A", "2"));
     EXPECT_EQ(n.GetId(), "B");  // a given attribute still overwrites
@@ -207,7 +206,6 @@ TEST_F(ModelTest, ElementsOutOfPlaceAreSkippedWithTheirContent) {
 <grup id="G2"><descr>Después</descr><codi id="2"><tipus>nibble2</tipus></codi></grup></model>)"));
     EXPECT_EQ(m.GetCodiCount(), 2);
     EXPECT_EQ(m.GetGrupCount(), 2);
-    EXPECT_EQ(m.FindCode("X4"), nullptr);
     EXPECT_EQ(m.FindGrup("G")->GetCodiCount(), 1);
     EXPECT_EQ(m.FindCode("1")->GetValue(), "AB");
     EXPECT_EQ(m.GetEstatRootGrup()->GetSubgrupCount(), 0);
@@ -228,8 +226,7 @@ TEST_F(ModelTest, HostileNumbersAndIndicesAreRefused) {
     EXPECT_EQ(m.GetEstat().GetRadioZoneCount(), CEstat::kMaxRadioZones);
     EXPECT_EQ(m.GetEstat().GetAreaCount(), 0);
     EXPECT_EQ(m.FindGrup("G")->GetDistancia(), 0);
-    CGrup* bits = m.FindGrup("S");
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(bits->GetBitName(i), "") << i;
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(m.FindGrup("S")->GetBitName(i), "") << i;
     CCodi* codi = m.FindCode("1");
     EXPECT_EQ(codi->GetAddress(), 0);
     EXPECT_EQ(codi->GetCodeNumber(), "");
@@ -245,7 +242,6 @@ TEST_F(ModelTest, LoadFailsWithoutIdentityFileOrWellFormedText) {
     m.SetId("NADA");
     m.SetVersio("1");
     EXPECT_FALSE(m.Load());  // no file
-
     // What was read before the reader gave up stays.
     CModel partial;
     EXPECT_FALSE(Load(partial, "<model id=\"T\" versio=\"1\"><descr>Rota</descr><grup id=\"G\"><descr>G</descr>"
@@ -263,21 +259,15 @@ TEST_F(ModelTest, LoadingAgainAndClearingStartFromScratch) {
     EXPECT_EQ(m.GetGrupCount(), 5);
     EXPECT_EQ(m.GetFlashGrupCount(), 2);
     EXPECT_EQ(m.GetEstat().GetMesuraCount(), 5);
-    EXPECT_EQ(m.GetEstat().GetOutputCount(), 2);
-    EXPECT_EQ(m.GetRootGrup()->GetSubgrupCount(), 2);
     EXPECT_EQ(m.GetEstatRootGrup()->GetSubgrupCount(), 1);
     EXPECT_EQ(m.GetName(), "21");
 
     m.SetBusRemot("0A");
     m.Clear();
-    EXPECT_EQ(m.GetCodiCount(), 0);
-    EXPECT_EQ(m.GetFlashGrupCount(), 0);
-    EXPECT_EQ(m.GetRootGrup()->GetSubgrupCount(), 0);
+    EXPECT_EQ(m.GetCodiCount() + m.GetFlashGrupCount() + m.GetRootGrup()->GetSubgrupCount(), 0);
     EXPECT_EQ(m.GetEstat().GetMesuraCount(), 0);
     EXPECT_EQ(m.GetEvents().GetMaxEvents(), -1);
-    EXPECT_EQ(m.GetName(), "");
-    EXPECT_EQ(m.GetId(), "");
-    EXPECT_EQ(m.GetZones(), 0);
+    EXPECT_EQ(m.GetName() + m.GetId() + m.GetVersio(), "");
     EXPECT_EQ(m.GetBusDir(), "0001");  // bus addresses stay
     EXPECT_EQ(m.GetBusRemot(), "0A");
 }
@@ -298,20 +288,12 @@ TEST_F(ModelTest, ModifiedCountsOnlyTheProgrammingTree) {
     EXPECT_FALSE(m.SetBusDir("G1"));
     EXPECT_FALSE(m.SetZones(-1));
     EXPECT_EQ(m.GetZones(), 16);
-    EXPECT_EQ(m.GetCodi(-1), nullptr);
     EXPECT_EQ(m.GetCodi(m.GetCodiCount()), nullptr);
-    EXPECT_EQ(m.GetGrupFlash(2), nullptr);
-    EXPECT_EQ(m.FindCode("nada"), nullptr);
-}
-
-TEST_F(ModelTest, StatusFrameReachesTheStatusRecord) {
-    CModel m;
-    ASSERT_TRUE(Load(m, kFull));
-    const unsigned char reply[10] = {0x01, 0x02, 0, 0, 0, 0, 0x03, 0x80, 0, 0};
-    EXPECT_TRUE(m.SetEstatFrame(reply));
-    EXPECT_TRUE(m.GetEstat().IsZoneDetect(0));
-    EXPECT_EQ(m.GetEstat().GetAreaStatus(), 0x03);
+    EXPECT_EQ(m.GetGrupFlash(-1), nullptr);
+    const unsigned char reply[10] = {0x01, 0, 0, 0, 0, 0, 0x03, 0, 0, 0};
     EXPECT_FALSE(m.SetEstatFrame(std::span<const unsigned char>(reply, 5)));
+    EXPECT_TRUE(m.SetEstatFrame(reply));
+    EXPECT_EQ(m.GetEstat().GetAreaStatus(), 0x03);
 }
 
 }  // namespace

@@ -2,29 +2,22 @@
 
 #include "datamodel/strings.h"
 
-TEST(Strings, HexAndDecimalTests) {
+TEST(Strings, HexAndDecimalTexts) {
     EXPECT_TRUE(IsHexString(""));
     EXPECT_FALSE(IsHexString("0x1F"));
     EXPECT_TRUE(IsHexString("00aF"));
-    EXPECT_FALSE(IsHexString(" 1"));
     EXPECT_FALSE(IsHexString("-1"));
     EXPECT_TRUE(IsDecimalString(""));
-    EXPECT_TRUE(IsDecimalString("0123"));
     EXPECT_FALSE(IsDecimalString("12a"));
     EXPECT_FALSE(IsDecimalString("\xB2"));  // superscript two is no digit
-}
-
-TEST(Strings, HexDigitsAndNumbers) {
     EXPECT_EQ(NibbleToHexChar(0x1A), 'A');
     EXPECT_EQ(NibbleToHexChar(-1), 'F');
     EXPECT_EQ(HexCharToValue('f'), 15);
     EXPECT_EQ(HexCharToValue('G'), 0);
     EXPECT_EQ(HexStringToInt("1g"), 16);
-    EXPECT_EQ(HexStringToInt("123456789"), 0x23456789);
-    EXPECT_EQ(HexStringToInt(""), 0);
+    EXPECT_EQ(HexStringToInt("123456789"), 0x23456789);  // the top digit wraps away
     EXPECT_EQ(HexStringToInt("FFFFFFFF"), -1);
     EXPECT_EQ(IntToHexString(255), "ff");
-    EXPECT_EQ(IntToHexString(0), "0");
     EXPECT_EQ(IntToHexString(-1), "ffffffff");
 }
 
@@ -33,9 +26,7 @@ TEST(Strings, DecimalReadingAndWriting) {
     EXPECT_EQ(StringToInt("12abc"), 12);
     EXPECT_EQ(StringToInt("  -7"), -7);
     EXPECT_EQ(StringToInt("+9600"), 9600);
-    EXPECT_EQ(StringToInt("abc"), 0);
     EXPECT_EQ(StringToInt("- 5"), 0);
-    EXPECT_EQ(StringToInt("2147483647"), 2147483647);
     EXPECT_EQ(StringToInt("-2147483648"), -2147483647 - 1);
     EXPECT_EQ(StringToInt("2147483648"), 0);
     EXPECT_EQ(StringToInt("99999999999999999999999"), 0);

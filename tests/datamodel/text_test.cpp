@@ -28,6 +28,9 @@ TEST(Cp1252, CharactersOutsideTheCodePageAndBadUtf8BecomeQuestionMarks) {
     EXPECT_EQ(Utf8ToCp1252("a\xC3", &lossless), "a?");  // truncated sequence
     EXPECT_EQ(Utf8ToCp1252("\xFF\x41"), "?A");
     EXPECT_EQ(Utf8ToCp1252("\xE2\x82"), "??");
+    // Overlong forms are malformed, not another way to write '<' or DEL.
+    EXPECT_EQ(Utf8ToCp1252("\xC0\xBC\xE0\x81\xBF", &lossless), "?????");
+    EXPECT_FALSE(lossless);
 }
 
 TEST(XmlText, EscapeAndDecodeRoundTrip) {

@@ -90,7 +90,8 @@ class Codi:
 
 
 class Ref:
-    """A code listed again in a second group."""
+    """A code listed again in a second group. Its description is the code's own: the reader
+    gives the one code every description it meets, so another text would rename it everywhere."""
 
     def __init__(self, cid, text):
         self.cid, self.text = cid, text
@@ -245,6 +246,8 @@ class Model:
                     claim(dest, i.mem, start, BYTES[i.tipus], "code " + i.cid)
                 elif isinstance(i, Ref) and i.cid not in codes:
                     sys.exit("%s: unknown code %s" % (self.file_name(), i.cid))
+                elif isinstance(i, Ref) and i.text != codes[i.cid].text:
+                    sys.exit("%s: code %s listed again under another description" % (self.file_name(), i.cid))
             for g in items:
                 if isinstance(g, Grup):
                     if g.caract == "seguits":
@@ -255,7 +258,8 @@ class Model:
                         for k, c in enumerate(cs):
                             if int(c.addr, 16) != int(cs[0].addr, 16) + k * stride:
                                 sys.exit("%s: packed group %s not contiguous at %s" % (self.file_name(), g.gid, c.cid))
-                    walk(g.items, g.busdir or dest)
+                    # A group without its own address sends to the component, not to its parent's.
+                    walk(g.items, g.busdir or self.busdir)
 
         walk(self.groups, self.busdir)
         walk(self.status_groups, self.busdir)
@@ -357,7 +361,7 @@ def vx16():
         Grup("subgrup", "G05P", "Teléfonos de aviso", [
             Codi("%03d" % (511 + i), "Teléfono de aviso %d" % (i + 1), "nibble16", "eeprom",
                  "%04X" % (0x0530 + 8 * i), "FFFFFFFFFFFFFFFF") for i in range(4)] + [
-            Ref("503", "Número de abonado (repetido)")])])
+            Ref("503", "Número de abonado")])])
 
     def names(gid, name, first, addr, texts):
         return Grup("subgrup", gid, name,
