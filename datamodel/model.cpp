@@ -206,6 +206,11 @@ void CModel::Clear() {
 
 bool CModel::Load() {
     if (id_.empty() || versio_.empty()) return false;
+    // The identity comes from installation files, which travel between installers: it names a
+    // file inside models/ and nothing else.
+    for (const std::string* part : {&id_, &versio_}) {
+        if (part->find_first_of("/\\") != std::string::npos || *part == "." || *part == "..") return false;
+    }
     std::string text;
     if (!ReadJoinedLines(ToOsPath("models/" + id_ + "-" + versio_ + ".xml"), text)) return false;
     return LoadFromText(std::move(text));

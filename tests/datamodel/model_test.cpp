@@ -242,6 +242,12 @@ TEST_F(ModelTest, LoadFailsWithoutIdentityFileOrWellFormedText) {
     m.SetId("NADA");
     m.SetVersio("1");
     EXPECT_FALSE(m.Load());  // no file
+    // An identity from an installation file names a file inside models/ and nothing else.
+    dir_.Write("fuera-1.xml", kFull);
+    m.SetId("../fuera");
+    EXPECT_FALSE(m.Load());
+    m.SetId("..\\fuera");
+    EXPECT_FALSE(m.Load());
     // What was read before the reader gave up stays.
     CModel partial;
     EXPECT_FALSE(Load(partial, "<model id=\"T\" versio=\"1\"><descr>Rota</descr><grup id=\"G\"><descr>G</descr>"
