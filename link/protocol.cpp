@@ -396,20 +396,21 @@ void CProtocol::HandleFrame() {
         return;
     }
     const bool wanted = !ConexioKindTable::Get(Kind()).ackOnlyWithSourceBit7 || f.AnswerWanted();
-    if (f.IsRepeat() && f.SameContent(lastQueuedData_)) {
-        // The panel did not hear our acknowledgement and repeats: acknowledge it again as we
-        // did the first time, without queueing it twice or moving the toggle bit.
-        Trace('<', f.Bytes(), f.Length());
-        Sleep(10);
-        if (destination != PanelFrame::kBroadcast && wanted) WriteAcknowledgement(true, f.Source(), f.ToggleBit());
-        return;
+    // The panel did not hear our acknowledgement and repeats: acknowledge it again as we did the
+    // first time, without queueing it twice or moving the toggle bit.
+    const bool repeat = f.IsRepeat() && f.SameContent(lastQueuedData_);
+    if (!repeat) {
+        QueueFrame(f);
+        lastQueuedData_ = f;
     }
-    QueueFrame(f);
-    lastQueuedData_ = f;
     Trace('<', f.Bytes(), f.Length());
     Sleep(10);
     if (destination == PanelFrame::kBroadcast) {
         if (f.Source() == 0) SendAck(0);
+        return;
+    }
+    if (repeat) {
+        if (wanted) WriteAcknowledgement(true, f.Source(), f.ToggleBit());
         return;
     }
     if (!f.IsRepeat()) toggle_ = f.ToggleBit();

@@ -140,6 +140,10 @@ TEST(Receive, BroadcastsAreAcknowledgedOnlyFromAddressZero) {
     EXPECT_EQ(w.Written(), AckFrame(0x06, 0x00, 0x13));
     EXPECT_FALSE(w.proto.GetToggle());
     EXPECT_EQ(w.proto.QueueSize(), 2u);
+    // Its repeat is acknowledged again, as the first transmission was, and not queued twice.
+    w.Feed(DataFrame(0x02, 0x40, 0x00, 0x10, {9}));
+    EXPECT_EQ(w.Written(), AckFrame(0x06, 0x00, 0x13));
+    EXPECT_EQ(w.proto.QueueSize(), 2u);
 }
 
 TEST(Receive, OnGprsOnlyFramesAskingForItAreAcknowledged) {
