@@ -484,7 +484,7 @@ bool CConexio::WaitAtResponse(const std::string& expected, const std::string& ec
             int n = ReadModem(reply);
             if (n > 0) {
                 idle = 0;
-                if (reply.size() >= kMaxReply) break;
+                if (reply.size() >= kMaxReply || clock_->MonotonicMs() >= deadline) break;
                 continue;
             }
             if (n < 0 || !reply.empty() || ++idle >= 40) break;

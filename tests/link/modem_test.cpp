@@ -321,3 +321,13 @@ TEST(ModemDialogue, SettingsStringsAndEmptyOnesFallBackToTheBuiltInValues) {
     EXPECT_EQ(f.link.GetAtCommands().trucar, "ATDT");
     EXPECT_EQ(f.link.GetAtCommands().noCarrier, "NO CARRIER");
 }
+
+TEST(ModemDialogue, AModemThatNeverFallsSilentIsGivenUpAfterTenSeconds) {
+    // One byte every 50 ms: each read brings something, so the reply never ends by silence.
+    ModemFixture f;
+    ASSERT_TRUE(f.link.Open());
+    f.clock.OnSleep([&](std::int64_t) { f.peer.Pipe().PeerEnd().Write(reinterpret_cast<const unsigned char*>("x"), 1); });
+    std::int64_t before = f.clock.Elapsed();
+    EXPECT_FALSE(f.link.WaitAtResponse("OK", ""));
+    EXPECT_LE(f.clock.Elapsed() - before, 10100);
+}
