@@ -79,6 +79,15 @@ TEST(Sockets, RefusedAndUnresolvableHostsThrowTheirTexts) {
         EXPECT_STREQ(e.what(), ::gai_strerror(EAI_NONAME));
     }
     EXPECT_THROW(SocketClient("", 10001), SocketError);
+    // A port outside 1..65535 is refused, never wrapped onto another port.
+    for (int bad : {-1, 65536 + 10001}) {
+        try {
+            SocketClient client("127.0.0.1", bad);
+            FAIL() << bad;
+        } catch (const SocketError& e) {
+            EXPECT_STREQ(e.what(), std::strerror(EINVAL));
+        }
+    }
 }
 
 TEST(Sockets, AConnectThatHangsTimesOutOrIsCancelled) {
