@@ -92,7 +92,7 @@ TEST(Builders, FieldsThatDoNotFitAreRefusedAndLeaveNothingToSend) {
 TEST(Builders, EveryRequestLayout) {
     Wire w;  // TCP/IP: own address 0x13, toggle 0
     const unsigned char clock[6] = {10, 30, 0, 9, 12, 26};
-    const unsigned char flash[3] = {1, 2, 3};
+    const unsigned char flash[17] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
     struct Case {
         std::function<bool()> build;
         int dest, command;
@@ -109,6 +109,8 @@ TEST(Builders, EveryRequestLayout) {
         {[&] { return w.proto.BuildRead("01", "0223", true, 255, 4); }, 0x01, 0x51, {0xC2, 0x23, 0xFF, 255, 4}},
         {[&] { return w.proto.BuildReadGrup("01", "17C0", false, 40); }, 0x01, 0x51, {0x57, 0xC0, 0xFF, 40, 0}},
         {[&] { return w.proto.BuildFlashWrite("01", "0302", flash, 3); }, 0x01, 0xF0, {0x02, 0x03, 1, 2, 3}},
+        {[&] { return w.proto.BuildFlashWrite("01", "0302", flash, 17); }, 0x01, 0xF0,  // cut to 16
+         {0x02, 0x03, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
         {[&] { return w.proto.BuildReadClock("01"); }, 0x01, 0x51, {0xC0, 0x03, 0xFF, 6, 0}},
         {[&] { return w.proto.BuildReadEventPointer("01"); }, 0x01, 0x51, {0xC0, 0x02, 0xFF, 3, 0x13}},
         {[&] { return w.proto.BuildReadMesures("01", 4); }, 0x01, 0x51, {0xC0, 0x10, 0xFF, 4, 0}},

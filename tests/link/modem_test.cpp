@@ -97,6 +97,8 @@ TEST(ModemDialogue, FailedDialsCloseThePortWithTheReasonInBrackets) {
         EXPECT_EQ(f.modem.PortCloses(), 1);
         EXPECT_TRUE(f.link.Close());
         EXPECT_EQ(f.Port().Closes(), 1);
+        // The result ends the first try; silence runs 25 tries of 1 s and 2 s without a reply.
+        EXPECT_EQ(f.clock.Elapsed(), outcome == FakeModem::Outcome::Silence ? 85387 : 13937);
     }
 }
 
@@ -153,7 +155,10 @@ TEST(ModemDialogue, ModemKindsPaceWritesWithRts) {
         EXPECT_EQ(f.Port().RtsState(), 0);
         EXPECT_EQ(f.Port().RtsMode(), kind);
     }
-    EXPECT_EQ(dialTime[0] - dialTime[1], 4500);  // the PSTN kind waits 4.5 s more once connected
+    // 17 s of the dialogue's own sleeps, plus the line times, the modem's replies (CONNECT 3 s
+    // after the dial) and the 50 ms reads. The GSM kind lacks the 4.5 s wait once connected.
+    EXPECT_EQ(dialTime[0], 17937);
+    EXPECT_EQ(dialTime[0] - dialTime[1], 4500);
 }
 
 TEST(ModemDialogue, CancelDuringTheTriesOrAfterConnectHangsUpAndClosesThePort) {

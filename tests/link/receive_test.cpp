@@ -15,7 +15,9 @@ const Bytes kNak = AckFrame(0x15, 0x13, 0x01);
 
 TEST(Receive, GoodFrameIsQueuedAcknowledgedAndTraced) {
     Wire w;
+    std::int64_t before = w.clock.Elapsed();
     w.Feed(PanelAnswer());
+    EXPECT_EQ(w.clock.Elapsed() - before, 10);  // a pause before the ACK
     EXPECT_EQ(w.proto.QueueSize(), 1u);
     // The toggle takes the frame's bit 7, the ACK carries it, then it flips.
     EXPECT_EQ(w.Written(), AckFrame(0x06, 0x81, 0x13));
@@ -44,7 +46,7 @@ TEST(Receive, ChunkingNoiseAndRestarts) {
         // A 0x16 among the first bytes of a frame that began with 0x02 starts a fresh frame...
         {"0x16 inside a repeat's header", [&] { Bytes b{0x02, 0x13}; b.insert(b.end(), f.begin(), f.end()); return b; }()},
         // ...later it is plain content.
-        {"0x16 in the payload", DataFrame(0x16, 0x13, 0x81, 0xB1, {0x16, 0x16, 0x02})},
+        {"0x16 in a repeat's payload", DataFrame(0x02, 0x13, 0x81, 0xB1, {0x16, 0x16, 0x02})},
     };
     for (const Case& c : cases) {
         Wire w;
@@ -192,7 +194,9 @@ TEST(Send, AckNakAndRepeats) {
     Script(nak, {{kNak}, {kAck}});
     ASSERT_TRUE(nak.proto.BuildPhoneTest("01"));
     Bytes first = nak.SendBuffer();
+    std::int64_t before = nak.clock.Elapsed();
     EXPECT_TRUE(nak.proto.Send());
+    EXPECT_EQ(nak.clock.Elapsed() - before, 20 + 20 + 20);  // a poll, the pause after the NAK, a poll
     Bytes written = nak.Written();
     ASSERT_EQ(written.size(), 20u);
     EXPECT_EQ(Bytes(written.begin(), written.begin() + 10), first);
@@ -208,6 +212,13 @@ TEST(Send, AckNakAndRepeats) {
     EXPECT_EQ(refused.proto.GetError(), "Sin respuesta");
     EXPECT_TRUE(refused.proto.TimedOut());
     EXPECT_EQ(refused.Written().size(), 40u);
+
+    // An answer that comes without an ACK acknowledges the read, and stays for the wait.
+    Wire read;
+    Script(read, {{PanelAnswer()}});
+    ASSERT_TRUE(read.proto.BuildRead("01", "0100", true, 4, 0));
+    EXPECT_TRUE(read.proto.Send());
+    EXPECT_TRUE(read.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
 
     // A late ACK from an earlier exchange never acknowledges a new frame.
     Wire stale;
@@ -235,10 +246,15 @@ TEST(Send, WithoutAnswerWantedSilenceIsSuccessAndBroadcastsGoOutFourTimes) {
     EXPECT_EQ(written[0], 0x16);
     EXPECT_EQ(written[7], 0x02);
     EXPECT_EQ(written[21], 0x02);
+    // A broadcast that went out once counts as sent when the link then fails.
+    w.pipe.PeerEnd().OnArrival([&] { w.pipe.Break(); });
+    ASSERT_TRUE(w.proto.BuildApply("40", true));
+    EXPECT_TRUE(w.proto.Send());
 }
 
 TEST(Wait, AnswerTimeoutNaksAndCancel) {
     Wire w;
+    ASSERT_TRUE(w.proto.BuildPhoneTest("01"));  // NAKs from 0x01 now match the last request
     w.Feed(kNak);
     std::int64_t before = w.clock.Elapsed();
     EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
@@ -251,7 +267,9 @@ TEST(Wait, AnswerTimeoutNaksAndCancel) {
 
     w.Feed(kNak);
     w.Feed(PanelAnswer());
+    before = w.clock.Elapsed();
     ASSERT_TRUE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+    EXPECT_EQ(w.clock.Elapsed() - before, 100);  // a pause after taking the answer
     EXPECT_FALSE(w.proto.TimedOut());
     const unsigned char* p = w.proto.GetAnswer(length);
     ASSERT_NE(p, nullptr);
