@@ -484,7 +484,7 @@ bool CConexio::WaitAtResponse(const std::string& expected, const std::string& ec
             int n = ReadModem(reply);
             if (n > 0) {
                 idle = 0;
-                if (reply.size() >= kMaxReply) break;
+                if (reply.size() >= kMaxReply || clock_->MonotonicMs() >= deadline) break;
                 continue;
             }
             if (n < 0 || !reply.empty() || ++idle >= 40) break;
@@ -541,6 +541,23 @@ bool CConexio::Abort(bool callMayBeUp) {
     return false;
 }
 
+CConexio::TriesEnd CConexio::WaitTries(int tries, const std::string& expected,
+                                      std::initializer_list<ReplyEnding> endings) {
+    for (int attempt = 0; attempt < tries; ++attempt) {
+        Sleep(1000);
+        if (Cancelled()) return TriesEnd::Cancelled;
+        if (WaitAtResponse(expected, std::string())) return TriesEnd::Matched;
+        if (cancelled_) return TriesEnd::Cancelled;
+        for (const ReplyEnding& ending : endings) {
+            if (!Contains(lastReply_, *ending.text)) continue;
+            if (!ending.error) return TriesEnd::Matched;
+            error_ = ending.error;
+            return TriesEnd::Failed;
+        }
+    }
+    return TriesEnd::Failed;
+}
+
 bool CConexio::FinishModemConnect() {
     // The pulse the panel's modem interface expects once the carrier is up.
     Sleep(1000);
@@ -580,29 +597,13 @@ bool CConexio::DialModem() {
     if (!SendAtCommand(at_.trucar + phone_, false)) return ModemFailure();
     Sleep(1500);
 
-    bool connected = false;
-    for (int attempt = 0; attempt < 25; ++attempt) {
-        Sleep(1000);
-        if (Cancelled()) return Abort(true);
-        if (WaitAtResponse(at_.connect, std::string())) {
-            connected = true;
-            break;
-        }
-        if (cancelled_) return Abort(true);
-        if (Contains(lastReply_, at_.busy)) {
-            error_ = "Ocupado";
-            break;
-        }
-        if (Contains(lastReply_, at_.noCarrier)) {
-            error_ = "No hay portadora";
-            break;
-        }
-        if (Contains(lastReply_, at_.noDialTone)) {
-            error_ = "No hay tono de línea";
-            break;
-        }
+    switch (WaitTries(25, at_.connect,
+                      {{&at_.busy, "Ocupado"}, {&at_.noCarrier, "No hay portadora"},
+                       {&at_.noDialTone, "No hay tono de línea"}})) {
+        case TriesEnd::Cancelled: return Abort(true);
+        case TriesEnd::Failed: return ModemFailure();
+        case TriesEnd::Matched: break;
     }
-    if (!connected) return ModemFailure();
     if (!UpdateProgress("Conectando...")) return Abort(true);
     return FinishModemConnect();
 }
@@ -632,29 +633,13 @@ bool CConexio::DialGsm() {
     // A voice call (";"): the panel rejects it and calls back.
     if (!SendAtCommand(at_.trucar + phone_ + ";", false)) return ModemFailure();
 
-    bool done = false;
-    for (int attempt = 0; attempt < 15; ++attempt) {
-        Sleep(1000);
-        if (Cancelled()) return Abort(true);
-        if (WaitAtResponse(at_.perduda, std::string())) {
-            done = true;
-            break;
-        }
-        if (cancelled_) return Abort(true);
-        if (Contains(lastReply_, at_.busy)) {
-            error_ = "Ocupado";
-            break;
-        }
-        if (Contains(lastReply_, at_.noCarrier)) {
-            done = true;  // the call ended: the panel rejected it
-            break;
-        }
-        if (Contains(lastReply_, at_.noDialTone)) {
-            error_ = "No hay tono de línea";
-            break;
-        }
+    // A call that ends without carrier was rejected by the panel too: done.
+    switch (WaitTries(15, at_.perduda,
+                      {{&at_.busy, "Ocupado"}, {&at_.noCarrier, nullptr}, {&at_.noDialTone, "No hay tono de línea"}})) {
+        case TriesEnd::Cancelled: return Abort(true);
+        case TriesEnd::Failed: return ModemFailure();
+        case TriesEnd::Matched: break;
     }
-    if (!done) return ModemFailure();
     if (!UpdateProgress("Conectando...")) return Abort(true);
     Sleep(1000);
     WriteEscape();
@@ -672,30 +657,12 @@ bool CConexio::AnswerModem() {
     if (!SendAtCommand(at_.iniciar, true)) return cancelled_ ? Abort(false) : ModemFailure();
     Sleep(500);
     if (!UpdateProgress("Esperando llamada...")) return Abort(false);
-    bool rang = false;
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        Sleep(1000);
-        if (Cancelled()) return Abort(false);
-        if (WaitAtResponse(at_.ring, std::string())) {
-            rang = true;
-            break;
-        }
-        if (cancelled_) return Abort(false);
-    }
-    if (!rang) return ModemFailure();
+    TriesEnd end = WaitTries(10, at_.ring, {});
+    if (end != TriesEnd::Matched) return end == TriesEnd::Cancelled ? Abort(false) : ModemFailure();
     if (!UpdateProgress("Respondiendo llamada...")) return Abort(false);
     if (!SendAtCommand(at_.despenjar, false)) return ModemFailure();
-    bool connected = false;
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        Sleep(1000);
-        if (Cancelled()) return Abort(true);
-        if (WaitAtResponse(at_.connect, std::string())) {
-            connected = true;
-            break;
-        }
-        if (cancelled_) return Abort(true);
-    }
-    if (!connected) return ModemFailure();
+    end = WaitTries(10, at_.connect, {});
+    if (end != TriesEnd::Matched) return end == TriesEnd::Cancelled ? Abort(true) : ModemFailure();
     return FinishModemConnect();
 }
 

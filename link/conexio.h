@@ -4,6 +4,7 @@
 // through the progress dialog or the UI services, so Cancel works and tests run on a virtual clock.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -156,6 +157,15 @@ private:
     // Ends a cancelled modem step: hangs up when a call may be up, closes the port; false.
     bool Abort(bool callMayBeUp);
     bool FinishModemConnect();
+    // Up to `tries` times: sleep 1 s, check Cancel, wait for a reply holding `expected`. A reply
+    // holding an ending's text instead ends the tries: with its error, or as a match when the
+    // error is null. Failed without an ending leaves the last wait's error.
+    enum class TriesEnd { Matched, Failed, Cancelled };
+    struct ReplyEnding {
+        const std::string* text;
+        const char* error;
+    };
+    TriesEnd WaitTries(int tries, const std::string& expected, std::initializer_list<ReplyEnding> endings);
     void SetBuiltInAtCommands();
     void SetFixedAtCommands();
     void Sleep(int ms);

@@ -140,11 +140,7 @@ bool CProtocol::Send() {
         error_ = "Nada que enviar";
         return false;
     }
-    if (!connected_) {
-        error_ = kNotConnected;
-        return false;
-    }
-    if (!link_) {
+    if (!connected_ || !link_) {
         error_ = kNotConnected;
         return false;
     }
@@ -176,22 +172,10 @@ bool CProtocol::Send() {
             done = true;
             continue;
         }
-        const int polls = timing.replyWait / poll;
         int made = 0;
-        bool found = HasAnswer(sendExpected_);
-        while (!found && made < polls + 1) {
-            Yield();
-            if (CheckCancel()) return false;
-            Sleep(poll);
-            Receive(poll);
-            ++made;
-            if (!connected_) {
-                error_ = kLinkLostText;
-                return false;
-            }
-            found = HasAnswer(sendExpected_);
-        }
-        if (found) {
+        PollEnd end = PollFor(sendExpected_, poll, timing.replyWait / poll + 1, made, true);
+        if (end == PollEnd::Stopped) return false;
+        if (end == PollEnd::Found) {
             if (!answer_.IsNak()) {
                 done = true;
                 break;
@@ -228,19 +212,9 @@ bool CProtocol::WaitAnswer(std::uint8_t command1, std::uint8_t command2, std::ui
     Receive(poll);
     int made = 0;
     for (;;) {
-        bool found = HasAnswer(waitExpected_);
-        while (!found && made <= polls) {
-            if (CheckCancel()) return false;
-            Sleep(poll);
-            Receive(poll);
-            ++made;
-            if (!connected_) {
-                error_ = kLinkLostText;
-                return false;
-            }
-            found = HasAnswer(waitExpected_);
-        }
-        if (!found) break;
+        PollEnd end = PollFor(waitExpected_, poll, polls + 1, made, false);
+        if (end == PollEnd::Stopped) return false;
+        if (end == PollEnd::Expired) break;
         if (answer_.IsAckFrame()) {
             // An acknowledgement is no answer (a NAK neither): drop it and wait on.
             ConsumeAnswer(waitExpected_);
@@ -254,6 +228,23 @@ bool CProtocol::WaitAnswer(std::uint8_t command1, std::uint8_t command2, std::ui
     lastTimedOut_ = true;
     answer_.Clear();
     return false;
+}
+
+CProtocol::PollEnd CProtocol::PollFor(const ExpectedAnswers& commands, int poll, int limit, int& made,
+                                      bool yieldFirst) {
+    while (!HasAnswer(commands)) {
+        if (made >= limit) return PollEnd::Expired;
+        if (yieldFirst) Yield();
+        if (CheckCancel()) return PollEnd::Stopped;
+        Sleep(poll);
+        Receive(poll);
+        ++made;
+        if (!connected_) {
+            error_ = kLinkLostText;
+            return PollEnd::Stopped;
+        }
+    }
+    return PollEnd::Found;
 }
 
 const unsigned char* CProtocol::GetAnswer(int& length) const {
@@ -396,20 +387,21 @@ void CProtocol::HandleFrame() {
         return;
     }
     const bool wanted = !ConexioKindTable::Get(Kind()).ackOnlyWithSourceBit7 || f.AnswerWanted();
-    if (f.IsRepeat() && f.SameContent(lastQueuedData_)) {
-        // The panel did not hear our acknowledgement and repeats: acknowledge it again as we
-        // did the first time, without queueing it twice or moving the toggle bit.
-        Trace('<', f.Bytes(), f.Length());
-        Sleep(10);
-        if (destination != PanelFrame::kBroadcast && wanted) WriteAcknowledgement(true, f.Source(), f.ToggleBit());
-        return;
+    // The panel did not hear our acknowledgement and repeats: acknowledge it again as we did the
+    // first time, without queueing it twice or moving the toggle bit.
+    const bool repeat = f.IsRepeat() && f.SameContent(lastQueuedData_);
+    if (!repeat) {
+        QueueFrame(f);
+        lastQueuedData_ = f;
     }
-    QueueFrame(f);
-    lastQueuedData_ = f;
     Trace('<', f.Bytes(), f.Length());
     Sleep(10);
     if (destination == PanelFrame::kBroadcast) {
         if (f.Source() == 0) SendAck(0);
+        return;
+    }
+    if (repeat) {
+        if (wanted) WriteAcknowledgement(true, f.Source(), f.ToggleBit());
         return;
     }
     if (!f.IsRepeat()) toggle_ = f.ToggleBit();

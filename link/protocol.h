@@ -228,6 +228,11 @@ private:
     bool FindAnswer(const ExpectedAnswers& commands, bool remove);
     bool HasAnswer(const ExpectedAnswers& commands) { return FindAnswer(commands, false); }
     void ConsumeAnswer(const ExpectedAnswers& commands);
+    // Polls the link (sleep, one receive step) until a frame answering `commands` is queued or
+    // `limit` polls were made; `made` counts across calls, so one count serves a whole wait.
+    // Stopped: cancelled, or the link broke (the error says which).
+    enum class PollEnd { Found, Expired, Stopped };
+    PollEnd PollFor(const ExpectedAnswers& commands, int poll, int limit, int& made, bool yieldFirst);
     void QueueFrame(const PanelFrame& frame);
     void HandleFrame();
     void ResetReceiver();

@@ -163,6 +163,11 @@ SocketClient::SocketClient(const std::string& host, int port, Clock& clock, std:
 
 void SocketClient::Connect(const std::string& host, int port, Clock& clock,
                            const std::function<bool()>& cancelled, int timeoutMs) {
+    // A port number that does not fit 16 bits would silently become another port.
+    if (port < 1 || port > 65535) {
+        Close();
+        throw SocketError(std::strerror(EINVAL));
+    }
     if (IsReservedInvalidName(host)) {
         Close();
         throw SocketError(::gai_strerror(EAI_NONAME));

@@ -1,36 +1,17 @@
+// The link: kinds and their timing, parameters, the serial and TCP transports, line times and
+// the progress checks.
 #include <gtest/gtest.h>
-
-#include <cstring>
 #include <netdb.h>
 
-#include "datamodel/log.h"
-#include "link/conexio.h"
+#include <cstring>
+
 #include "link/socket.h"
 #include "link_harness.h"
-#include "socket_peer.h"
-#include "support/capture_log_sink.h"
 #include "support/temp_dir.h"
-#include "support/virtual_clock.h"
 
 namespace {
 
 constexpr int kTestPort = 251;
-
-struct PortOverride {
-    PortOverride(int port, const std::string& path) : port_(port) { SetSerialDeviceOverride(port, path); }
-    ~PortOverride() { SetSerialDeviceOverride(port_, ""); }
-    int port_;
-};
-
-class CountingUi final : public UiServices {
-public:
-    void Yield() override { ++yields; }
-    std::unique_ptr<ProgressDialog> OpenProgress(const std::string&, const std::string&, int, bool) override {
-        return nullptr;
-    }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    int yields = 0;
-};
 
 // A link on the virtual clock with its log captured.
 struct LinkFixture {
@@ -43,52 +24,52 @@ struct LinkFixture {
         link.SetLog(&log);
     }
     void Serial(int kind, int baud = 19200, int dataBits = 8, int stopBits = 0, int parity = 0) {
-        ASSERT_TRUE(link.SetKind(kind));
-        ASSERT_TRUE(link.SetBaud(baud));
-        ASSERT_TRUE(link.SetDataBits(dataBits));
-        ASSERT_TRUE(link.SetStopBits(stopBits));
-        ASSERT_TRUE(link.SetParity(parity));
-        ASSERT_TRUE(link.SetPort(kTestPort));
+        ASSERT_TRUE(link.SetKind(kind) && link.SetBaud(baud) && link.SetDataBits(dataBits) &&
+                    link.SetStopBits(stopBits) && link.SetParity(parity) && link.SetPort(kTestPort));
     }
     void Tcp(int kind, const std::string& ip, int port) {
         ASSERT_TRUE(link.SetKind(kind));
         link.SetIp(ip);
         link.SetIpPort(port);
     }
-    // Virtual milliseconds that one send takes.
-    std::int64_t TimedSend(const std::vector<unsigned char>& frame, bool* ok = nullptr) {
+    // Virtual milliseconds that one send of a frame of `length` bytes takes.
+    std::int64_t TimedSend(int length, unsigned char command = 0x90, bool* ok = nullptr) {
+        std::vector<unsigned char> frame(static_cast<std::size_t>(length), 0x16);
+        frame[3] = command;
         std::int64_t before = clock.Elapsed();
-        bool result = link.Send(frame.data(), static_cast<int>(frame.size()));
+        bool result = link.Send(frame.data(), length);
         if (ok) *ok = result;
         return clock.Elapsed() - before;
     }
 };
 
-std::vector<unsigned char> Frame(int length, unsigned char command = 0x90) {
-    std::vector<unsigned char> frame(static_cast<std::size_t>(length), 0x00);
-    frame[0] = 0x16;
-    if (length > 3) frame[3] = command;
-    return frame;
-}
-
 }  // namespace
 
-TEST(ConexioKindTable, KindsWithoutALinkGetNoWaitsAndKeepTheAddress) {
-    for (int other : {0, -1, 7}) {
-        const ConexioKindEntry& e = ConexioKindTable::Get(other);
-        EXPECT_EQ(e.ownAddress, -1);
-        EXPECT_EQ(e.loginDestination, nullptr);
-        EXPECT_EQ(e.readDelay, 350);
-        EXPECT_EQ(e.replyWait, 0);
-        EXPECT_EQ(e.rxTimeout, 0);
-        EXPECT_EQ(e.pollInterval, 20);
+TEST(ConexioKindTable, EveryKindsTiming) {
+    struct Row {
+        int kind, own;
+        const char* login;
+        int readDelay, replyWait, rxTimeout, poll;
+        bool ackBit7;
+    } rows[] = {
+        {ConexioLocal, 0x31, nullptr, 25, 500, 2000, 10, false}, {ConexioModem, 0x10, "00", 350, 500, 2000, 2, false},
+        {ConexioGsm, 0x13, "12", 500, 3500, 5000, 20, true},     {ConexioTcpIp, 0x13, "15", 350, 2000, 4000, 20, false},
+        {ConexioGprs, 0x13, "12", 350, 2000, 4000, 20, true},    {ConexioCraLink, 0x31, "00", 350, 2000, 4000, 20, false},
+        {0, -1, nullptr, 350, 0, 0, 20, false},                  {7, -1, nullptr, 350, 0, 0, 20, false},
+    };
+    for (const Row& r : rows) {
+        const ConexioKindEntry& e = ConexioKindTable::Get(r.kind);
+        EXPECT_EQ(e.ownAddress, r.own) << r.kind;
+        EXPECT_STREQ(e.loginDestination, r.login) << r.kind;
+        EXPECT_EQ(e.readDelay, r.readDelay) << r.kind;
+        EXPECT_EQ(e.replyWait, r.replyWait) << r.kind;
+        EXPECT_EQ(e.rxTimeout, r.rxTimeout) << r.kind;
+        EXPECT_EQ(e.pollInterval, r.poll) << r.kind;
+        EXPECT_EQ(e.ackOnlyWithSourceBit7, r.ackBit7) << r.kind;
     }
     CConexio link;
     link.SetKind(ConexioGsm);
-    EXPECT_EQ(link.GetReplyWait(), 3500);
-    EXPECT_EQ(link.GetRxTimeout(), 5000);
-    EXPECT_EQ(link.GetPollInterval(), 20);
-    EXPECT_TRUE(ConexioKindTable::Get(ConexioGprs).ackOnlyWithSourceBit7);
+    EXPECT_EQ(link.GetReplyWait() + link.GetRxTimeout() + link.GetPollInterval(), 3500 + 5000 + 20);
 }
 
 TEST(Conexio, SettersRefuseValuesOutOfRange) {
@@ -96,29 +77,17 @@ TEST(Conexio, SettersRefuseValuesOutOfRange) {
     EXPECT_EQ(link.GetKind(), 0);
     EXPECT_EQ(link.GetBaud(), -1);
     EXPECT_EQ(link.GetIpPort(), 0);
-    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.GetAtCommands().iniciar, "ATE0V1K0C0Y0B6S10=255S99=44S120=2S13=16S0=0");
+    EXPECT_EQ(link.GetAtCommands().escape, "+++");
+    EXPECT_TRUE(link.Close());  // closing a closed link
     EXPECT_FALSE(link.SetKind(7));
     EXPECT_EQ(link.GetKind(), -1);
     EXPECT_FALSE(link.Open());  // the parameter check fails
-    EXPECT_FALSE(link.SetKind(0));
-    EXPECT_FALSE(link.SetBaud(1234));
-    EXPECT_TRUE(link.SetBaud(115200));
-    EXPECT_FALSE(link.SetDataBits(0));
-    EXPECT_FALSE(link.SetDataBits(9));
-    EXPECT_TRUE(link.SetDataBits(1));
-    EXPECT_FALSE(link.SetStopBits(9));
-    EXPECT_FALSE(link.SetStopBits(-1));
-    EXPECT_TRUE(link.SetStopBits(8));
-    EXPECT_TRUE(link.SetParity(77));
-    EXPECT_FALSE(link.SetPort(-1));
-    EXPECT_TRUE(link.SetPort(0));
+    EXPECT_FALSE(link.SetKind(0) || link.SetBaud(1234) || link.SetDataBits(0) || link.SetDataBits(9) ||
+                 link.SetStopBits(9) || link.SetStopBits(-1) || link.SetPort(-1));
+    EXPECT_TRUE(link.SetBaud(115200) && link.SetDataBits(1) && link.SetStopBits(8) && link.SetParity(77) &&
+                link.SetPort(0));
     EXPECT_EQ(link.GetBaud(), 115200);
-    EXPECT_EQ(link.GetDataBits(), 1);
-    EXPECT_EQ(link.GetStopBits(), 8);
-    EXPECT_EQ(link.GetPort(), 0);
-    EXPECT_TRUE(link.Close());  // closing a closed link
-    EXPECT_EQ(link.GetAtCommands().iniciar, "ATE0V1K0C0Y0B6S10=255S99=44S120=2S13=16S0=0");
-    EXPECT_EQ(link.GetAtCommands().escape, "+++");
 }
 
 TEST(Conexio, ParameterCheckPerKindLogsTheParameters) {
@@ -127,8 +96,7 @@ TEST(Conexio, ParameterCheckPerKindLogsTheParameters) {
     EXPECT_FALSE(f.link.CheckParams());
     EXPECT_NE(f.sink.Text().find("Baud: -1, Port com: -1, bits data: -1, bits stop: -1 paritat: -1 IP:  port: 10001\n"),
               std::string::npos);
-    f.link.SetIp("127.0.0.1");
-    f.link.SetIpPort(0);
+    f.Tcp(ConexioTcpIp, "127.0.0.1", 0);
     EXPECT_FALSE(f.link.Open());  // fails before touching the network
     EXPECT_EQ(f.link.GetError(), "");
     f.link.SetIpPort(10001);
@@ -161,16 +129,14 @@ TEST(Conexio, LocalLinkOverAPtyWithLineTimedWrites) {
     LinkFixture f;
     f.Serial(ConexioLocal);
     ASSERT_TRUE(f.link.Open()) << f.link.GetError();
-    EXPECT_TRUE(f.link.IsOpen());
     EXPECT_TRUE(f.link.Open());
     EXPECT_FALSE(f.link.SetKind(ConexioTcpIp));  // not while open
     EXPECT_EQ(f.link.GetKind(), ConexioLocal);
 
     // 17 bytes at 19200 baud, 8 data bits, stop code 0: (8000 + 1000) * 18 / 19200 + 1 = 9 ms.
-    EXPECT_EQ(f.TimedSend(Frame(17)), 9);
+    EXPECT_EQ(f.TimedSend(17), 9);
     EXPECT_EQ(pty.ReadMaster().size(), 17u);
-    // A memory read is preceded by 100 ms.
-    EXPECT_EQ(f.TimedSend(Frame(6, 0x51)), 100 + 4);
+    EXPECT_EQ(f.TimedSend(6, 0x51), 100 + 4);  // a memory read is preceded by 100 ms
     pty.ReadMaster();
 
     unsigned char buffer[128];
@@ -179,25 +145,17 @@ TEST(Conexio, LocalLinkOverAPtyWithLineTimedWrites) {
     EXPECT_EQ(f.link.Receive(buffer, 128), 5);
 
     EXPECT_TRUE(f.link.Close());
-    EXPECT_FALSE(f.link.IsOpen());
-    EXPECT_FALSE(pty.SlaveOpen());
-    EXPECT_TRUE(f.link.Close());
+    EXPECT_FALSE(f.link.IsOpen() || pty.SlaveOpen());
     EXPECT_TRUE(f.link.SetKind(ConexioTcpIp));
-}
 
-TEST(Conexio, AnUnpluggedSerialDeviceIsABrokenLink) {
-    Pty pty;
-    ASSERT_TRUE(pty.Ok());
-    PortOverride o(kTestPort, pty.SlavePath());
-    LinkFixture f;
+    // The far side hangs up, as an unplugged USB adapter does: a broken link.
     f.Serial(ConexioLocal);
     ASSERT_TRUE(f.link.Open());
     pty.CloseMaster();
-    unsigned char buffer[16];
     EXPECT_LT(f.link.Receive(buffer, 16), 0);
     EXPECT_EQ(f.link.GetError(), "Se perdió la conexión");
     bool ok = true;
-    f.TimedSend(Frame(6), &ok);
+    f.TimedSend(6, 0x90, &ok);
     EXPECT_FALSE(ok);
     EXPECT_EQ(f.link.GetError(), "Error enviando datos a puerto serie");
     EXPECT_TRUE(f.link.Close());
@@ -218,18 +176,16 @@ TEST(Conexio, SerialOpenWriteAndCloseFailuresHaveTheirTexts) {
     ASSERT_TRUE(f.link.AttachTransport(&pipe.LinkEnd()));
     ASSERT_TRUE(f.link.Open());
     EXPECT_FALSE(f.link.AttachTransport(nullptr));  // not while open
-    bool ok = false;
-    EXPECT_EQ(f.TimedSend(Frame(17), &ok), 9);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(pipe.PeerEnd().BytesWaiting(), 17);
     pipe.Break();
-    EXPECT_EQ(f.TimedSend(Frame(17), &ok), 9);  // the line time is slept all the same
+    bool ok = true;
+    EXPECT_EQ(f.TimedSend(17, 0x90, &ok), 9);  // the line time is slept all the same
     EXPECT_FALSE(ok);
     EXPECT_EQ(f.link.GetError(), "Error enviando datos a puerto serie");
     pipe.LinkEnd().FailClose(true);
     EXPECT_FALSE(f.link.Close());
     EXPECT_EQ(f.link.GetError(), "No se puede cerrar el puerto local");
     EXPECT_FALSE(f.link.IsOpen());
+    EXPECT_EQ(pipe.LinkEnd().Closes(), 1);
 }
 
 TEST(Conexio, LineTimeCoversTheWholeFrameAtLowRatesWithParity) {
@@ -240,14 +196,14 @@ TEST(Conexio, LineTimeCoversTheWholeFrameAtLowRatesWithParity) {
     // the wire, more than the (8000 + 1000) * 25 / 1200 + 1 = 188 ms of the plain formula.
     f.Serial(ConexioLocal, 1200, 8, 0, 2);
     ASSERT_TRUE(f.link.Open());
-    EXPECT_EQ(f.TimedSend(Frame(24)), 220);
+    EXPECT_EQ(f.TimedSend(24), 220);
     EXPECT_TRUE(f.link.Close());
     f.Serial(ConexioLocal, 9600, 8, 2, 0);  // two stop bits: the formula's slack covers it
     ASSERT_TRUE(f.link.Open());
-    EXPECT_EQ(f.TimedSend(Frame(10)), (10000 + 1000) * 11 / 9600 + 1);
+    EXPECT_EQ(f.TimedSend(10), (10000 + 1000) * 11 / 9600 + 1);
 }
 
-TEST(Conexio, TcpLinkMovesBytesAndReadsAtMostTheMaximum) {
+TEST(Conexio, TcpLinkMovesBytesReadsAtMostTheMaximumAndReportsBreaks) {
     Listener server;
     LinkFixture f;
     f.Tcp(ConexioTcpIp, "127.0.0.1", server.Port());
@@ -256,7 +212,7 @@ TEST(Conexio, TcpLinkMovesBytesAndReadsAtMostTheMaximum) {
     int peer = server.Accept();
     ASSERT_GE(peer, 0);
     bool ok = false;
-    EXPECT_EQ(f.TimedSend(Frame(6, 0x51), &ok), 100);
+    EXPECT_EQ(f.TimedSend(6, 0x51, &ok), 100);
     EXPECT_TRUE(ok);
     EXPECT_EQ(ReadAll(peer).size(), 6u);
 
@@ -271,20 +227,15 @@ TEST(Conexio, TcpLinkMovesBytesAndReadsAtMostTheMaximum) {
     EXPECT_EQ(f.link.Receive(buffer, 128), -1);
     EXPECT_EQ(f.link.GetError(), "Error en el socket de conexión");
     EXPECT_TRUE(f.link.Close());
-    EXPECT_FALSE(f.link.IsOpen());
-    // After the close nothing is left to read from or write to.
-    EXPECT_EQ(f.link.Receive(buffer, 128), -1);
+    EXPECT_EQ(f.link.Receive(buffer, 128), -1);  // nothing left to read from or write to
     EXPECT_FALSE(f.link.Send(buffer, 6));
-}
 
-TEST(Conexio, SocketWriteFailuresAreReported) {
-    Listener server;
-    LinkFixture f;
+    // A write to a connection the peer reset fails with the socket text.
     f.Tcp(ConexioGprs, "127.0.0.1", server.Port());
     ASSERT_TRUE(f.link.Open());
     ResetAndClose(server.Accept());
     bool failed = false;
-    for (int i = 0; i < 5 && !failed; ++i) failed = !f.link.Send(Frame(6).data(), 6);
+    for (int i = 0; i < 5 && !failed; ++i) failed = !f.link.Send(buffer, 6);
     EXPECT_TRUE(failed);
     EXPECT_EQ(f.link.GetError(), "Error en el socket de conexión");
     EXPECT_TRUE(f.link.Close());
@@ -293,16 +244,24 @@ TEST(Conexio, SocketWriteFailuresAreReported) {
 TEST(Conexio, TcpOpenFailuresKeepTheClientText) {
     LinkFixture f;
     int port = 0;
-    int holder = BoundButNotListening(port);
-    f.Tcp(ConexioCraLink, "127.0.0.1", port);
-    EXPECT_FALSE(f.link.Open());
-    EXPECT_EQ(f.link.GetError(), std::strerror(ECONNREFUSED));
-    EXPECT_FALSE(f.link.IsOpen());
+    int holder = BoundSocket(port);
+    struct Case {
+        const char* host;
+        int port;
+        std::string error;
+    } cases[] = {
+        {"127.0.0.1", port, std::strerror(ECONNREFUSED)},
+        {"central.invalid", 10001, ::gai_strerror(EAI_NONAME)},  // refused without a name server
+        {"127.0.0.1", 65536 + port, std::strerror(EINVAL)},      // never wrapped onto another port
+        {"127.0.0.1", -1, std::strerror(EINVAL)},
+    };
+    for (const Case& c : cases) {
+        f.Tcp(ConexioCraLink, c.host, c.port);
+        EXPECT_FALSE(f.link.Open());
+        EXPECT_EQ(f.link.GetError(), c.error) << c.host << ":" << c.port;
+        EXPECT_FALSE(f.link.IsOpen());
+    }
     ::close(holder);
-
-    f.Tcp(ConexioTcpIp, "central.invalid", 10001);
-    EXPECT_FALSE(f.link.Open());
-    EXPECT_EQ(f.link.GetError(), ::gai_strerror(EAI_NONAME));
 
     // A connect that hangs is given up when the installer cancels.
     Listener full(0);
@@ -314,33 +273,12 @@ TEST(Conexio, TcpOpenFailuresKeepTheClientText) {
     f.Tcp(ConexioTcpIp, "127.0.0.1", full.Port());
     EXPECT_FALSE(f.link.Open());
     EXPECT_EQ(f.link.GetError(), "Cancelado por el usuario");
-    EXPECT_FALSE(f.link.IsOpen());
     EXPECT_LT(f.clock.Elapsed(), 1000);
-}
-
-TEST(Conexio, InjectedTransportCarriesTheNetworkKinds) {
-    PipeTransport pipe;
-    LinkFixture f;
-    ASSERT_TRUE(f.link.AttachTransport(&pipe.LinkEnd()));
-    f.Tcp(ConexioGprs, "panel", 10001);
-    ASSERT_TRUE(f.link.Open());
-    EXPECT_EQ(f.clock.Elapsed(), 500);
-    EXPECT_TRUE(f.link.Send(Frame(6).data(), 6));
-    EXPECT_EQ(pipe.PeerEnd().BytesWaiting(), 6);
-    pipe.PeerEnd().Write(Frame(24, 0xF0).data(), 24);
-    unsigned char buffer[16];
-    EXPECT_EQ(f.link.Receive(buffer, 16), 16);
-    EXPECT_EQ(f.link.Receive(buffer, 16), 8);
-    pipe.Break();
-    EXPECT_EQ(f.link.Receive(buffer, 16), -1);
-    EXPECT_EQ(f.link.GetError(), "Error en el socket de conexión");
-    EXPECT_TRUE(f.link.Close());
-    EXPECT_EQ(pipe.LinkEnd().Closes(), 1);
 }
 
 TEST(Conexio, ProgressStepsYieldsAndCancel) {
     CConexio link;
-    CountingUi ui;
+    FakeUi ui;
     link.SetUiServices(&ui);
     EXPECT_TRUE(link.UpdateProgress("Llamando..."));
     EXPECT_FALSE(link.IsCancelled());
@@ -350,7 +288,6 @@ TEST(Conexio, ProgressStepsYieldsAndCancel) {
     int counter = 3;
     link.SetProgress(&dialog, &counter);
     EXPECT_TRUE(link.UpdateProgress("Llamando..."));
-    EXPECT_EQ(counter, 4);
     EXPECT_EQ(dialog.lastValue, 4);
     EXPECT_FALSE(link.IsCancelled());
     EXPECT_EQ(counter, 4);  // no step

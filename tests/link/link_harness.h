@@ -1,22 +1,31 @@
-// Test peers of the link: a pseudo-terminal standing in for a serial port, the fake Hayes modem
-// behind a pty or behind an in-memory pipe, both pumped from the virtual clock's sleep hook so
-// everything runs in order and costs no real time, and a scripted progress dialog.
+// Test peers of the link, all on the virtual clock so no test waits in real time: a pty standing
+// in for a serial port, the fake modem behind a pty or an in-memory pipe, loopback TCP helpers and
+// scripted UI seams, beside the frame layer on a pipe of wire_fixture.h.
 #pragma once
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "datamodel/seams.h"
-#include "link/transport.h"
+#include "link/serial.h"
 #include "support/fake_modem.h"
-#include "support/virtual_clock.h"
+#include "wire_fixture.h"
+
+inline Bytes B(std::initializer_list<int> values) {
+    Bytes out;
+    for (int v : values) out.push_back(static_cast<std::uint8_t>(v));
+    return out;
+}
 
 // A pty pair; the slave path is what the link opens as its port.
 class Pty {
@@ -29,29 +38,22 @@ public:
     ~Pty() { CloseMaster(); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
-
     bool Ok() const { return master_ >= 0; }
     const std::string& SlavePath() const { return path_; }
-    int Master() const { return master_; }
     void CloseMaster() {
         if (master_ >= 0) ::close(master_);
         master_ = -1;
     }
-    // Everything the slave side has written so far.
     std::string ReadMaster() {
         std::string out;
         char buffer[512];
-        for (;;) {
-            ssize_t n = master_ >= 0 ? ::read(master_, buffer, sizeof buffer) : -1;
-            if (n <= 0) break;
-            out.append(buffer, static_cast<std::size_t>(n));
-        }
+        ssize_t n;
+        while (master_ >= 0 && (n = ::read(master_, buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<std::size_t>(n));
         return out;
     }
     bool WriteMaster(const std::string& bytes) {
         return ::write(master_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
-    // Whether a slave is open now.
     bool SlaveOpen() const {
         pollfd p{master_, POLLIN, 0};
         ::poll(&p, 1, 0);
@@ -63,59 +65,53 @@ private:
     std::string path_;
 };
 
-// The fake modem at the master side of a pty. Closing the slave (the link closing its port)
-// drops the modem's call, as DTR falling does.
-class PtyModem {
-public:
-    PtyModem(VirtualClock& clock, FakeModem& modem) : modem_(modem) {
-        clock.OnSleep([this](std::int64_t now) { Pump(now); });
-    }
-    const std::string& SlavePath() const { return pty_.SlavePath(); }
-    bool Ok() const { return pty_.Ok(); }
-    void Pump(std::int64_t now) {
-        bool open = pty_.SlaveOpen();
-        if (open) {
-            std::string in = pty_.ReadMaster();
-            if (!in.empty()) modem_.Receive(in, now);
-        } else if (slaveWasOpen_) {
-            modem_.PortClosed();
-        }
-        slaveWasOpen_ = open;
-        modem_.Tick(now);
-        std::string out = modem_.TakeOutput();
-        if (open && !out.empty()) pty_.WriteMaster(out);
-    }
-
-private:
-    FakeModem& modem_;
-    Pty pty_;
-    bool slaveWasOpen_ = false;
+// Points a port number at a test path for the life of the object.
+struct PortOverride {
+    PortOverride(int port, const std::string& path) : port_(port) { SetSerialDeviceOverride(port, path); }
+    ~PortOverride() { SetSerialDeviceOverride(port_, ""); }
+    int port_;
 };
 
-// The fake modem at the far end of an in-memory pipe.
-class PipeModem {
+// The fake modem behind a pty (reached through the real serial port) or an in-memory pipe,
+// pumped after every sleep. Closing the port drops the modem's call, as DTR falling does.
+class ModemPeer {
 public:
-    PipeModem(VirtualClock& clock, FakeModem& modem) : modem_(modem) {
+    ModemPeer(VirtualClock& clock, FakeModem& modem, bool overPty) : modem_(modem) {
+        if (overPty) pty_ = std::make_unique<Pty>();
         clock.OnSleep([this](std::int64_t now) { Pump(now); });
         pipe_.LinkEnd().OnClose([this] { modem_.PortClosed(); });
     }
     PipeTransport& Pipe() { return pipe_; }
-    ByteTransport& LinkEnd() { return pipe_.LinkEnd(); }
+    PipeTransport::End& Port() { return pipe_.LinkEnd(); }
+    Pty* PtyEnd() { return pty_.get(); }
     void Pump(std::int64_t now) {
-        unsigned char buffer[512];
+        bool open = !pty_ || pty_->SlaveOpen();
         std::string in;
-        int n;
-        while ((n = pipe_.PeerEnd().Read(buffer, sizeof buffer)) > 0) in.append(reinterpret_cast<char*>(buffer), n);
+        if (pty_ && open) {
+            in = pty_->ReadMaster();
+        } else if (pty_ && slaveWasOpen_) {
+            modem_.PortClosed();
+        } else if (!pty_) {
+            unsigned char buffer[512];
+            int n;
+            while ((n = pipe_.PeerEnd().Read(buffer, sizeof buffer)) > 0) in.append(reinterpret_cast<char*>(buffer), n);
+        }
+        slaveWasOpen_ = open;
         if (!in.empty()) modem_.Receive(in, now);
         modem_.Tick(now);
         std::string out = modem_.TakeOutput();
-        if (!out.empty())
+        if (out.empty() || !open) return;
+        if (pty_)
+            pty_->WriteMaster(out);
+        else
             pipe_.PeerEnd().Write(reinterpret_cast<const unsigned char*>(out.data()), static_cast<int>(out.size()));
     }
 
 private:
     FakeModem& modem_;
     PipeTransport pipe_;
+    std::unique_ptr<Pty> pty_;
+    bool slaveWasOpen_ = false;
 };
 
 // A progress dialog that records its messages and reports Cancel once cancelIf says so.
@@ -129,10 +125,82 @@ public:
         return !cancelled;
     }
     bool WasCancelled() const override { return cancelled; }
-
     std::function<bool()> cancelIf;
     bool cancelled = false;
     int updates = 0;
     int lastValue = 0;
     std::vector<std::string> messages;
 };
+
+class FakeUi final : public UiServices {
+public:
+    void Yield() override {
+        ++yields;
+        if (onYield) onYield();
+    }
+    std::unique_ptr<ProgressDialog> OpenProgress(const std::string&, const std::string&, int, bool) override {
+        return nullptr;
+    }
+    void ShowMessage(const std::string&, const std::string&) override {}
+    std::function<void()> onYield;
+    int yields = 0;
+};
+
+// ---- loopback TCP ----
+
+inline int BoundSocket(int& port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    port = ntohs(address.sin_port);
+    return fd;  // bound, nobody listening: a connect is refused
+}
+
+class Listener {
+public:
+    explicit Listener(int backlog = 8) {
+        fd_ = BoundSocket(port_);
+        ::listen(fd_, backlog);
+    }
+    ~Listener() { ::close(fd_); }
+    int Port() const { return port_; }
+    // The next connection that completed, or -1.
+    int Accept() {
+        pollfd p{fd_, POLLIN, 0};
+        return ::poll(&p, 1, 2000) > 0 ? ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+    }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+inline void SendAll(int fd, const std::string& bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (n <= 0) return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// What has arrived at fd (waiting briefly for the first byte).
+inline std::string ReadAll(int fd) {
+    std::string out;
+    char buffer[4096];
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 1000) <= 0) return out;
+    ssize_t n;
+    while ((n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) out.append(buffer, static_cast<std::size_t>(n));
+    return out;
+}
+
+// Closes with a reset instead of an orderly close.
+inline void ResetAndClose(int fd) {
+    linger l{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    ::close(fd);
+}

@@ -1,34 +1,36 @@
+// The modem dialogue against the fake Hayes modem, on virtual time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "datamodel/config.h"
-#include "datamodel/log.h"
-#include "link/conexio.h"
 #include "link_harness.h"
-#include "support/capture_log_sink.h"
-#include "support/virtual_clock.h"
 
 namespace {
 
 constexpr int kTestPort = 252;
 const char kPhone[] = "931234567";
+const char kModemFailed[] = "La comunicación con el modem falló\n(";
 
-// A modem link whose modem sits at the far end of an in-memory pipe (or a pty: Pty()).
+// A modem link whose modem sits at the far end of an in-memory pipe, or of a pty reached through
+// the real serial port.
 struct ModemFixture {
     VirtualClock clock;
     CaptureLogSink sink;
     CLog log{&sink, &clock};
     FakeModem modem;
-    PipeModem peer{clock, modem};
+    ModemPeer peer;
     ScriptedProgress dialog;
     int counter = 0;
     CConexio link;
 
-    explicit ModemFixture(int kind = ConexioModem, bool attach = true) {
+    explicit ModemFixture(int kind = ConexioModem, bool overPty = false) : peer(clock, modem, overPty) {
+        if (overPty)
+            SetSerialDeviceOverride(kTestPort, peer.PtyEnd()->SlavePath());
+        else
+            link.AttachTransport(&peer.Port());
         link.SetClock(&clock);
         link.SetLog(&log);
-        if (attach) link.AttachTransport(&peer.LinkEnd());
         link.SetKind(kind);
         link.SetBaud(9600);
         link.SetDataBits(8);
@@ -38,89 +40,65 @@ struct ModemFixture {
         link.SetPhone(kPhone);
         link.SetProgress(&dialog, &counter);
     }
-    PipeTransport::End& Port() { return peer.Pipe().LinkEnd(); }
+    ~ModemFixture() { SetSerialDeviceOverride(kTestPort, ""); }
+    PipeTransport::End& Port() { return peer.Port(); }
     bool Saw(const std::string& command) const {
-        const auto& c = modem.Commands();
-        return std::find(c.begin(), c.end(), command) != c.end();
+        return std::count(modem.Commands().begin(), modem.Commands().end(), command) > 0;
     }
 };
-
-const char kModemFailed[] = "La comunicación con el modem falló\n(";
 
 }  // namespace
 
 TEST(ModemDialogue, PstnDialOverAPtyCarriesFramesAndHangsUpWithTheEscape) {
-    VirtualClock clock;
-    CaptureLogSink sink;
-    CLog log(&sink, &clock);
-    FakeModem modem;
-    PtyModem peer(clock, modem);
-    ASSERT_TRUE(peer.Ok());
-    SetSerialDeviceOverride(kTestPort, peer.SlavePath());
-    ScriptedProgress dialog;
-    int counter = 0;
-    {
-        CConexio link;
-        link.SetClock(&clock);
-        link.SetLog(&log);
-        link.SetProgress(&dialog, &counter);
-        link.SetKind(ConexioModem);
-        link.SetBaud(9600);
-        link.SetDataBits(8);
-        link.SetStopBits(0);
-        link.SetParity(0);
-        link.SetPort(kTestPort);
-        link.SetPhone(kPhone);
-        ASSERT_TRUE(link.Open()) << link.GetError();
-        EXPECT_TRUE(link.IsOpen());
-        EXPECT_EQ(modem.Commands(), (std::vector<std::string>{"ATH", "ATZ", "ATV1", "ATE0",
-                                                              "ATE0V1K0C0Y0B6S10=255S99=44S120=2S13=16S0=0",
-                                                              "ATDT931234567"}));
-        EXPECT_EQ(dialog.messages,
-                  (std::vector<std::string>{"Inicializando módem...", "Llamando...", "Conectando..."}));
-        EXPECT_EQ(counter, 3);
-        EXPECT_TRUE(modem.DataMode());
-        EXPECT_NE(sink.Text().find(">ATDT931234567\r\n"), std::string::npos);
-        EXPECT_NE(sink.Text().find("<\r\nCONNECT 9600\r\n"), std::string::npos);
+    ModemFixture f(ConexioModem, true);
+    ASSERT_TRUE(f.link.Open()) << f.link.GetError();
+    EXPECT_EQ(f.modem.Commands(), (std::vector<std::string>{"ATH", "ATZ", "ATV1", "ATE0",
+                                                            "ATE0V1K0C0Y0B6S10=255S99=44S120=2S13=16S0=0",
+                                                            "ATDT931234567"}));
+    EXPECT_EQ(f.dialog.messages, (std::vector<std::string>{"Inicializando módem...", "Llamando...", "Conectando..."}));
+    EXPECT_EQ(f.counter, 3);
+    EXPECT_TRUE(f.modem.DataMode());
+    EXPECT_NE(f.sink.Text().find(">ATDT931234567\r\n"), std::string::npos);
+    EXPECT_NE(f.sink.Text().find("<\r\nCONNECT 9600\r\n"), std::string::npos);
 
-        std::string frame("\x16\x01\x90\x01\x03\xC4", 6);
-        ASSERT_TRUE(link.Send(reinterpret_cast<const unsigned char*>(frame.data()), 6));
-        clock.SleepMs(1);
-        EXPECT_EQ(modem.DataFromLink(), frame);
-        modem.SendData("\x06\x31\x10");
-        clock.SleepMs(1);
-        unsigned char buffer[16];
-        EXPECT_EQ(link.Receive(buffer, 16), 3);
+    std::string frame("\x16\x01\x90\x01\x03\xC4", 6);
+    ASSERT_TRUE(f.link.Send(reinterpret_cast<const unsigned char*>(frame.data()), 6));
+    f.clock.SleepMs(1);
+    EXPECT_EQ(f.modem.DataFromLink(), frame);
+    f.modem.SendData("\x06\x31\x10");
+    f.clock.SleepMs(1);
+    unsigned char buffer[16];
+    EXPECT_EQ(f.link.Receive(buffer, 16), 3);
 
-        EXPECT_TRUE(link.Close()) << link.GetError();
-        EXPECT_FALSE(link.IsOpen());
-        // "+++" framed by silence reached the modem as the escape, and ATH as a command.
-        EXPECT_EQ(modem.Escapes(), 1);
-        EXPECT_EQ(modem.HangUps(), 2);
-        EXPECT_FALSE(modem.InCall());
-        EXPECT_EQ(modem.DataFromLink(), frame);
-        clock.SleepMs(1);
-        EXPECT_EQ(modem.PortCloses(), 1);
-    }
-    SetSerialDeviceOverride(kTestPort, "");
+    EXPECT_TRUE(f.link.Close()) << f.link.GetError();
+    EXPECT_FALSE(f.link.IsOpen());
+    // "+++" framed by silence reached the modem as the escape (not as data), and ATH as a command.
+    EXPECT_EQ(f.modem.Escapes(), 1);
+    EXPECT_EQ(f.modem.HangUps(), 2);
+    EXPECT_FALSE(f.modem.InCall());
+    EXPECT_EQ(f.modem.DataFromLink(), frame);
+    f.clock.SleepMs(1);
+    EXPECT_EQ(f.modem.PortCloses(), 1);
 }
 
 TEST(ModemDialogue, FailedDialsCloseThePortWithTheReasonInBrackets) {
-    struct Case {
-        FakeModem::Outcome outcome;
-        const char* reason;
+    const std::pair<FakeModem::Outcome, const char*> cases[] = {
+        {FakeModem::Outcome::Busy, "Ocupado"},
+        {FakeModem::Outcome::NoCarrier, "No hay portadora"},
+        {FakeModem::Outcome::NoDialTone, "No hay tono de línea"},
+        {FakeModem::Outcome::Silence, "No hay respuesta del módem"},
     };
-    for (Case c : {Case{FakeModem::Outcome::Busy, "Ocupado"}, Case{FakeModem::Outcome::NoCarrier, "No hay portadora"},
-                   Case{FakeModem::Outcome::NoDialTone, "No hay tono de línea"},
-                   Case{FakeModem::Outcome::Silence, "No hay respuesta del módem"}}) {
+    for (auto [outcome, reason] : cases) {
         ModemFixture f;
-        f.modem.dataDialOutcome = c.outcome;
+        f.modem.dataDialOutcome = outcome;
         EXPECT_FALSE(f.link.Open());
-        EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + c.reason + ")");
+        EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + reason + ")");
         EXPECT_FALSE(f.link.IsOpen());
-        EXPECT_EQ(f.Port().Closes(), 1);
         EXPECT_EQ(f.modem.PortCloses(), 1);
         EXPECT_TRUE(f.link.Close());
+        EXPECT_EQ(f.Port().Closes(), 1);
+        // The result ends the first try; silence runs 25 tries of 1 s and 2 s without a reply.
+        EXPECT_EQ(f.clock.Elapsed(), outcome == FakeModem::Outcome::Silence ? 85387 : 13937);
     }
 }
 
@@ -140,26 +118,23 @@ TEST(ModemDialogue, UnansweredAndRefusedCommandsFailTheDial) {
         EXPECT_EQ(f.Port().Closes(), 1);
     }
     {
-        // The port itself fails.
-        ModemFixture f;
+        ModemFixture f;  // the port itself fails
         f.peer.Pipe().Break();
         EXPECT_FALSE(f.link.Open());
         EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + "Error enviando datos a puerto serie)");
     }
-}
-
-TEST(ModemDialogue, TelephoneNumbersThatCouldInjectCommandsAreRefused) {
-    ModemFixture f;
-    f.link.SetPhone("931234567\rATS0=1");
-    EXPECT_FALSE(f.link.Open());
-    f.link.SetCallback(true);
-    EXPECT_FALSE(f.link.Dial());
-    EXPECT_EQ(f.link.GetError(), "Parámetros de configuración insuficientes");
-    f.link.SetKind(ConexioGsm);
-    f.link.SetPhone("93;ATH");
-    EXPECT_FALSE(f.link.Dial());
-    EXPECT_EQ(f.Port().BytesWritten(), 0u);
-    EXPECT_TRUE(f.modem.Commands().empty());
+    {
+        // A number that could inject commands never reaches the modem.
+        ModemFixture f;
+        f.link.SetPhone("931234567\rATS0=1");
+        EXPECT_FALSE(f.link.Open());
+        EXPECT_FALSE(f.link.Dial());
+        EXPECT_EQ(f.link.GetError(), "Parámetros de configuración insuficientes");
+        f.link.SetKind(ConexioGsm);
+        f.link.SetPhone("93;ATH");
+        EXPECT_FALSE(f.link.Dial());
+        EXPECT_EQ(f.Port().BytesWritten(), 0u);
+    }
 }
 
 TEST(ModemDialogue, ModemKindsPaceWritesWithRts) {
@@ -180,7 +155,9 @@ TEST(ModemDialogue, ModemKindsPaceWritesWithRts) {
         EXPECT_EQ(f.Port().RtsState(), 0);
         EXPECT_EQ(f.Port().RtsMode(), kind);
     }
-    // The PSTN kind waits 4.5 s more once connected.
+    // 17 s of the dialogue's own sleeps, plus the line times, the modem's replies (CONNECT 3 s
+    // after the dial) and the 50 ms reads. The GSM kind lacks the 4.5 s wait once connected.
+    EXPECT_EQ(dialTime[0], 17937);
     EXPECT_EQ(dialTime[0] - dialTime[1], 4500);
 }
 
@@ -232,8 +209,7 @@ TEST(ModemDialogue, GsmCallbackRequestThenAnswerTheCall) {
         EXPECT_TRUE(f.Saw("ATA"));
         EXPECT_TRUE(f.modem.DataMode());
         EXPECT_EQ(f.dialog.messages.back(), "Respondiendo llamada...");
-        EXPECT_NE(std::find(f.dialog.messages.begin(), f.dialog.messages.end(), "Esperando llamada..."),
-                  f.dialog.messages.end());
+        EXPECT_EQ(std::count(f.dialog.messages.begin(), f.dialog.messages.end(), "Esperando llamada..."), 1);
         EXPECT_TRUE(f.link.Close());
         EXPECT_FALSE(f.modem.InCall());
     }
@@ -288,31 +264,20 @@ TEST(ModemDialogue, HangUpThatCannotWriteStillClosesThePort) {
     EXPECT_EQ(f.Port().Closes(), 1);
 }
 
-TEST(ModemDialogue, FarEndDroppingTheLineReachesTheFrameLayerAsBytes) {
-    ModemFixture f;
-    ASSERT_TRUE(f.link.Open());
-    f.modem.DropCall();
-    f.clock.SleepMs(1);
-    unsigned char buffer[64];
-    int n = f.link.Receive(buffer, 64);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), std::max(n, 0)), "\r\nNO CARRIER\r\n");
-}
-
 TEST(ModemDialogue, SettingsStringsAndEmptyOnesFallBackToTheBuiltInValues) {
     CConfig config;
     config.SetTipusConexio(ConexioModem);
-    config.SetParam("ATConnect", "");           // empty: never matches every reply
-    config.SetParam("ATTrucar", "ATDP");        // a value of its own
+    config.SetParam("ATConnect", "");  // empty: never matches every reply
+    config.SetParam("ATTrucar", "ATDP");
     config.SetParam("ATNoCarrier", "SIN PORTADORA");
     ModemFixture f;
     f.link.LoadAtCommands(&config);
     EXPECT_EQ(f.link.GetAtCommands().connect, "CONNECT");
     EXPECT_EQ(f.link.GetAtCommands().ok, "OK");  // missing from the section
-    EXPECT_EQ(f.link.GetAtCommands().trucar, "ATDP");
     EXPECT_EQ(f.link.GetAtCommands().hangUp, "ATH");
-    EXPECT_EQ(config.GetParam("ATOk"), "");      // the key was added for the next save
+    EXPECT_EQ(config.GetParam("ATOk"), "");  // the key was added for the next save
     f.modem.dataDialOutcome = FakeModem::Outcome::NoCarrier;
-    EXPECT_FALSE(f.link.Open());                  // "NO CARRIER" is no connection
+    EXPECT_FALSE(f.link.Open());  // "NO CARRIER" is no connection
     // The configured no-carrier text does not appear in the reply; the tries run out.
     EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + "No hay respuesta del módem)");
     EXPECT_TRUE(f.Saw("ATDP931234567"));
@@ -320,4 +285,14 @@ TEST(ModemDialogue, SettingsStringsAndEmptyOnesFallBackToTheBuiltInValues) {
     f.link.LoadAtCommands(nullptr);
     EXPECT_EQ(f.link.GetAtCommands().trucar, "ATDT");
     EXPECT_EQ(f.link.GetAtCommands().noCarrier, "NO CARRIER");
+}
+
+TEST(ModemDialogue, AModemThatNeverFallsSilentIsGivenUpAfterTenSeconds) {
+    // One byte every 50 ms: each read brings something, so the reply never ends by silence.
+    ModemFixture f;
+    ASSERT_TRUE(f.link.Open());
+    f.clock.OnSleep([&](std::int64_t) { f.peer.Pipe().PeerEnd().Write(reinterpret_cast<const unsigned char*>("x"), 1); });
+    std::int64_t before = f.clock.Elapsed();
+    EXPECT_FALSE(f.link.WaitAtResponse("OK", ""));
+    EXPECT_LE(f.clock.Elapsed() - before, 10100);
 }

@@ -2,48 +2,22 @@
 // playing the panel byte by byte.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-
-#include "wire_fixture.h"
+#include "link_harness.h"
 
 namespace {
 
-class FakeUi final : public UiServices {
-public:
-    void Yield() override {
-        ++yields;
-        if (onYield) onYield();
-    }
-    std::unique_ptr<ProgressDialog> OpenProgress(const std::string&, const std::string&, int, bool) override {
-        return nullptr;
-    }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    std::function<void()> onYield;
-    int yields = 0;
-};
-
-class FakeProgress final : public ProgressDialog {
-public:
-    bool Update(int, const std::string&) override {
-        ++updates;
-        cancelled = cancelAt > 0 && updates >= cancelAt;
-        return !cancelled;
-    }
-    bool WasCancelled() const override { return cancelled; }
-    int updates = 0;
-    int cancelAt = 0;
-    bool cancelled = false;
-};
-
-// A request from the panel (bus address 0x01) to us (0x13, the TCP/IP own address).
+// A frame from the panel (bus address 0x01, wanting an ACK) to us (0x13, the TCP/IP own address).
 Bytes PanelAnswer(std::uint8_t start = 0x16, std::uint8_t toggle = 0x80) {
     return DataFrame(start, static_cast<std::uint8_t>(0x13 | toggle), 0x81, 0xB1, {0x01, 0x23, 0x00, 0xAA});
 }
+const Bytes kAck = AckFrame(0x06, 0x13, 0x01);
+const Bytes kNak = AckFrame(0x15, 0x13, 0x01);
 
 TEST(Receive, GoodFrameIsQueuedAcknowledgedAndTraced) {
     Wire w;
+    std::int64_t before = w.clock.Elapsed();
     w.Feed(PanelAnswer());
+    EXPECT_EQ(w.clock.Elapsed() - before, 10);  // a pause before the ACK
     EXPECT_EQ(w.proto.QueueSize(), 1u);
     // The toggle takes the frame's bit 7, the ACK carries it, then it flips.
     EXPECT_EQ(w.Written(), AckFrame(0x06, 0x81, 0x13));
@@ -52,49 +26,42 @@ TEST(Receive, GoodFrameIsQueuedAcknowledgedAndTraced) {
     EXPECT_NE(w.Trace().find(">06, 81, 13"), std::string::npos);
 }
 
-TEST(Receive, ChunkingDoesNotMatter) {
-    Bytes two = PanelAnswer();
-    Bytes second = DataFrame(0x16, 0x13, 0x81, 0xA1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-    two.insert(two.end(), second.begin(), second.end());
-    Wire whole;
+TEST(Receive, ChunkingNoiseAndRestarts) {
+    Bytes f = PanelAnswer();
+    Bytes two = f;
+    Bytes status = DataFrame(0x16, 0x13, 0x81, 0xA1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    two.insert(two.end(), status.begin(), status.end());
+    Wire whole, bytewise;
     whole.Feed(two);
-    EXPECT_EQ(whole.proto.QueueSize(), 2u);
-    Wire bytewise;
     for (std::uint8_t b : two) bytewise.Feed({b}, 1);
+    EXPECT_EQ(whole.proto.QueueSize(), 2u);
     EXPECT_EQ(bytewise.proto.QueueSize(), 2u);
     EXPECT_EQ(bytewise.Written(), whole.Written());
-}
 
-TEST(Receive, NoiseRestartsAndPartialFrames) {
-    Wire w;
-    Bytes f = PanelAnswer();
-    Bytes noisy{0x00, 0xAA, 0x55};
-    noisy.insert(noisy.end(), f.begin(), f.end());
-    w.Feed(noisy);
-    EXPECT_EQ(w.proto.QueueSize(), 1u);
-
-    // A 0x16 among the first bytes of a frame that began with 0x02 starts a fresh frame...
-    Wire restart;
-    Bytes r{0x02, 0x13};
-    r.insert(r.end(), f.begin(), f.end());
-    restart.Feed(r);
-    EXPECT_EQ(restart.proto.QueueSize(), 1u);
-    // ...later it is plain content (here the payload holds 0x16).
-    Wire content;
-    content.Feed(DataFrame(0x16, 0x13, 0x81, 0xB1, {0x16, 0x16, 0x02}));
-    EXPECT_EQ(content.proto.QueueSize(), 1u);
+    struct Case {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"noise before the start byte", [&] { Bytes b{0x00, 0xAA, 0x55}; b.insert(b.end(), f.begin(), f.end()); return b; }()},
+        // A 0x16 among the first bytes of a frame that began with 0x02 starts a fresh frame...
+        {"0x16 inside a repeat's header", [&] { Bytes b{0x02, 0x13}; b.insert(b.end(), f.begin(), f.end()); return b; }()},
+        // ...later it is plain content.
+        {"0x16 in a repeat's payload", DataFrame(0x02, 0x13, 0x81, 0xB1, {0x16, 0x16, 0x02})},
+    };
+    for (const Case& c : cases) {
+        Wire w;
+        w.Feed(c.bytes);
+        EXPECT_EQ(w.proto.QueueSize(), 1u) << c.what;
+    }
 
     // More than 150 ms of silence inside a frame kills it; less does not.
-    Wire slow;
-    slow.Feed(Bytes(f.begin(), f.begin() + 8));
-    for (int i = 0; i < 8; ++i) slow.proto.Receive(20);  // 160 ms
-    slow.Feed(Bytes(f.begin() + 8, f.end()));
-    EXPECT_EQ(slow.proto.QueueSize(), 0u);
-    Wire patient;
-    patient.Feed(Bytes(f.begin(), f.begin() + 8));
-    for (int i = 0; i < 7; ++i) patient.proto.Receive(20);  // 140 ms
-    patient.Feed(Bytes(f.begin() + 8, f.end()));
-    EXPECT_EQ(patient.proto.QueueSize(), 1u);
+    for (auto [steps, queued] : {std::pair{8, 0u}, std::pair{7, 1u}}) {
+        Wire w;
+        w.Feed(Bytes(f.begin(), f.begin() + 8));
+        for (int i = 0; i < steps; ++i) w.proto.Receive(20);
+        w.Feed(Bytes(f.begin() + 8, f.end()));
+        EXPECT_EQ(w.proto.QueueSize(), queued) << steps * 20 << " ms";
+    }
 }
 
 TEST(Receive, FrameLengths) {
@@ -105,15 +72,13 @@ TEST(Receive, FrameLengths) {
     EXPECT_EQ(w.proto.QueueSize(), 0u);
     w.Feed({flash.back()});
     EXPECT_EQ(w.proto.QueueSize(), 1u);
-    w.Feed(AckFrame(0x06, 0x13, 0x01));
+    w.Feed(kAck);
     EXPECT_EQ(w.proto.QueueSize(), 2u);
     // A data frame without payload is taken at its real 6 bytes, not NAKed at 5.
     w.Written();
     w.Feed(DataFrame(0x16, 0x13, 0x81, 0x01, {}));
     EXPECT_EQ(w.proto.QueueSize(), 3u);
-    Bytes written = w.Written();
-    ASSERT_EQ(written.size(), 5u);
-    EXPECT_EQ(written[0], 0x06);
+    EXPECT_EQ(w.Written(), AckFrame(0x06, 0x01, 0x13));
 }
 
 TEST(Receive, BadCrcIsNakedAndForeignFramesDropped) {
@@ -135,10 +100,13 @@ TEST(Receive, BroadcastsAreAcknowledgedOnlyFromAddressZero) {
     Wire w;
     w.Feed(DataFrame(0x16, 0x40, 0x05, 0x10, {9}));
     EXPECT_TRUE(w.Written().empty());
-    EXPECT_FALSE(w.proto.GetToggle());
     w.Feed(DataFrame(0x16, 0x40, 0x00, 0x10, {9}));
     EXPECT_EQ(w.Written(), AckFrame(0x06, 0x00, 0x13));
     EXPECT_FALSE(w.proto.GetToggle());
+    EXPECT_EQ(w.proto.QueueSize(), 2u);
+    // Its repeat is acknowledged again, as the first transmission was, and not queued twice.
+    w.Feed(DataFrame(0x02, 0x40, 0x00, 0x10, {9}));
+    EXPECT_EQ(w.Written(), AckFrame(0x06, 0x00, 0x13));
     EXPECT_EQ(w.proto.QueueSize(), 2u);
 }
 
@@ -161,8 +129,7 @@ TEST(Receive, ARepeatOfTheLastFrameIsAcknowledgedButQueuedOnce) {
     EXPECT_EQ(w.proto.QueueSize(), 1u);
     EXPECT_EQ(w.proto.GetToggle(), toggle);
     EXPECT_EQ(w.Written(), firstAck);
-    // A repeat of something else is new.
-    w.Feed(DataFrame(0x02, 0x13, 0x81, 0xB1, {0x02}));
+    w.Feed(DataFrame(0x02, 0x13, 0x81, 0xB1, {0x02}));  // a repeat of something else is new
     EXPECT_EQ(w.proto.QueueSize(), 2u);
 }
 
@@ -174,7 +141,6 @@ TEST(Receive, SilenceEmptiesTheQueueAndTheQueueIsBounded) {
     w.proto.Receive(20);
     w.proto.Receive(20);
     EXPECT_EQ(w.proto.QueueSize(), 0u);
-
     for (int i = 0; i < 70; ++i) w.Feed(DataFrame(0x16, 0x13, 0x81, 0xB1, {static_cast<std::uint8_t>(i)}));
     EXPECT_EQ(w.proto.QueueSize(), CProtocol::kQueueLimit);
 }
@@ -183,61 +149,54 @@ TEST(Receive, ABrokenLinkIsReportedAndStopsTheLayer) {
     Wire w;
     int calls = 0;
     w.proto.SetLinkLostHandler([&] { ++calls; });
-    EXPECT_TRUE(w.pump.running);
     EXPECT_EQ(w.pump.interval, 20);
     EXPECT_EQ(w.idle.interval, 20000);
     w.pipe.Break();
     w.proto.Receive(20);
-    EXPECT_FALSE(w.proto.IsConnected());
+    w.proto.Receive(20);
     EXPECT_TRUE(w.proto.LinkLost());
     EXPECT_EQ(w.proto.GetError(), "Se perdió la conexión");
-    EXPECT_FALSE(w.pump.running);
-    EXPECT_FALSE(w.idle.running);
-    EXPECT_EQ(calls, 1);
-    w.proto.Receive(20);
+    EXPECT_FALSE(w.pump.running || w.idle.running);
     EXPECT_EQ(calls, 1);
     ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
     EXPECT_FALSE(w.proto.Send());
     EXPECT_EQ(w.proto.GetError(), "No conetado");
-}
 
-TEST(Receive, TheDestructorLeavesLinkAndTimersAlone) {
-    Wire w(ConexioTcpIp, false);
+    // The destructor leaves link and timers to their owners.
+    Wire other(ConexioTcpIp, false);
     auto proto = std::make_unique<CProtocol>();
-    proto->SetLink(&w.link);
-    proto->SetTimers(&w.pump, &w.idle);
+    proto->SetLink(&other.link);
+    proto->SetTimers(&other.pump, &other.idle);
     proto->Connect();
     proto.reset();
-    EXPECT_EQ(w.pump.stops, 0);
-    EXPECT_EQ(w.idle.stops, 0);
-    EXPECT_TRUE(w.link.IsOpen());
+    EXPECT_EQ(other.pump.stops + other.idle.stops, 0);
+    EXPECT_TRUE(other.link.IsOpen());
 }
-
-// ---- Send and WaitAnswer against a scripted panel ----
 
 // Answers each frame written with the given replies, one list per write.
 void Script(Wire& w, std::vector<std::vector<Bytes>> replies) {
     auto queue = std::make_shared<std::vector<std::vector<Bytes>>>(std::move(replies));
     w.pipe.PeerEnd().OnArrival([&w, queue] {
         if (queue->empty()) return;
-        std::vector<Bytes> now = queue->front();
+        for (const Bytes& b : queue->front()) w.pipe.PeerEnd().Write(b.data(), static_cast<int>(b.size()));
         queue->erase(queue->begin());
-        for (const Bytes& b : now) w.pipe.PeerEnd().Write(b.data(), static_cast<int>(b.size()));
     });
 }
 
 TEST(Send, AckNakAndRepeats) {
     Wire ok;
-    Script(ok, {{AckFrame(0x06, 0x13, 0x01)}});
+    Script(ok, {{kAck}});
     ASSERT_TRUE(ok.proto.BuildPhoneTest("01"));
     EXPECT_TRUE(ok.proto.Send());
     EXPECT_EQ(ok.proto.QueueSize(), 0u);  // the ACK was consumed
 
     Wire nak;
-    Script(nak, {{AckFrame(0x15, 0x13, 0x01)}, {AckFrame(0x06, 0x13, 0x01)}});
+    Script(nak, {{kNak}, {kAck}});
     ASSERT_TRUE(nak.proto.BuildPhoneTest("01"));
     Bytes first = nak.SendBuffer();
+    std::int64_t before = nak.clock.Elapsed();
     EXPECT_TRUE(nak.proto.Send());
+    EXPECT_EQ(nak.clock.Elapsed() - before, 20 + 20 + 20);  // a poll, the pause after the NAK, a poll
     Bytes written = nak.Written();
     ASSERT_EQ(written.size(), 20u);
     EXPECT_EQ(Bytes(written.begin(), written.begin() + 10), first);
@@ -247,26 +206,29 @@ TEST(Send, AckNakAndRepeats) {
     EXPECT_NE(repeat[8], first[8]);
 
     Wire refused;
-    Bytes n = AckFrame(0x15, 0x13, 0x01);
-    Script(refused, {{n}, {n}, {n}, {n}});
+    Script(refused, {{kNak}, {kNak}, {kNak}, {kNak}});
     ASSERT_TRUE(refused.proto.BuildPhoneTest("01"));
     EXPECT_FALSE(refused.proto.Send());
     EXPECT_EQ(refused.proto.GetError(), "Sin respuesta");
     EXPECT_TRUE(refused.proto.TimedOut());
     EXPECT_EQ(refused.Written().size(), 40u);
+
+    // An answer that comes without an ACK acknowledges the read, and stays for the wait.
+    Wire read;
+    Script(read, {{PanelAnswer()}});
+    ASSERT_TRUE(read.proto.BuildRead("01", "0100", true, 4, 0));
+    EXPECT_TRUE(read.proto.Send());
+    EXPECT_TRUE(read.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+
+    // A late ACK from an earlier exchange never acknowledges a new frame.
+    Wire stale;
+    stale.Feed(kAck);
+    ASSERT_TRUE(stale.proto.BuildPhoneTest("01"));
+    EXPECT_FALSE(stale.proto.Send());
+    EXPECT_TRUE(stale.proto.TimedOut());
 }
 
-TEST(Send, AStaleAckNeverAcknowledgesANewFrame) {
-    Wire w;
-    w.Feed(AckFrame(0x06, 0x13, 0x01));  // late, from an earlier exchange
-    ASSERT_EQ(w.proto.QueueSize(), 1u);
-    ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
-    EXPECT_FALSE(w.proto.Send());
-    EXPECT_EQ(w.proto.GetError(), "Sin respuesta");
-    EXPECT_TRUE(w.proto.TimedOut());
-}
-
-TEST(Send, WithoutAnswerWantedSilenceIsSuccess) {
+TEST(Send, WithoutAnswerWantedSilenceIsSuccessAndBroadcastsGoOutFourTimes) {
     Wire w;
     ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
     w.proto.ClearAnswerWanted();
@@ -274,12 +236,9 @@ TEST(Send, WithoutAnswerWantedSilenceIsSuccess) {
     EXPECT_TRUE(w.proto.Send());
     EXPECT_EQ(w.Written().size(), 10u);
     EXPECT_EQ(w.clock.Elapsed() - before, 101 * 20);
-}
 
-TEST(Send, BroadcastGoesOutFourTimes) {
-    Wire w;
     ASSERT_TRUE(w.proto.BuildApply("40", true));
-    std::int64_t before = w.clock.Elapsed();
+    before = w.clock.Elapsed();
     EXPECT_TRUE(w.proto.Send());
     EXPECT_EQ(w.clock.Elapsed() - before, 2000);
     Bytes written = w.Written();
@@ -287,11 +246,16 @@ TEST(Send, BroadcastGoesOutFourTimes) {
     EXPECT_EQ(written[0], 0x16);
     EXPECT_EQ(written[7], 0x02);
     EXPECT_EQ(written[21], 0x02);
+    // A broadcast that went out once counts as sent when the link then fails.
+    w.pipe.PeerEnd().OnArrival([&] { w.pipe.Break(); });
+    ASSERT_TRUE(w.proto.BuildApply("40", true));
+    EXPECT_TRUE(w.proto.Send());
 }
 
-TEST(Wait, AnswerTimeoutAndNaksAreNoAnswers) {
+TEST(Wait, AnswerTimeoutNaksAndCancel) {
     Wire w;
-    w.Feed(AckFrame(0x15, 0x13, 0x01));
+    ASSERT_TRUE(w.proto.BuildPhoneTest("01"));  // NAKs from 0x01 now match the last request
+    w.Feed(kNak);
     std::int64_t before = w.clock.Elapsed();
     EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
     EXPECT_EQ(w.proto.GetError(), "Timeout");
@@ -301,28 +265,27 @@ TEST(Wait, AnswerTimeoutAndNaksAreNoAnswers) {
     EXPECT_EQ(w.proto.GetAnswer(length), nullptr);
     EXPECT_EQ(length, 0);
 
-    w.Feed(AckFrame(0x15, 0x13, 0x01));
+    w.Feed(kNak);
     w.Feed(PanelAnswer());
+    before = w.clock.Elapsed();
     ASSERT_TRUE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+    EXPECT_EQ(w.clock.Elapsed() - before, 100);  // a pause after taking the answer
     EXPECT_FALSE(w.proto.TimedOut());
     const unsigned char* p = w.proto.GetAnswer(length);
     ASSERT_NE(p, nullptr);
     ASSERT_EQ(length, 11);
     EXPECT_EQ(p[0], 0x01);
     EXPECT_EQ(p[3], 0xAA);
-}
 
-TEST(Wait, CancelEndsTheWait) {
-    Wire w;
-    FakeProgress dialog;
+    ScriptedProgress dialog;
     int counter = 3;
-    dialog.cancelAt = 5;
+    dialog.cancelIf = [&] { return dialog.updates >= 5; };
     w.proto.SetProgress(&dialog, &counter);
     EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
     EXPECT_EQ(w.proto.GetError(), "Cancelado por el usuario");
     EXPECT_FALSE(w.proto.TimedOut());
+    EXPECT_EQ(dialog.lastValue, 3);
     ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
-    dialog.updates = 0;
     EXPECT_FALSE(w.proto.Send());
     EXPECT_EQ(w.proto.GetError(), "Cancelado por el usuario");
 }
@@ -331,23 +294,22 @@ TEST(Send, ANestedExchangeIsRefusedAndCannotTouchTheRunningOne) {
     Wire w;
     FakeUi ui;
     w.proto.SetUiServices(&ui);
-    bool nestedSend = true, nestedBuild = true, nestedWait = true;
+    bool nestedSend = true, nestedBuild = true, nestedWait = true, inOperation = false;
     std::string nestedError;
     ui.onYield = [&] {
         if (ui.yields != 3) return;
+        inOperation = w.proto.InOperation();  // what the idle poll tests
         nestedBuild = w.proto.BuildPing("05");
         nestedError = w.proto.GetError();
         nestedSend = w.proto.Send();
         nestedWait = w.proto.WaitAnswer(0xB0, 0xFF, 0xFF);
-        Bytes ack = AckFrame(0x06, 0x13, 0x01);
-        w.pipe.PeerEnd().Write(ack.data(), static_cast<int>(ack.size()));
+        w.pipe.PeerEnd().Write(kAck.data(), static_cast<int>(kAck.size()));
     };
     ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
     Bytes built = w.SendBuffer();
     EXPECT_TRUE(w.proto.Send());
-    EXPECT_FALSE(nestedBuild);
-    EXPECT_FALSE(nestedSend);
-    EXPECT_FALSE(nestedWait);
+    EXPECT_TRUE(inOperation);
+    EXPECT_FALSE(nestedBuild || nestedSend || nestedWait);
     EXPECT_EQ(nestedError, "Espere, Proceso automático en curso");
     EXPECT_EQ(w.Written(), built);  // only the outer frame went out
     EXPECT_FALSE(w.proto.InOperation());

@@ -1,18 +1,13 @@
-#include <arpa/inet.h>
+// The socket classes on loopback. What the link makes of them is in conexio_test.
 #include <gtest/gtest.h>
-#include <netdb.h>
-#include <netinet/in.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstring>
 
 #include "link/socket.h"
-#include "socket_peer.h"
-#include "support/virtual_clock.h"
+#include "link_harness.h"
 
-TEST(Sockets, ConnectSendAndReceiveOnLoopback) {
+TEST(Sockets, ReadsInChunksAndAPeerThatClosesIsABrokenLink) {
     Listener server;
     SocketClient client("127.0.0.1", server.Port());
     int peer = server.Accept();
@@ -24,64 +19,30 @@ TEST(Sockets, ConnectSendAndReceiveOnLoopback) {
     EXPECT_EQ(client.SendBytes("\x16\x01\x90\x01"), 4);
     EXPECT_EQ(ReadAll(peer), "\x16\x01\x90\x01");
 
-    // A large answer arrives whole, read in chunks.
+    // 3000 bytes waiting come in whole, read in chunks of 1024.
     std::string big(3000, 'a');
     for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
     SendAll(peer, big);
     EXPECT_EQ(ReceiveAvailable(client, out), 3000);
     EXPECT_EQ(out, big);
-    // At most the maximum is taken; the rest waits for the next read.
-    SendAll(peer, std::string(200, 'x'));
-    EXPECT_EQ(ReceiveAvailable(client, out, 128), 128);
-    EXPECT_EQ(client.ReceiveBytes(), std::string(72, 'x'));
-    ::close(peer);
-}
 
-TEST(Sockets, APeerThatClosesIsABrokenLinkAndWritesNeverRaiseSigpipe) {
-    Listener server;
-    SocketClient client("127.0.0.1", server.Port());
-    int peer = server.Accept();
     SendAll(peer, "last");
     ::close(peer);
-    std::string out;
     EXPECT_EQ(ReceiveAvailable(client, out), 4);  // what came before the close first
     EXPECT_EQ(out, "last");
     EXPECT_EQ(ReceiveAvailable(client, out), -1);
     EXPECT_THROW(client.ReceiveBytes(), SocketError);
 
+    // A reset reaches the writer as a failed write, not as a signal that ends the program.
     SocketClient second("127.0.0.1", server.Port());
-    peer = server.Accept();
-    ResetAndClose(peer);
-    // The reset reaches the writer as a failed write, not as a signal that ends the program.
+    ResetAndClose(server.Accept());
     bool failed = false;
     for (int i = 0; i < 5 && !failed; ++i) failed = second.SendBytes("ping") < 0;
     EXPECT_TRUE(failed);
-    unsigned char buffer[4];
-    EXPECT_LT(second.Read(buffer, 4), 0);
+    EXPECT_LT(second.SendBytes("ping") + second.SendBytes("ping"), 0);  // EPIPE now: no SIGPIPE
 }
 
-TEST(Sockets, RefusedAndUnresolvableHostsThrowTheirTexts) {
-    int port = 0;
-    int holder = BoundButNotListening(port);  // nobody listens: refused
-    try {
-        SocketClient client("127.0.0.1", port);
-        FAIL() << "connected";
-    } catch (const SocketError& e) {
-        EXPECT_STREQ(e.what(), std::strerror(ECONNREFUSED));
-        EXPECT_FALSE(e.Cancelled());
-    }
-    ::close(holder);
-    // Names under the reserved "invalid" domain fail without asking a name server.
-    try {
-        SocketClient client("panel.example.invalid", 10001);
-        FAIL() << "resolved";
-    } catch (const SocketError& e) {
-        EXPECT_STREQ(e.what(), ::gai_strerror(EAI_NONAME));
-    }
-    EXPECT_THROW(SocketClient("", 10001), SocketError);
-}
-
-TEST(Sockets, AConnectThatHangsTimesOutOrIsCancelled) {
+TEST(Sockets, AConnectThatHangsTimesOutOnTheClock) {
     // A listener whose queue is full drops further connection requests, so the connect hangs.
     Listener server(0);
     SocketClient first("127.0.0.1", server.Port());
@@ -91,18 +52,11 @@ TEST(Sockets, AConnectThatHangsTimesOutOrIsCancelled) {
         FAIL() << "connected";
     } catch (const SocketError& e) {
         EXPECT_STREQ(e.what(), std::strerror(ETIMEDOUT));
+        EXPECT_FALSE(e.Cancelled());
     }
     EXPECT_GE(clock.Elapsed(), 2000);
     EXPECT_LT(clock.Elapsed(), 2100);
-
-    int asked = 0;
-    try {
-        SocketClient client("127.0.0.1", server.Port(), clock, [&] { return ++asked == 3; });
-        FAIL() << "connected";
-    } catch (const SocketError& e) {
-        EXPECT_TRUE(e.Cancelled());
-    }
-    EXPECT_EQ(asked, 3);
+    EXPECT_THROW(SocketClient("", 10001), SocketError);
 }
 
 TEST(Sockets, EachDescriptorIsClosedExactlyOnce) {
@@ -110,7 +64,6 @@ TEST(Sockets, EachDescriptorIsClosedExactlyOnce) {
     auto client = std::make_unique<SocketClient>("127.0.0.1", server.Port());
     int old = client->Handle();
     client->Close();
-    EXPECT_FALSE(client->IsOpen());
     // The number is free again and taken by something else; destroying the closed socket must
     // leave that alone.
     int reused = ::dup(0);
@@ -122,11 +75,9 @@ TEST(Sockets, EachDescriptorIsClosedExactlyOnce) {
     Socket a;
     int fd = a.Handle();
     Socket b(std::move(a));
-    EXPECT_FALSE(a.IsOpen());
     EXPECT_EQ(b.Handle(), fd);
     unsigned char byte = 0;
     EXPECT_EQ(a.Write(&byte, 1), -1);
-    EXPECT_EQ(a.Read(&byte, 1), -1);
     std::string out;
     EXPECT_EQ(ReceiveAvailable(a, out), -1);
 }
@@ -151,15 +102,15 @@ TEST(Sockets, NoDescriptorLeftAndABadOneAreReportedByText) {
     ::setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_EQ(text, "INVALID_SOCKET");
 #endif
-
     // A descriptor number that is not open cannot be polled.
     Socket stale(lowest);
-    EXPECT_THROW(
-        try { SocketSelect(stale); } catch (const SocketError& e) {
-            EXPECT_STREQ(e.what(), "Error in select");
-            throw;
-        },
-        SocketError);
+    std::string text2;
+    try {
+        SocketSelect(stale);
+    } catch (const SocketError& e) {
+        text2 = e.what();
+    }
+    EXPECT_EQ(text2, "Error in select");
     std::string out;
     EXPECT_EQ(ReceiveAvailable(stale, out), -1);
 }

@@ -1,5 +1,5 @@
-// A frame layer on a link whose bytes go through an in-memory pipe, on a virtual clock: the
-// test plays the far end by writing and reading the pipe's other end.
+// A frame layer on a link whose bytes go through an in-memory pipe, on a virtual clock: the test
+// plays the far end by writing and reading the pipe's other end.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +18,8 @@ class FakeTimer final : public Timer {
 public:
     bool Start(int milliseconds) override {
         interval = milliseconds;
-        running = true;
         ++starts;
-        return true;
+        return running = true;
     }
     void Stop() override {
         running = false;
@@ -48,25 +47,21 @@ struct Wire {
     explicit Wire(int kind = ConexioTcpIp, bool connect = true) {
         link.SetClock(&clock);
         link.SetKind(kind);
-        if (kind >= ConexioTcpIp) {
-            link.SetIp("127.0.0.1");
-            link.SetIpPort(1);
-        } else {
-            link.SetBaud(19200);
-            link.SetDataBits(8);
-            link.SetStopBits(0);
-            link.SetParity(0);
-            link.SetPort(1);
-            link.SetPhone("123");
-        }
+        link.SetIp("127.0.0.1");
+        link.SetIpPort(1);
+        link.SetBaud(19200);
+        link.SetDataBits(8);
+        link.SetStopBits(0);
+        link.SetParity(0);
+        link.SetPort(1);
+        link.SetPhone("123");
         link.AttachTransport(&pipe.LinkEnd());
-        if (kind == ConexioLocal || kind >= ConexioTcpIp) link.Open();
+        if (kind == ConexioLocal || kind >= ConexioTcpIp) link.Open();  // the modem kinds would dial
         proto.SetLink(&link);
         proto.SetLog(&log);
         proto.SetTimers(&pump, &idle);
         if (connect) proto.Connect();
     }
-
     // Bytes from the far end, then one receive step.
     void Feed(const Bytes& bytes, int elapsed = 20) {
         pipe.PeerEnd().Write(bytes.data(), static_cast<int>(bytes.size()));
@@ -85,21 +80,17 @@ struct Wire {
     const std::string& Trace() const { return sink.Text(); }
 };
 
-// A frame with its CRC: start, destination byte, source byte, command, payload.
+inline Bytes WithCrc(Bytes f) {
+    std::uint16_t crc = Crc16(f);
+    f.push_back(static_cast<std::uint8_t>(crc >> 8));
+    f.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    return f;
+}
+// A frame with its CRC: start, destination byte, source byte, command, payload (zero-filled).
 inline Bytes DataFrame(std::uint8_t start, std::uint8_t dest, std::uint8_t src, std::uint8_t cmd, Bytes payload) {
-    Bytes f{start, dest, src, cmd};
     payload.resize(static_cast<std::size_t>(PanelFrame::PayloadLength(cmd)), 0);
+    Bytes f{start, dest, src, cmd};
     f.insert(f.end(), payload.begin(), payload.end());
-    std::uint16_t crc = Crc16(f);
-    f.push_back(static_cast<std::uint8_t>(crc >> 8));
-    f.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    return f;
+    return WithCrc(f);
 }
-
-inline Bytes AckFrame(std::uint8_t code, std::uint8_t dest, std::uint8_t src) {
-    Bytes f{code, dest, src};
-    std::uint16_t crc = Crc16(f);
-    f.push_back(static_cast<std::uint8_t>(crc >> 8));
-    f.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    return f;
-}
+inline Bytes AckFrame(std::uint8_t code, std::uint8_t dest, std::uint8_t src) { return WithCrc({code, dest, src}); }
