@@ -58,6 +58,7 @@ function(orvane_tests exe)
   if(A_GUI)
     target_link_libraries(${exe} PRIVATE orvane_guitestmain wx)
     gtest_discover_tests(${exe} PROPERTIES LABELS gui TIMEOUT 60 RESOURCE_LOCK xdisplay
+                         ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan-toolkit.supp"
                          DISCOVERY_TIMEOUT 60 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   else()
     target_link_libraries(${exe} PRIVATE GTest::gtest_main)

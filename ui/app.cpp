@@ -2,15 +2,16 @@
 // models/ and icons/ are found beside it, and opens the main window.
 #include <wx/app.h>
 #include <wx/filename.h>
-#include <wx/frame.h>
 #include <wx/stdpaths.h>
+
+#include "ui/mainframe.h"
 
 class MyApp : public wxApp {
 public:
     bool OnInit() override {
         wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
         wxSetWorkingDirectory(exe.GetPath());
-        auto* frame = new wxFrame(nullptr, wxID_ANY, wxT("Vosk Orvane"));
+        wxFrame* frame = CreateMainFrame();
         frame->Maximize(true);
         frame->Show(true);
         SetTopWindow(frame);
