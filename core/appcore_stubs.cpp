@@ -52,24 +52,3 @@ bool CAppCore::ReceiveSelectedTree(CModel*) { lastError_ = kNotAvailable; return
 bool CAppCore::SendSelectedTree(CModel*) { lastError_ = kNotAvailable; return false; }
 int CAppCore::CountTreeItems(CGrup*, bool) { lastError_ = kNotAvailable; return -1; }
 int CAppCore::CountNodeItems(TreeItemId, bool) { lastError_ = kNotAvailable; return -1; }
-
-// ---- flash ----
-bool CAppCore::ReceiveGrupFlash(CGrupFlash*, bool) { lastError_ = kNotAvailable; return false; }
-bool CAppCore::SendGrupFlash(CGrupFlash*) { lastError_ = kNotAvailable; return false; }
-bool CAppCore::SendFitxer(CGrupFlash*, CFitxer*) { lastError_ = kNotAvailable; return false; }
-bool CAppCore::StoreFactoryValues() { lastError_ = kNotAvailable; return false; }
-bool CAppCore::RestoreFactoryValues() { lastError_ = kNotAvailable; return false; }
-bool CAppCore::HardResetEeprom() { lastError_ = kNotAvailable; return false; }
-
-// ---- status, commands, events ----
-bool CAppCore::ReceiveStatus(bool) { lastError_ = kNotAvailable; return false; }
-bool CAppCore::ReceiveMesures() { lastError_ = kNotAvailable; return false; }
-bool CAppCore::ReceiveOutputs() { lastError_ = kNotAvailable; return false; }
-bool CAppCore::ReceiveRelays() { lastError_ = kNotAvailable; return false; }
-bool CAppCore::ReceiveRadio() { lastError_ = kNotAvailable; return false; }
-bool CAppCore::ReceiveEventLog() { lastError_ = kNotAvailable; return false; }
-bool CAppCore::SendAreaCommand(unsigned char, bool) { lastError_ = kNotAvailable; return false; }
-bool CAppCore::SendZoneCommand(std::span<const unsigned char>, int) { lastError_ = kNotAvailable; return false; }
-bool CAppCore::SendOutputCommand(int, bool) { lastError_ = kNotAvailable; return false; }
-bool CAppCore::SendRelayCommand(int, bool) { lastError_ = kNotAvailable; return false; }
-bool CAppCore::SendPhoneTest() { lastError_ = kNotAvailable; return false; }

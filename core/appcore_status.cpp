@@ -1,0 +1,416 @@
+// Live state, commands and event memory: the general status with the panel clock and event
+// pointer, the measures, outputs, relays and radio flags; arming and disarming areas, zone
+// bypass, output and relay switching, the phone test; and the records of the panel's event
+// memory written since the last read. Every request goes to the current component (the central
+// when none is current).
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/appcore.h"
+#include "datamodel/estat.h"
+#include "datamodel/events.h"
+#include "datamodel/model.h"
+#include "datamodel/strings.h"
+#include "link/conexio.h"
+
+namespace {
+
+constexpr const char* kBadValue = "Valor incorrecto";
+constexpr const char* kBadAddress = "Dirección no válida";
+constexpr const char* kSending = "Enviando...";
+
+// A memory read asks for at most this many bytes; longer fixed reads are split.
+constexpr int kMaxReadBytes = 255;
+// Bytes in one event-memory request.
+constexpr int kEventChunkBytes = 64;
+constexpr int kBlockBytes = 16;
+// A record read that brings nothing is sent again at most this many times.
+constexpr int kRecordReadRepeats = 3;
+// The status request goes out this long after the command that precedes it.
+constexpr int kStatusDelayMs = 500;
+
+// RAM variables of the fixed reads.
+constexpr const char* kVarMesures = "0010";
+constexpr const char* kVarOutputs = "0006";
+constexpr const char* kVarRelays = "0032";
+constexpr const char* kVarRadio = "0016";
+
+}  // namespace
+
+// Copies the frame layer's error into the core's and fails.
+static bool FailFromProtocol(CAppCore& core) {
+    core.SetLastError(core.GetProtocol().GetError());
+    return false;
+}
+
+static bool NotConnected(CAppCore& core) {
+    core.SetLastError(CAppCore::kNotConnected);
+    return false;
+}
+
+// Sets the busy flag for one command and gives back the state it found, so a command inside
+// a series that a panel runs under its own busy flag leaves that flag set.
+class BusyScope {
+public:
+    explicit BusyScope(CAppCore& core) : core_(core), was_(core.IsBusy()) { core_.SetBusy(true); }
+    ~BusyScope() { core_.SetBusy(was_); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    CAppCore& core_;
+    bool was_;
+};
+
+// The progress dialog of a command, opened unless the calling panel already gave the core one;
+// closed (with busy restored) on every path.
+class CommandProgress {
+public:
+    CommandProgress(CAppCore& core, int maximum) : core_(core), wasBusy_(core.IsBusy()), own_(!core.HasProgress()) {
+        core_.SetBusy(true);
+        core_.RestartPollTimer();
+        if (own_) core_.BeginProgress(kSending, maximum);
+    }
+    ~CommandProgress() {
+        if (own_) core_.EndProgress();
+        core_.SetBusy(wasBusy_);
+    }
+    CommandProgress(const CommandProgress&) = delete;
+    CommandProgress& operator=(const CommandProgress&) = delete;
+
+private:
+    CAppCore& core_;
+    bool wasBusy_;
+    bool own_;
+};
+
+// Reads `count` bytes of a RAM variable with one request per 255 bytes (the first built by the
+// read's own builder), taking the data of 0xB1 answers from byte 3 on. oneAnswer: each request
+// takes its first answer only. Stops early when the answers stop; `out` holds what came.
+template <typename FirstBuilder>
+static bool ReadFixed(CAppCore& core, const std::string& dest, const char* variable, int count, bool oneAnswer,
+                      FirstBuilder buildFirst, std::vector<unsigned char>& out) {
+    CProtocol& protocol = core.GetProtocol();
+    out.clear();
+    for (int offset = 0; offset < count; offset += kMaxReadBytes) {
+        const int part = std::min(kMaxReadBytes, count - offset);
+        const bool built = offset == 0 ? buildFirst(part) : protocol.BuildRead(dest, variable, true, part, offset);
+        if (!built || !protocol.Send()) return FailFromProtocol(core);
+        const std::size_t wanted = static_cast<std::size_t>(offset + part);
+        while (out.size() < wanted && protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
+            int length = 0;
+            const unsigned char* answer = protocol.GetAnswer(length);
+            if (answer && length > 3) {
+                std::size_t take = std::min(static_cast<std::size_t>(length - 3), wanted - out.size());
+                out.insert(out.end(), answer + 3, answer + 3 + take);
+            }
+            if (oneAnswer) break;
+        }
+        if (out.size() < wanted) break;  // the answers stopped: keep what came
+    }
+    return true;
+}
+
+// Byte i of the answer goes to the reading of offset i; readings whose byte never came keep
+// their value.
+static void StoreReadings(const std::vector<unsigned char>& bytes, CMesura* (CEstat::*find)(int) const,
+                          CEstat& estat) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (CMesura* m = (estat.*find)(static_cast<int>(i))) m->SetRaw(bytes[i]);
+    }
+}
+
+bool CAppCore::ReceiveStatus(bool afterCommand) {
+    if (!IsConnected()) return NotConnected(*this);
+    CProtocol& protocol = GetProtocol();
+    CModel* model = UseCurrentComponent();
+    const std::string dest = model->GetBusDir();
+    CEstat& estat = model->GetEstat();
+
+    // After a command on the local cable the panel sends its status by itself.
+    if (!(afterCommand && GetConexio().GetKind() == ConexioLocal)) {
+        GetClock().SleepMs(kStatusDelayMs);
+        if (!protocol.BuildStatusRequest(dest) || !protocol.Send()) return FailFromProtocol(*this);
+    }
+    if (!protocol.WaitAnswer(kCmdGeneralStatus, kCmdNone, kCmdNone)) return FailFromProtocol(*this);
+    int length = 0;
+    const unsigned char* answer = protocol.GetAnswer(length);
+    if (!answer || length < static_cast<int>(CEstat::kReplyBytes)) {
+        SetLastError(kBadValue);
+        return false;
+    }
+    if (!model->SetEstatFrame(std::span<const unsigned char>(answer, CEstat::kReplyBytes))) {
+        SetLastError(kBadAddress);
+        return false;
+    }
+    if (!ProgressStep(1, std::string())) return false;
+
+    // The clock: when no answer comes it is left as it was.
+    if (!protocol.BuildReadClock(dest) || !protocol.Send()) return FailFromProtocol(*this);
+    if (protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
+        answer = protocol.GetAnswer(length);
+        if (!answer || length < static_cast<int>(CEstat::kClockReplyBytes) ||
+            !estat.SetClock(std::span<const unsigned char>(answer, static_cast<std::size_t>(length)))) {
+            SetLastError(kBadValue);
+            return false;
+        }
+        if (!ProgressStep(1, std::string())) return false;
+    }
+
+    // The event pointer: one byte for a memory of up to 256 records, else two (low first). It is
+    // kept reduced into the memory's capacity, so a bad value never points outside it.
+    if (!protocol.BuildReadEventPointer(dest) || !protocol.Send()) return FailFromProtocol(*this);
+    if (protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
+        answer = protocol.GetAnswer(length);
+        const CEvents& events = model->GetEvents();
+        const bool oneByte = events.GetMaxEvents() <= 256;
+        if (!answer || length < (oneByte ? 4 : 6)) {
+            SetLastError(kBadValue);
+            return false;
+        }
+        int pointer = oneByte ? answer[3] : answer[4] + 256 * answer[5];
+        if (events.IsReadable()) pointer = events.ReduceIndex(pointer);
+        if (!estat.SetEventPointer(pointer)) {
+            SetLastError(kBadValue);
+            return false;
+        }
+        GetLog().LogLine("Event Pointer: " + IntToString(pointer));
+        if (!ProgressStep(1, std::string())) return false;
+    }
+
+    if (estat.HasPpe() && !ReceiveCodi(&estat.GetPpeCodi(), false)) return false;
+    return true;
+}
+
+bool CAppCore::ReceiveMesures() {
+    if (!IsConnected()) return NotConnected(*this);
+    CModel* model = UseCurrentComponent();
+    CEstat& estat = model->GetEstat();
+    const int count = estat.GetMesuraCount();
+    if (count <= 0) return true;
+    const std::string dest = model->GetBusDir();
+    CProtocol& protocol = GetProtocol();
+    std::vector<unsigned char> bytes;
+    if (!ReadFixed(*this, dest, kVarMesures, count, false,
+                   [&](int n) { return protocol.BuildReadMesures(dest, n); }, bytes))
+        return false;
+    if (bytes.empty()) return true;
+    StoreReadings(bytes, &CEstat::FindMesura, estat);
+    estat.ComputeMesures();
+    return ProgressStep(1, std::string());
+}
+
+bool CAppCore::ReceiveOutputs() {
+    if (!IsConnected()) return NotConnected(*this);
+    CModel* model = UseCurrentComponent();
+    CEstat& estat = model->GetEstat();
+    const int count = estat.GetOutputCount();
+    if (count <= 0) return true;
+    const std::string dest = model->GetBusDir();
+    CProtocol& protocol = GetProtocol();
+    std::vector<unsigned char> bytes;
+    if (!ReadFixed(*this, dest, kVarOutputs, count, true,
+                   [&](int n) { return protocol.BuildReadOutputs(dest, n); }, bytes))
+        return false;
+    if (bytes.empty()) return true;
+    StoreReadings(bytes, &CEstat::FindOutput, estat);
+    estat.ComputeOutputs();
+    return ProgressStep(1, std::string());
+}
+
+bool CAppCore::ReceiveRelays() {
+    if (!IsConnected()) return NotConnected(*this);
+    CModel* model = UseCurrentComponent();
+    CEstat& estat = model->GetEstat();
+    const int count = estat.GetRelayCount();
+    if (count <= 0) return true;
+    const std::string dest = model->GetBusDir();
+    CProtocol& protocol = GetProtocol();
+    std::vector<unsigned char> bytes;
+    if (!ReadFixed(*this, dest, kVarRelays, count, true,
+                   [&](int n) { return protocol.BuildReadRelays(dest, n); }, bytes))
+        return false;
+    if (bytes.empty()) return true;
+    StoreReadings(bytes, &CEstat::FindRelay, estat);
+    estat.ComputeRelays();
+    return ProgressStep(1, std::string());
+}
+
+bool CAppCore::ReceiveRadio() {
+    if (!IsConnected()) return NotConnected(*this);
+    CModel* model = UseCurrentComponent();
+    CEstat& estat = model->GetEstat();
+    // Four bit planes of count / 8 bytes: count / 2 bytes, none below two radio zones.
+    const int bytesWanted = estat.GetRadioZoneCount() / 2;
+    if (bytesWanted <= 0) return true;
+    const std::string dest = model->GetBusDir();
+    CProtocol& protocol = GetProtocol();
+    std::vector<unsigned char> bytes;
+    if (!ReadFixed(*this, dest, kVarRadio, bytesWanted, false,
+                   [&](int n) { return protocol.BuildReadRadio(dest, 2 * n); }, bytes))
+        return false;
+    if (bytes.empty()) return true;
+    // Flags whose byte did not come keep their value.
+    estat.SetRadioFlags(bytes);
+    return ProgressStep(1, std::string());
+}
+
+bool CAppCore::SendAreaCommand(unsigned char areaMask, bool arm) {
+    if (!IsConnected()) return NotConnected(*this);
+    CommandProgress scope(*this, 5);
+    CProtocol& protocol = GetProtocol();
+    const std::string dest = UseCurrentComponent()->GetBusDir();
+    const bool built = arm ? protocol.BuildArmAreas(dest, areaMask) : protocol.BuildDisarmAreas(dest, areaMask);
+    if (!built || !protocol.Send()) return FailFromProtocol(*this);
+    if (!ProgressStep(1, std::string())) return false;
+    return ReceiveStatus(true) && ReceiveOutputs();
+}
+
+bool CAppCore::SendZoneCommand(std::span<const unsigned char> zoneMask, int zoneCount) {
+    if (!IsConnected()) return NotConnected(*this);
+    const int frames = zoneCount > 8 ? 2 : 1;
+    if (zoneMask.size() < static_cast<std::size_t>(frames)) {
+        SetLastError(kBadValue);
+        return false;
+    }
+    CommandProgress scope(*this, frames + 4);
+    CProtocol& protocol = GetProtocol();
+    const std::string dest = UseCurrentComponent()->GetBusDir();
+    for (int i = 0; i < frames; ++i) {
+        if (!protocol.BuildZoneCommand(dest, i, zoneMask[static_cast<std::size_t>(i)]) || !protocol.Send())
+            return FailFromProtocol(*this);
+        if (!ProgressStep(1, std::string())) return false;
+    }
+    return ReceiveStatus(true) && ReceiveOutputs();
+}
+
+// Switches output or relay n (below 0 sent as 0) of the current component.
+static bool SendSwitch(CAppCore& core, bool relay, int n, bool on) {
+    if (!core.IsConnected()) return NotConnected(core);
+    CProtocol& protocol = core.GetProtocol();
+    bool sent;
+    {
+        BusyScope busy(core);
+        core.RestartPollTimer();
+        const std::string dest = core.UseCurrentComponent()->GetBusDir();
+        const int which = std::max(n, 0);
+        const bool built = relay ? (on ? protocol.BuildRelayOn(dest, which) : protocol.BuildRelayOff(dest, which))
+                                 : (on ? protocol.BuildOutputOn(dest, which) : protocol.BuildOutputOff(dest, which));
+        sent = built && protocol.Send();
+    }
+    if (!sent) return FailFromProtocol(core);
+    // The calling panel may have given the core a dialog for a series of commands.
+    return core.ProgressStep(1, std::string());
+}
+
+bool CAppCore::SendOutputCommand(int output, bool on) { return SendSwitch(*this, false, output, on); }
+
+bool CAppCore::SendRelayCommand(int relay, bool on) { return SendSwitch(*this, true, relay, on); }
+
+bool CAppCore::SendPhoneTest() {
+    if (!IsConnected()) return NotConnected(*this);
+    CProtocol& protocol = GetProtocol();
+    BusyScope busy(*this);
+    if (!protocol.BuildPhoneTest(UseCurrentComponent()->GetBusDir()) || !protocol.Send())
+        return FailFromProtocol(*this);
+    return true;
+}
+
+// Builds the read of `count` records from record index `index`. Records at an address are read
+// by bytes (data from answer byte 3). Records in flash are read by 16-byte blocks (data from
+// answer byte 2); a record that does not start on a block boundary starts `lead` bytes into the
+// first block, so the read begins at that block and asks for enough blocks to cover the records.
+// False with the reason in the last error.
+static bool BuildRecordRead(CAppCore& core, const std::string& dest, const CEvents& events, int index, int count,
+                            int& lead) {
+    CProtocol& protocol = core.GetProtocol();
+    const int size = events.GetBytesEvent();
+    lead = 0;
+    if (events.IsAtAddress()) {
+        if (protocol.BuildReadRecord(dest, events.GetAddress(), true, index, size, count)) return true;
+        return FailFromProtocol(core);
+    }
+    const long long offset = static_cast<long long>(index) * size;
+    lead = static_cast<int>(offset % kBlockBytes);
+    const long long block = static_cast<unsigned>(HexStringToInt(events.GetFlash())) + offset / kBlockBytes;
+    const int blocks = (lead + size * count + kBlockBytes - 1) / kBlockBytes;
+    if (block + blocks > 0x10000) {
+        core.SetLastError(kBadAddress);
+        return false;
+    }
+    if (protocol.BuildBlockRead(dest, IntToHexString(static_cast<int>(block)), blocks)) return true;
+    return FailFromProtocol(core);
+}
+
+bool CAppCore::ReceiveEventLog() {
+    if (!IsConnected()) return NotConnected(*this);
+    RestartPollTimer();
+    CModel* model = UseCurrentComponent();
+    CEvents& events = model->GetEvents();
+    if (!events.IsReadable()) {
+        SetLastError(kBadValue);
+        return false;
+    }
+    CProtocol& protocol = GetProtocol();
+    const std::string dest = model->GetBusDir();
+    const int capacity = events.GetMaxEvents();
+    const int size = events.GetBytesEvent();
+    const bool atAddress = events.IsAtAddress();
+
+    int start = events.ReduceIndex(events.GetMyPpe());
+    const int end = events.ReduceIndex(model->GetEstat().GetEventPointer());
+    if (events.IsWholeMemory()) {
+        start = end + 1;
+        if (start >= capacity) start = 0;
+    }
+    // The reads go from the read pointer, so it starts where the records to read begin.
+    events.SetMyPpe(start);
+
+    // Wrapped: from start to the end of the memory, then from 0 to the write pointer.
+    int passes[2] = {0, 0};
+    if (start > end) {
+        passes[0] = capacity - start;
+        passes[1] = end;
+    } else {
+        passes[0] = end - start;
+    }
+
+    for (int remaining : passes) {
+        while (remaining > 0) {
+            const int chunk = remaining * size > kEventChunkBytes ? kEventChunkBytes / size : remaining;
+            const int index = events.GetMyPpe();
+            std::vector<unsigned char> buffer;
+            int complete = 0;
+            for (int repeats = 0;; ++repeats) {
+                int lead = 0;
+                if (!BuildRecordRead(*this, dest, events, index, chunk, lead)) return false;
+                if (!protocol.Send()) return FailFromProtocol(*this);
+                const std::size_t wanted = static_cast<std::size_t>(lead + chunk * size);
+                const int from = atAddress ? 3 : 2;
+                std::vector<unsigned char> raw;
+                while (raw.size() < wanted && protocol.WaitAnswer(kCmdWriteEeprom, kCmdWriteRam, kCmdFlashData)) {
+                    int length = 0;
+                    const unsigned char* answer = protocol.GetAnswer(length);
+                    if (answer && length > from) {
+                        std::size_t take = std::min(static_cast<std::size_t>(length - from), wanted - raw.size());
+                        raw.insert(raw.end(), answer + from, answer + from + take);
+                    }
+                }
+                if (raw.size() > static_cast<std::size_t>(lead))
+                    buffer.assign(raw.begin() + lead, raw.end());
+                // Only records that came whole count; the rest are read again by the next request.
+                complete = static_cast<int>(buffer.size()) / size;
+                if (complete > 0) break;
+                if (CheckCancel()) return false;
+                if (repeats >= kRecordReadRepeats) return FailFromProtocol(*this);
+            }
+            buffer.resize(static_cast<std::size_t>(complete) * size);
+            events.DecodeRecords(buffer);
+            events.SetMyPpe(index + complete);
+            remaining -= complete;
+            if (!ProgressStep(1, std::string())) return false;
+        }
+    }
+    return true;
+}
