@@ -353,6 +353,11 @@ void PanelSim::HandleDataFrame(std::int64_t now, const std::vector<std::uint8_t>
             at += faults_.lateAnswerMs;
         }
     }
+    if (!answers.empty() && faults_.keepAnswers >= 0) {
+        if (answers.size() > static_cast<std::size_t>(faults_.keepAnswers))
+            answers.resize(static_cast<std::size_t>(faults_.keepAnswers));
+        faults_.keepAnswers = -1;
+    }
     if (!answers.empty() && faults_.badCrcAnswers > 0) {
         --faults_.badCrcAnswers;
         answers.front().corruptFirst = true;

@@ -99,6 +99,7 @@ struct SimFaults {
     int badCrcAcks = 0;         // the acknowledgement goes out with a corrupted CRC
     int badCrcAnswers = 0;      // an answer frame goes out with a corrupted CRC (the repeat is good)
     int missingAnswers = 0;     // acknowledged and executed, but the answer is never sent
+    int keepAnswers = -1;       // >= 0: the next request with answers sends only its first keepAnswers
     int lateAnswers = 0;        // the answer waits lateAnswerMs before it goes out
     int lateAnswerMs = 0;
     int answerBeforeAck = 0;    // the answer goes out before the acknowledgement
