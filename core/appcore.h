@@ -213,6 +213,9 @@ public:
     bool SendPhoneTest();
 
 private:
+    // Test-only access to the connection state (tests/core/core_harness.h).
+    friend struct CoreTestAccess;
+
     // The loss of the connection: last error, link closed, frame layer stopped, poll timer
     // stopped, not connected nor busy; the window is told.
     void LoseConnection(const std::string& error);
