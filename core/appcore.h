@@ -268,8 +268,22 @@ private:
     // ---- report ----
 
     // ---- connection ----
+    void OpenConnectProgress(int maximum);
+    // Ends a failed connect: the link closed, the core disconnected and idle, the error kept.
+    bool FailConnect(const std::string& error);
+    // Ends the connection after a failed disconnect request.
+    bool DropLink(const std::string& error);
+    // The clock write and its control request to one component (empty clock: the PC's).
+    bool WritePanelClock(CModel& target, std::span<const unsigned char> clock);
 
     // ---- programming transfer ----
+    // Bus address of a single-code request: the current group's override, else the current
+    // component's address.
+    std::string CodiDestination();
+    // Stride and total bytes of a packed group; false (nothing sent) when it cannot travel.
+    bool BlockLayout(CGrup* grup, int& stride, int& total);
+    // End of a window-level transfer: dialog closed, not busy, no current group.
+    void EndTransfer();
 
     // ---- flash ----
 

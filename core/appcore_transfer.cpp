@@ -1,0 +1,675 @@
+// Programming transfer between the installation's codes and the panel: receive, send, verify,
+// apply, return to default values, the keypad pane's single-group transfers, and the inner
+// operations they share (code-address resolution, single codes with their retries, packed
+// groups, tree walks, counting for the progress dialog).
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "core/appcore.h"
+#include "datamodel/codi.h"
+#include "datamodel/grup.h"
+#include "datamodel/grupflash.h"
+#include "datamodel/fitxer.h"
+#include "datamodel/model.h"
+#include "datamodel/strings.h"
+#include "link/frame.h"
+
+namespace {
+
+const char* const kBadValue = "Valor incorrecto";
+const char* const kBadAddress = "Dirección no válida";
+const char* const kNothingToReceive = "Nada que recibir";
+const char* const kNothingToSend = "Nada que enviar";
+const char* const kBadOption = "Opción no válida";
+
+// A packed group goes in write frames at offsets 8k, and an offset must fit one byte, so a group
+// may hold at most 32 frames of 8 bytes.
+constexpr int kMaxBlockBytes = 256;
+// The largest memory read the panel is asked for at once.
+constexpr int kMaxReadBytes = 255;
+// A longer packed read is split into pieces of this size (a multiple of the 8-byte answers).
+constexpr int kReadPiece = 248;
+
+// A bus address or code number as two bytes: left-padded with "0" to four characters, read as
+// two hexadecimal pairs (anything that is not a hexadecimal digit counts as 0). Only the last four
+// characters of a longer text count.
+std::array<unsigned char, 2> TwoBytes(const std::string& text) {
+    std::string t = text;
+    while (t.size() < 4) t.insert(t.begin(), '0');
+    t = t.substr(t.size() - 4);
+    return {static_cast<unsigned char>(HexCharToValue(t[0]) << 4 | HexCharToValue(t[1])),
+            static_cast<unsigned char>(HexCharToValue(t[2]) << 4 | HexCharToValue(t[3]))};
+}
+
+std::string DifferenceText(const CCodi& codi) {
+    return "Diferencias verificando el código " + codi.GetKpAddress() + "\n" + "Proceso de verificación detenido aquí.";
+}
+
+}  // namespace
+
+// ---- destinations ----
+
+std::string CAppCore::CodiDestination() {
+    CModel* component = UseCurrentComponent();
+    if (currentGrup_ && currentGrup_->HasDest()) return currentGrup_->GetDest();
+    return component->GetBusDir();
+}
+
+// ---- code-address resolution ----
+
+bool CAppCore::ResolveCodiAddress(const std::string& dest, CCodi* codi) {
+    if (!codi) {
+        lastError_ = kBadAddress;
+        return false;
+    }
+    RestartPollTimer();
+    const std::string& kp = codi->GetKpAddress();
+    std::array<unsigned char, 2> descriptor = TwoBytes(kp);
+    if (descriptor[0] == 0x0F) {
+        // A local code: its place is known without asking the panel.
+        descriptor[0] = 0x40;
+    } else {
+        if (!protocol_.BuildCodiAddressQuery(dest, kp, codi->IsUsuari()) || !protocol_.Send() ||
+            !protocol_.WaitAnswer(kCmdCodiAddress, kCmdWriteEeprom, kCmdWriteRam)) {
+            lastError_ = protocol_.GetError();
+            return false;
+        }
+        int length = 0;
+        const unsigned char* answer = protocol_.GetAnswer(length);
+        if (!answer || length < 2) {
+            lastError_ = kBadValue;
+            return false;
+        }
+        // Only the code-address answer (two bytes) describes the code; a data answer that ended
+        // the wait is no descriptor and must not become the code's address.
+        if (length != PanelFrame::PayloadLength(kCmdCodiAddress)) {
+            lastError_ = kBadAddress;
+            return false;
+        }
+        descriptor = {answer[0], answer[1]};
+    }
+    if (!codi->SetFromDescriptor(descriptor)) {
+        lastError_ = kBadAddress;
+        return false;
+    }
+    log_.LogLine("Adreça del codi " + kp + ": " + codi->GetCodeNumber());
+    return true;
+}
+
+// ---- single codes ----
+
+bool CAppCore::SendCodi(CCodi* codi) {
+    if (!connected_) {
+        lastError_ = kNotConnected;
+        return false;
+    }
+    if (!codi) {
+        lastError_ = kBadValue;
+        return false;
+    }
+    const std::string dest = CodiDestination();
+    if (codi->GetCodeNumber().empty() && !ResolveCodiAddress(dest, codi)) return false;
+    const CCodi::RawBytes& bytes = codi->ToBytes();
+    const int n = codi->GetByteCount();
+    const bool ram = codi->GetAccess() == CodiRam;
+    // A code without bytes has nothing to write (a request of no bytes would be refused).
+    for (int start = 0; start < n; start += 8) {
+        int count = std::min(8, n - start);
+        if (!protocol_.BuildWrite(dest, codi->GetCodeNumber(), ram, bytes.data() + start, count,
+                                   codi->GetAddress() + start) ||
+            !protocol_.Send()) {
+            lastError_ = protocol_.GetError();
+            return false;
+        }
+    }
+    return ProgressStep(1, std::string());
+}
+
+bool CAppCore::ReceiveCodi(CCodi* codi, bool verify) {
+    if (!connected_) {
+        lastError_ = kNotConnected;
+        return false;
+    }
+    if (!codi) {
+        lastError_ = kBadValue;
+        return false;
+    }
+    RestartPollTimer();
+    const std::string dest = CodiDestination();
+    if (codi->GetCodeNumber().empty() && !ResolveCodiAddress(dest, codi)) return false;
+    const int n = codi->GetByteCount();
+    if (n < 1) return ProgressStep(1, std::string());  // nothing to read
+    const bool ram = codi->GetAccess() == CodiRam;
+    const std::array<unsigned char, 2> number = TwoBytes(codi->GetCodeNumber());
+
+    std::vector<unsigned char> got;
+    int tries = 0;
+    for (;;) {
+        got.clear();
+        if (!protocol_.BuildRead(dest, codi->GetCodeNumber(), ram, n, codi->GetAddress())) {
+            lastError_ = protocol_.GetError();  // the request itself is refused: no retry
+            return false;
+        }
+        if (!protocol_.Send()) {
+            if (CheckCancel()) return false;
+            if (!protocol_.TimedOut() || tries > 2) {
+                lastError_ = protocol_.GetError();
+                return false;
+            }
+            ++tries;
+            log_.LogLine("retry no answer");
+            continue;
+        }
+        bool mismatched = false;
+        int mismatches = 0;
+        while (static_cast<int>(got.size()) < n && protocol_.WaitAnswer(kCmdWriteEeprom, kCmdWriteRam, kCmdFlashData)) {
+            int length = 0;
+            const unsigned char* answer = protocol_.GetAnswer(length);
+            if (!answer || length < 4) {
+                lastError_ = kBadValue;
+                return false;
+            }
+            if ((answer[0] & 0x1F) == (number[0] & 0x1F) && answer[1] == number[1]) {
+                for (int i = 3; i < length && static_cast<int>(got.size()) < n; ++i) got.push_back(answer[i]);
+                continue;
+            }
+            // The answer echoes another code (a late answer to an earlier request).
+            if (++mismatches >= 4) {
+                protocol_.ClearQueue();
+                log_.LogLine("Address doesn't match");
+                lastError_ = kBadValue;
+                got.clear();
+                ++tries;
+                mismatched = true;
+                break;
+            }
+            GetClock().SleepMs(500);
+        }
+        if (static_cast<int>(got.size()) == n) break;
+        // Nothing, or not all of the code, came: a partial value is never decoded.
+        if (CheckCancel()) return false;
+        if (mismatched) {
+            if (tries <= 3) continue;
+            lastError_ = kBadValue;
+            return false;
+        }
+        if (!protocol_.TimedOut() || tries > 2) {
+            lastError_ = protocol_.GetError();
+            return false;
+        }
+        ++tries;
+        log_.LogLine("retry no data");
+    }
+    if (verify) {
+        if (!codi->EqualsBytes(got)) {
+            lastError_ = DifferenceText(*codi);
+            return false;
+        }
+    } else {
+        codi->FromBytes(got);
+    }
+    return ProgressStep(1, std::string());
+}
+
+// ---- packed groups ----
+
+bool CAppCore::BlockLayout(CGrup* grup, int& stride, int& total) {
+    stride = 0;
+    total = 0;
+    if (!grup || grup->GetCodiCount() == 0) return true;
+    stride = grup->GetDistancia() > 0 ? grup->GetDistancia() : grup->GetCodi(0)->GetByteCount();
+    if (stride < 1) return true;
+    long long bytes = static_cast<long long>(stride) * grup->GetCodiCount();
+    if (bytes > kMaxBlockBytes) {
+        // Frames past 256 bytes would need offsets that do not fit and would overwrite the
+        // start of the group in the panel: refused before anything is sent.
+        lastError_ = kBadValue;
+        return false;
+    }
+    total = static_cast<int>(bytes);
+    return true;
+}
+
+bool CAppCore::SendGrupBlock(CGrup* grup) {
+    if (!connected_) {
+        lastError_ = kNotConnected;
+        return false;
+    }
+    int stride = 0, total = 0;
+    if (!BlockLayout(grup, stride, total)) return false;
+    if (total == 0) return ProgressStep(grup ? grup->GetCodiCount() : 0, std::string());
+    std::string dest = UseCurrentComponent()->GetBusDir();
+    if (grup->HasDest()) dest = grup->GetDest();
+    CCodi* first = grup->GetCodi(0);
+    if (first->GetCodeNumber().empty() && !ResolveCodiAddress(dest, first)) return false;
+    const bool ram = first->GetAccess() == CodiRam;
+
+    std::vector<unsigned char> buffer(static_cast<std::size_t>(total), 0);
+    for (int i = 0; i < grup->GetCodiCount(); ++i) {
+        CCodi* codi = grup->GetCodi(i);
+        const CCodi::RawBytes& bytes = codi->ToBytes();
+        int at = i * stride;
+        int count = std::min(codi->GetByteCount(), total - at);
+        std::copy_n(bytes.begin(), std::max(count, 0), buffer.begin() + at);
+    }
+
+    const int frames = (total + 7) / 8;
+    const bool gsm = conexio_.GetKind() == ConexioGsm;
+    for (int k = 0; k < frames; ++k) {
+        const int count = std::min(8, total - 8 * k);
+        const bool unanswered = gsm && k < frames - 1;
+        for (int repeats = 0;; ++repeats) {
+            if (!protocol_.BuildWrite(dest, first->GetCodeNumber(), ram, buffer.data() + 8 * k, count, 8 * k)) {
+                lastError_ = protocol_.GetError();
+                return false;
+            }
+            if (unanswered) protocol_.ClearAnswerWanted();
+            if (protocol_.Send()) break;
+            if (!protocol_.TimedOut() || repeats >= 3) {
+                lastError_ = protocol_.GetError();
+                return false;
+            }
+        }
+        if (unanswered) GetClock().SleepMs(150);
+    }
+    return ProgressStep(grup->GetCodiCount(), std::string());
+}
+
+bool CAppCore::ReceiveGrupBlock(CGrup* grup, bool verify) {
+    if (!connected_) {
+        lastError_ = kNotConnected;
+        return false;
+    }
+    int stride = 0, total = 0;
+    if (!BlockLayout(grup, stride, total)) return false;
+    if (total == 0) return ProgressStep(grup ? grup->GetCodiCount() : 0, std::string());
+    const std::string dest = UseCurrentComponent()->GetBusDir();
+    CCodi* first = grup->GetCodi(0);
+    if (first->GetCodeNumber().empty() && !ResolveCodiAddress(dest, first)) return false;
+    const bool ram = first->GetAccess() == CodiRam;
+
+    std::vector<unsigned char> buffer;
+    buffer.reserve(static_cast<std::size_t>(total));
+    // One read when it fits a request, otherwise consecutive pieces.
+    const int piece = total <= kMaxReadBytes ? total : kReadPiece;
+    for (int offset = 0; offset < total; offset += piece) {
+        const int count = std::min(piece, total - offset);
+        int tries = 0;
+        for (;;) {
+            std::vector<unsigned char> got;
+            if (!protocol_.BuildRead(dest, first->GetCodeNumber(), ram, count, offset)) {
+                lastError_ = protocol_.GetError();
+                return false;
+            }
+            if (protocol_.Send()) {
+                while (static_cast<int>(got.size()) < count &&
+                       protocol_.WaitAnswer(kCmdWriteEeprom, kCmdWriteRam, kCmdFlashData)) {
+                    int length = 0;
+                    const unsigned char* answer = protocol_.GetAnswer(length);
+                    if (!answer || length < 4) {
+                        lastError_ = kBadValue;
+                        return false;
+                    }
+                    for (int i = 3; i < length && static_cast<int>(got.size()) < count; ++i) got.push_back(answer[i]);
+                }
+            }
+            if (static_cast<int>(got.size()) == count) {
+                buffer.insert(buffer.end(), got.begin(), got.end());
+                break;
+            }
+            // Nothing, or only part of the group, came: no code takes a partial value.
+            if (CheckCancel()) return false;
+            if (!protocol_.TimedOut() || tries > 2) {
+                lastError_ = protocol_.GetError();
+                return false;
+            }
+            ++tries;
+        }
+    }
+
+    for (int i = 0; i < grup->GetCodiCount(); ++i) {
+        CCodi* codi = grup->GetCodi(i);
+        const int at = i * stride;
+        std::span<const unsigned char> bytes(buffer.data() + at, static_cast<std::size_t>(total - at));
+        if (verify) {
+            if (!codi->EqualsBytes(bytes)) {
+                lastError_ = DifferenceText(*codi);
+                return false;
+            }
+        } else {
+            codi->FromBytes(bytes);
+        }
+    }
+    return ProgressStep(grup->GetCodiCount(), std::string());
+}
+
+// ---- tree walks ----
+
+bool CAppCore::SendTree(CGrup* grup) {
+    if (!grup || grup->IsNoSend()) return true;
+    currentGrup_ = grup;
+    if (grup->IsSeguits()) {
+        if (!SendGrupBlock(grup)) return false;
+    } else {
+        for (int i = 0; i < grup->GetCodiCount(); ++i)
+            if (!SendCodi(grup->GetCodi(i))) return false;
+        for (int i = 0; i < grup->GetSubgrupCount(); ++i) {
+            if (!SendTree(grup->GetSubgrup(i))) return false;
+        }
+    }
+    currentGrup_ = nullptr;
+    return true;
+}
+
+bool CAppCore::ReceiveTree(CGrup* grup, bool verify) {
+    if (!grup || grup->IsNoRecv()) return true;
+    currentGrup_ = grup;
+    if (grup->IsSeguits()) {
+        if (!ReceiveGrupBlock(grup, verify)) return false;
+    } else {
+        for (int i = 0; i < grup->GetCodiCount(); ++i)
+            if (!ReceiveCodi(grup->GetCodi(i), verify)) return false;
+        for (int i = 0; i < grup->GetSubgrupCount(); ++i) {
+            if (!ReceiveTree(grup->GetSubgrup(i), verify)) return false;
+        }
+    }
+    currentGrup_ = nullptr;
+    return true;
+}
+
+bool CAppCore::ReceiveSelectedTree(CModel* model) {
+    if (!model) model = &instalacio_.GetCentral();
+    return ReceiveTree(model->GetRootGrup(), false);
+}
+
+bool CAppCore::SendSelectedTree(CModel* model) {
+    if (!model) model = &instalacio_.GetCentral();
+    return SendTree(model->GetRootGrup());
+}
+
+// ---- counting ----
+
+int CAppCore::CountTreeItems(CGrup* grup, bool forReceive) {
+    if (!grup) return 0;
+    if (forReceive ? grup->IsNoRecv() : grup->IsNoSend()) return 0;
+    int count = grup->GetCodiCount();
+    for (int i = 0; i < grup->GetSubgrupCount(); ++i) count += CountTreeItems(grup->GetSubgrup(i), forReceive);
+    return count;
+}
+
+namespace {
+
+int Blocks16(long long bytes) { return static_cast<int>(std::min<long long>((bytes + 15) / 16, 1 << 30)); }
+
+// The records written since the last read, as the event-memory read will find them.
+int NewEventRecords(const CEvents& events, int pointer) {
+    const int capacity = events.GetMaxEvents();
+    if (capacity < 1) return 0;
+    const int end = events.ReduceIndex(pointer);
+    int start = events.GetMyPpe();
+    if (events.IsWholeMemory()) {
+        start = end + 1;
+        if (start >= capacity) start = 0;
+    }
+    return start > end ? capacity - start + end : end - start;
+}
+
+}  // namespace
+
+int CAppCore::CountNodeItems(TreeItemId item, bool forReceive) {
+    switch (treeIndex_.GetKind(item)) {
+        case TreeNodeGrup: return CountTreeItems(treeIndex_.GetGrup(item), forReceive);
+        case TreeNodeGrupFlash: {
+            CGrupFlash* flash = treeIndex_.GetGrupFlash(item);
+            if (!flash) return 0;
+            if (flash->GetKind() == FlashGroupTable)
+                return Blocks16(static_cast<long long>(flash->GetElements()) * flash->GetBytesElement());
+            if (flash->GetKind() == FlashGroupFiles) return forReceive ? 0 : Blocks16(flash->GetSendSize());
+            return 0;
+        }
+        case TreeNodeComponent: {
+            CModel* model = treeIndex_.GetComponent(item);
+            return model ? CountTreeItems(model->GetRootGrup(), forReceive) : 0;
+        }
+        case TreeNodeEstat: return forReceive ? 6 : 0;
+        case TreeNodeVista:
+            if (!forReceive) return 0;
+            switch (treeIndex_.GetVista(item)) {
+                case StatusViewGeneral: return 4;
+                case StatusViewRadio: return 1;
+                case StatusViewOutputs: return 1;
+                case StatusViewAnalog: return 1;
+                case StatusViewGrafic: return 3;
+                default: return 0;
+            }
+        case TreeNodeEvents: {
+            if (!forReceive) return 0;
+            CEvents* events = treeIndex_.GetEvents(item);
+            CModel* model = treeIndex_.GetComponent(item);
+            if (!events || !model) return 0;
+            const int fresh = NewEventRecords(*events, model->GetEstat().GetEventPointer());
+            const int bytes = events->GetBytesEvent();
+            if (fresh == 0 || bytes < 1 || bytes > 64) return 1;
+            return fresh / (64 / bytes) + 2;
+        }
+        default: return -1;  // installation data, plain items
+    }
+}
+
+// ---- the window's operations ----
+
+bool CAppCore::Receive(TreeItemId item) {
+    lastError_.clear();
+    const int count = CountNodeItems(item, true);
+    if (count < 1) {
+        lastError_ = kNothingToReceive;
+        return false;
+    }
+    if (busy_) {
+        lastError_ = kBusy;
+        return false;
+    }
+    RestartPollTimer();
+    BeginProgress("Recibiendo...", count);
+    busy_ = true;
+    currentComponent_ = treeIndex_.GetComponent(item);
+    protocol_.ClearQueue();
+
+    bool ok = false;
+    switch (treeIndex_.GetKind(item)) {
+        case TreeNodeGrup: ok = ReceiveTree(treeIndex_.GetGrup(item), false); break;
+        case TreeNodeGrupFlash: ok = ReceiveGrupFlash(treeIndex_.GetGrupFlash(item), false); break;
+        case TreeNodeComponent: ok = ReceiveSelectedTree(treeIndex_.GetComponent(item)); break;
+        case TreeNodeDades: ok = true; break;
+        case TreeNodeEstat: {
+            const CEstat& estat = UseCurrentComponent()->GetEstat();
+            ok = ReceiveStatus(false);
+            if (ok && estat.HasAnalog()) ok = ReceiveMesures();
+            if (ok && estat.HasOutputs()) ok = ReceiveOutputs() && ReceiveRelays();
+            if (ok && estat.HasRadio()) ok = ReceiveRadio();
+            break;
+        }
+        case TreeNodeVista: {
+            const CEstat& estat = UseCurrentComponent()->GetEstat();
+            switch (treeIndex_.GetVista(item)) {
+                case StatusViewGeneral:
+                    ok = ReceiveStatus(false);
+                    if (ok && estat.HasOutputs()) ok = ReceiveOutputs() && ReceiveRelays();
+                    break;
+                case StatusViewAnalog: ok = ReceiveMesures(); break;
+                case StatusViewOutputs: ok = ReceiveOutputs(); break;
+                case StatusViewRadio: ok = ReceiveRadio(); break;
+                case StatusViewGrafic: ok = ReceiveStatus(false); break;
+                default: break;
+            }
+            break;
+        }
+        case TreeNodeEvents:
+            // The general status brings the panel's event pointer, which sizes the read.
+            ok = ReceiveStatus(false);
+            if (ok) {
+                const int records = CountNodeItems(item, true);
+                EndProgress();
+                BeginProgress("Recibiendo...", records);
+                busy_ = true;
+                ok = ReceiveEventLog();
+            }
+            break;
+        default: break;
+    }
+    if (editView_) editView_->TransferToPanels();
+    EndTransfer();
+    return ok;
+}
+
+bool CAppCore::Send(TreeItemId item) {
+    if (busy_) {
+        lastError_ = kBusy;
+        return false;
+    }
+    if (editView_) editView_->TransferFromPanels();
+    const int count = CountNodeItems(item, false);
+    if (count < 1) {
+        lastError_ = kNothingToSend;
+        return false;
+    }
+    RestartPollTimer();
+    BeginProgress("Enviando...", count);
+    busy_ = true;
+    currentComponent_ = treeIndex_.GetComponent(item);
+    protocol_.ClearQueue();
+
+    bool ok = false;
+    switch (treeIndex_.GetKind(item)) {
+        case TreeNodeGrup: ok = SendTree(treeIndex_.GetGrup(item)); break;
+        case TreeNodeGrupFlash: ok = SendGrupFlash(treeIndex_.GetGrupFlash(item)); break;
+        case TreeNodeDades: ok = true; break;
+        default: lastError_ = kBadOption; break;
+    }
+    EndTransfer();
+    return ok;
+}
+
+bool CAppCore::Verify(TreeItemId item) {
+    lastError_.clear();
+    const int count = CountNodeItems(item, true);
+    if (count < 1) {
+        lastError_ = kNothingToReceive;
+        return false;
+    }
+    if (busy_) {
+        lastError_ = kBusy;
+        return false;
+    }
+    if (editView_) editView_->TransferFromPanels();
+    BeginProgress("Verificando...", count);
+    busy_ = true;
+    currentComponent_ = treeIndex_.GetComponent(item);
+    protocol_.ClearQueue();
+
+    bool ok = false;
+    switch (treeIndex_.GetKind(item)) {
+        case TreeNodeGrup: ok = ReceiveTree(treeIndex_.GetGrup(item), true); break;
+        case TreeNodeGrupFlash: ok = ReceiveGrupFlash(treeIndex_.GetGrupFlash(item), true); break;
+        default: lastError_ = kBadOption; break;
+    }
+    if (editView_) editView_->TransferToPanels();
+    EndTransfer();
+    return ok;
+}
+
+bool CAppCore::Apply(TreeItemId item) {
+    if (!connected_) {
+        lastError_ = kNotConnected;
+        return false;
+    }
+    if (busy_) {
+        lastError_ = kBusy;
+        return false;
+    }
+    BeginProgress("Aplicando...", 2);
+    busy_ = true;
+    CModel* component = treeIndex_.GetComponent(item);
+    if (!component) component = &instalacio_.GetCentral();
+    bool ok = protocol_.BuildApply(component->GetBusDir(), false);
+    if (!ok) lastError_ = protocol_.GetError();
+    ok = ok && ProgressStep(1, std::string());
+    if (ok && !protocol_.Send()) {
+        lastError_ = protocol_.GetError();
+        ok = false;
+    }
+    // A cancel now fails the operation although the request went out.
+    ok = ok && ProgressStep(1, std::string());
+    EndTransfer();
+    return ok;
+}
+
+bool CAppCore::ApplyFactoryValues(TreeItemId item) {
+    if (editView_) editView_->TransferFromPanels();
+    switch (treeIndex_.GetKind(item)) {
+        case TreeNodeGrup: {
+            CGrup* grup = treeIndex_.GetGrup(item);
+            if (grup) grup->RevertToDefaults();
+            break;
+        }
+        case TreeNodeGrupFlash: {
+            CGrupFlash* flash = treeIndex_.GetGrupFlash(item);
+            if (flash) flash->ApplyDefaults();
+            break;
+        }
+        default: lastError_ = kBadOption; return false;
+    }
+    // The codes took other values: the installation must be saved to keep them.
+    instalacio_.SetModified();
+    if (editView_) editView_->TransferToPanels();
+    return true;
+}
+
+// ---- the keypad pane ----
+
+bool CAppCore::ReceiveGrup(CGrup* grup) {
+    lastError_.clear();
+    const int count = CountTreeItems(grup, true);
+    if (count <= 0) {
+        lastError_ = kNothingToReceive;
+        return false;
+    }
+    if (busy_) {
+        lastError_ = kBusy;
+        return false;
+    }
+    BeginProgress("Recibiendo...", count);
+    busy_ = true;
+    currentComponent_ = &instalacio_.GetCentral();
+    bool ok = ReceiveTree(grup, false);
+    if (editView_) editView_->TransferToPanels();
+    EndTransfer();
+    return ok;
+}
+
+bool CAppCore::SendGrup(CGrup* grup) {
+    if (busy_) {
+        lastError_ = kBusy;
+        return false;
+    }
+    if (editView_) editView_->TransferFromPanels();
+    const int count = CountTreeItems(grup, false);
+    if (count <= 0) {
+        lastError_ = kNothingToSend;
+        return false;
+    }
+    RestartPollTimer();
+    BeginProgress("Enviando...", count);
+    busy_ = true;
+    currentComponent_ = &instalacio_.GetCentral();
+    bool ok = SendTree(grup);
+    EndTransfer();
+    return ok;
+}
+
+void CAppCore::EndTransfer() {
+    EndProgress();  // also clears the busy flag
+    // A walk that failed leaves no group whose override would redirect later requests.
+    currentGrup_ = nullptr;
+}
