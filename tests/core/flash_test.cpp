@@ -212,11 +212,12 @@ TEST_F(FlashTest, WriteThatTimesOutIsSentAgain) {
     g->StoreElement(0, std::span(data.data(), 16));
     g->StoreElement(1, std::span(data.data() + 16, 16));
     // Once the erase is done the panel stays silent through one whole send of the first block.
-    int silence = 4;
-    clock.OnSleep([&](std::int64_t) {
-        if (silence > 0 && !Executed(0x25).empty()) {
-            sim.Faults().ignoreRequests = silence;
-            silence = 0;
+    // (The hook outlives the test body: it holds its own state.)
+    auto silence = std::make_shared<int>(4);
+    clock.OnSleep([this, silence](std::int64_t) {
+        if (*silence > 0 && !Executed(0x25).empty()) {
+            sim.Faults().ignoreRequests = *silence;
+            *silence = 0;
         }
     });
     ASSERT_TRUE(core->SendGrupFlash(g.get())) << core->GetLastError();
@@ -224,7 +225,7 @@ TEST_F(FlashTest, WriteThatTimesOutIsSentAgain) {
     EXPECT_EQ(Executed(0xF0).size(), 2u);
 
     sim.ClearEvents();
-    silence = 16;  // four sends of four attempts
+    *silence = 16;  // four sends of four attempts
     EXPECT_FALSE(core->SendGrupFlash(g.get()));
     EXPECT_EQ(core->GetLastError(), "Sin respuesta");
     EXPECT_TRUE(Executed(0xF0).empty());
