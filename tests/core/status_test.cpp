@@ -1,0 +1,387 @@
+// Status reads, commands and the event memory against the simulated panel.
+#include "core_harness.h"
+#include "datamodel/estat.h"
+#include "datamodel/events.h"
+#include "datamodel/model.h"
+#include "model_fill.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class StatusTest : public CoreTest {
+protected:
+    void SetUp() override { ASSERT_TRUE(LoadCentral()); }
+
+    // The local cable instead of TCP/IP (the panel then sends its status after a command).
+    bool ConnectLocal() {
+        CConexio& link = core->GetConexio();
+        link.SetKind(ConexioLocal);
+        link.SetPort(1);
+        link.SetBaud(19200);
+        link.SetDataBits(8);
+        link.SetStopBits(0);
+        link.SetParity(0);
+        if (!link.AttachTransport(&pipe.LinkEnd()) || !link.Open()) {
+            ADD_FAILURE() << "link: " << link.GetError();
+            return false;
+        }
+        return ConnectForTest();
+    }
+
+    // Request frames the panel carried out, in order.
+    std::vector<Bytes> Executed(std::uint8_t command) const {
+        std::vector<Bytes> out;
+        for (const auto& e : sim.Events())
+            if (e.kind == panelsim::SimEvent::Executed && e.bytes.size() > 3 && e.bytes[3] == command)
+                out.push_back(e.bytes);
+        return out;
+    }
+    std::vector<std::int64_t> ExecutedTimes(std::uint8_t command) const {
+        std::vector<std::int64_t> out;
+        for (const auto& e : sim.Events())
+            if (e.kind == panelsim::SimEvent::Executed && e.bytes.size() > 3 && e.bytes[3] == command)
+                out.push_back(e.timeMs);
+        return out;
+    }
+    // Sub-commands of the remote commands carried out.
+    Bytes RemoteSubs() const {
+        Bytes subs;
+        for (const Bytes& f : Executed(0x5B)) subs.push_back(f[4]);
+        return subs;
+    }
+
+    CModel& Central() { return core->GetInstalacio().GetCentral(); }
+    CEstat& Estat() { return Central().GetEstat(); }
+    CEvents& Events() { return Central().GetEvents(); }
+
+    // Writes n event records (8 bytes, the central's format) into the panel's memory at 0x1800,
+    // record i with zone i % 16 + 1, and sets the panel's pointer.
+    void PutRecords(int first, int n, int pointer) {
+        for (int i = first; i < first + n; ++i) PutRecord(i, Record(i));
+        SetPointer(pointer);
+    }
+    Bytes Record(int i) {
+        panelsim::SimStoredEvent e;
+        e.contactId = "1130";
+        e.zone = i % 16 + 1;
+        e.time = {10, static_cast<std::uint8_t>(i % 60), 0, 14, 6, 24};
+        return panelsim::EventRecord(e, Events().GetTipus(), Events().GetBytesEvent());
+    }
+    void PutRecord(int i, const Bytes& record) {
+        sim.Central().SetEeprom(static_cast<std::uint32_t>(0x1800 + i * 8), record);
+    }
+    void SetPointer(int pointer) {
+        const Bytes bytes{static_cast<std::uint8_t>(pointer & 0xFF), static_cast<std::uint8_t>(pointer & 0xFF),
+                          static_cast<std::uint8_t>(pointer >> 8)};
+        sim.Central().SetRam(0x0002, 0x13, bytes);
+    }
+    std::vector<int> EventZones() {
+        std::vector<int> zones;
+        for (int i = 0; i < Events().GetCount(); ++i) zones.push_back(Events().GetEvent(i)->GetZone());
+        return zones;
+    }
+    static std::vector<int> Zones(int first, int n) {
+        std::vector<int> z;
+        for (int i = first; i < first + n; ++i) z.push_back(i % 16 + 1);
+        return z;
+    }
+};
+
+TEST_F(StatusTest, GeneralStatusTakesZonesClockPointerAndCoverage) {
+    ASSERT_TRUE(ConnectForTest());
+    sim.ClearEvents();
+    const std::int64_t start = clock.Elapsed();
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    EXPECT_TRUE(Estat().IsZoneDetect(1));  // the filled panel: zone 2 open, 4 in alarm, 6 bypassed
+    EXPECT_TRUE(Estat().IsZoneAlarm(3));
+    EXPECT_TRUE(Estat().IsZoneOmit(5));
+    EXPECT_FALSE(Estat().IsZoneDetect(0));
+    EXPECT_EQ(Estat().GetAreaStatus(), 1);
+    EXPECT_EQ(Estat().GetPanelStatus(), 0x80);
+    EXPECT_EQ(Estat().GetTimeText(), "10:30:00");
+    EXPECT_EQ(Estat().GetDateText(), "14/06/24");
+    EXPECT_EQ(Estat().GetEventPointer(), 8);
+    EXPECT_NE(Log().find("Event Pointer: 8\n"), std::string::npos);
+    EXPECT_EQ(Estat().GetPpeValue(), 72);
+    EXPECT_EQ(RemoteSubs(), Bytes{0xFF});
+    EXPECT_GE(ExecutedTimes(0x5B).at(0) - start, 500);
+
+    // Past 256 records the pointer takes two bytes.
+    Events().SetMaxEvents(1000);
+    SetPointer(300);
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    EXPECT_EQ(Estat().GetEventPointer(), 300);
+    Events().SetMaxEvents(256);
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    EXPECT_EQ(Estat().GetEventPointer(), 300 & 0xFF);
+
+    sim.Faults().missingAnswers = 1;
+    EXPECT_FALSE(core->ReceiveStatus(false));
+    EXPECT_EQ(core->GetLastError(), "Timeout");
+}
+
+TEST_F(StatusTest, CommandsOnTheLocalCableTakeTheStatusThePanelSends) {
+    ASSERT_TRUE(ConnectLocal());
+    sim.ClearEvents();
+    ASSERT_TRUE(core->SendAreaCommand(0x02, true)) << core->GetLastError();
+    EXPECT_EQ(RemoteSubs(), Bytes{0x82});  // no status request
+    EXPECT_EQ(Estat().GetAreaStatus(), 0x03);
+    EXPECT_FALSE(core->IsBusy());
+    ASSERT_FALSE(ui.progress.empty());
+    EXPECT_EQ(ui.progress.back()->title, "Enviando...");
+    EXPECT_EQ(ui.progress.back()->maximum, 5);
+    EXPECT_FALSE(ui.progress.back()->open);
+
+    sim.ClearEvents();
+    const Bytes mask{0x01, 0x80};
+    ASSERT_TRUE(core->SendZoneCommand(mask, 16)) << core->GetLastError();
+    auto zones = Executed(0x5B);
+    ASSERT_EQ(zones.size(), 2u);
+    EXPECT_EQ(Bytes(zones[0].begin() + 4, zones[0].begin() + 7), (Bytes{0x80, 0x3F, 0x01}));
+    EXPECT_EQ(Bytes(zones[1].begin() + 4, zones[1].begin() + 7), (Bytes{0x80, 0x7F, 0x80}));
+    EXPECT_TRUE(Estat().IsZoneOmit(0));
+    EXPECT_TRUE(Estat().IsZoneOmit(15));
+    EXPECT_EQ(ui.progress.back()->maximum, 6);
+}
+
+TEST_F(StatusTest, CommandsOnTcpAskForTheStatusHalfASecondLater) {
+    ASSERT_TRUE(ConnectForTest());
+    sim.ClearEvents();
+    ASSERT_TRUE(core->SendAreaCommand(0x01, false)) << core->GetLastError();
+    EXPECT_EQ(RemoteSubs(), (Bytes{0x03, 0xFF}));
+    auto times = ExecutedTimes(0x5B);
+    EXPECT_GE(times[1] - times[0], 500);
+    EXPECT_EQ(Estat().GetAreaStatus(), 0);
+
+    sim.ClearEvents();
+    const Bytes mask{0x04, 0x00};
+    ASSERT_TRUE(core->SendZoneCommand(mask, 8)) << core->GetLastError();
+    EXPECT_EQ(RemoteSubs(), (Bytes{0x00, 0xFF}));  // one zone frame
+    EXPECT_TRUE(Estat().IsZoneOmit(2));
+    EXPECT_EQ(ui.progress.back()->maximum, 5);
+}
+
+TEST_F(StatusTest, FailedCommandsLeaveBusyAsTheyFoundIt) {
+    ASSERT_TRUE(ConnectForTest());
+    sim.Faults().ignoreRequests = 4;
+    EXPECT_FALSE(core->SendAreaCommand(0x01, true));
+    EXPECT_EQ(core->GetLastError(), "Sin respuesta");
+    EXPECT_FALSE(core->IsBusy());
+    EXPECT_FALSE(ui.progress.back()->open);
+    EXPECT_FALSE(core->HasProgress());
+
+    // A panel's series of switch commands under its own busy flag and dialog.
+    core->SetBusy(true);
+    ASSERT_TRUE(core->BeginProgress("Enviando...", 4));
+    core->SetBusy(true);
+    EXPECT_TRUE(core->SendOutputCommand(1, true)) << core->GetLastError();
+    EXPECT_TRUE(core->IsBusy());
+    EXPECT_TRUE(core->SendAreaCommand(0x01, true)) << core->GetLastError();
+    EXPECT_TRUE(core->HasProgress());  // the panel's dialog was used, not replaced
+    EXPECT_TRUE(core->IsBusy());
+    core->EndProgress();
+    EXPECT_EQ(ui.progress.size(), 2u);
+
+    CoreTestAccess::SetConnected(*core, false);
+    EXPECT_FALSE(core->SendZoneCommand(Bytes{1, 0}, 8));
+    EXPECT_EQ(core->GetLastError(), "No conetado");
+    EXPECT_FALSE(core->ReceiveStatus(false));
+    EXPECT_EQ(core->GetLastError(), "No conetado");
+}
+
+TEST_F(StatusTest, SwitchesAndReadingsOfOutputsRelaysMeasuresAndRadio) {
+    ASSERT_TRUE(ConnectForTest());
+    ASSERT_TRUE(core->ReceiveOutputs()) << core->GetLastError();
+    ASSERT_TRUE(core->ReceiveRelays()) << core->GetLastError();
+    EXPECT_EQ(Estat().FindOutput(2)->GetRaw(), 1);
+    EXPECT_EQ(Estat().FindOutput(1)->GetRaw(), 0);
+    EXPECT_EQ(Estat().FindRelay(0)->GetRaw(), 1);
+
+    sim.ClearEvents();
+    EXPECT_TRUE(core->SendOutputCommand(1, true)) << core->GetLastError();
+    EXPECT_TRUE(core->SendRelayCommand(0, false)) << core->GetLastError();
+    EXPECT_TRUE(core->SendOutputCommand(-3, true)) << core->GetLastError();
+    auto cmds = Executed(0x5B);
+    ASSERT_EQ(cmds.size(), 3u);
+    EXPECT_EQ(Bytes(cmds[0].begin() + 4, cmds[0].begin() + 6), (Bytes{0x04, 1}));
+    EXPECT_EQ(Bytes(cmds[1].begin() + 4, cmds[1].begin() + 6), (Bytes{0x0D, 0}));
+    EXPECT_EQ(Bytes(cmds[2].begin() + 4, cmds[2].begin() + 6), (Bytes{0x04, 0}));
+    EXPECT_FALSE(core->IsBusy());
+    ASSERT_TRUE(core->ReceiveOutputs());
+    ASSERT_TRUE(core->ReceiveRelays());
+    EXPECT_EQ(Estat().FindOutput(1)->GetRaw(), 1);
+    EXPECT_EQ(Estat().FindOutput(0)->GetRaw(), 1);
+    EXPECT_EQ(Estat().FindRelay(0)->GetRaw(), 0);
+
+    // No answer: the outputs stay as they were, and the read succeeds.
+    sim.Central().SetRam(0x0006, 1, Bytes{0});
+    sim.Faults().missingAnswers = 1;
+    EXPECT_TRUE(core->ReceiveOutputs()) << core->GetLastError();
+    EXPECT_EQ(Estat().FindOutput(1)->GetRaw(), 1);
+
+    // Measures: byte i to the measure of offset i.
+    const int count = Estat().GetMesuraCount();
+    ASSERT_EQ(count, 11);
+    Bytes raw(11);
+    for (int i = 0; i < count; ++i) raw[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(100 + i);
+    sim.Central().SetRam(0x0010, 0, raw);
+    sim.ClearEvents();
+    ASSERT_TRUE(core->ReceiveMesures()) << core->GetLastError();
+    for (int i = 0; i < count; ++i) EXPECT_EQ(Estat().FindMesura(i)->GetRaw(), 100 + i) << i;
+    auto reads = Executed(0x51);
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(Bytes(reads[0].begin() + 4, reads[0].begin() + 9), (Bytes{0xC0, 0x10, 0xFF, 11, 0}));
+
+    // Radio: four bit planes of count / 8 bytes.
+    const int radio = Estat().GetRadioZoneCount();
+    ASSERT_GE(radio, 8);
+    const int plane = radio / 8;
+    Bytes planes(static_cast<std::size_t>(radio / 2), 0);
+    planes[0] = 0x01;                                      // flag 0 of zone 0
+    planes[static_cast<std::size_t>(3 * plane)] = 0x80;    // flag 3 of zone 7
+    sim.Central().SetRam(0x0016, 0, planes);
+    ASSERT_TRUE(core->ReceiveRadio()) << core->GetLastError();
+    EXPECT_TRUE(Estat().GetRadioFlag0(0));
+    EXPECT_FALSE(Estat().GetRadioFlag0(1));
+    EXPECT_TRUE(Estat().GetRadioFlag3(7));
+
+    sim.ClearEvents();
+    EXPECT_TRUE(core->SendPhoneTest()) << core->GetLastError();
+    auto test = Executed(0x40);
+    ASSERT_EQ(test.size(), 1u);
+    EXPECT_EQ(Bytes(test[0].begin() + 4, test[0].begin() + 8), (Bytes{0xD2, 0xFF, 0x00, 0x00}));
+}
+
+TEST_F(StatusTest, ManyMeasuresAreReadInTwoRequests) {
+    ASSERT_TRUE(ConnectForTest());
+    for (int i = 11; i < 300; ++i) {
+        auto m = std::make_unique<CMesura>();
+        m->SetOffset(i);
+        Estat().AddMesura(std::move(m));
+    }
+    Bytes raw(300);
+    for (std::size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<std::uint8_t>(i * 3);
+    sim.Central().SetRam(0x0010, 0, raw);
+    sim.ClearEvents();
+    ASSERT_TRUE(core->ReceiveMesures()) << core->GetLastError();
+    EXPECT_EQ(Estat().FindMesura(299)->GetRaw(), static_cast<std::uint8_t>(299 * 3));
+    EXPECT_EQ(Estat().FindMesura(254)->GetRaw(), static_cast<std::uint8_t>(254 * 3));
+    auto reads = Executed(0x51);
+    ASSERT_EQ(reads.size(), 2u);
+    EXPECT_EQ(reads[0][7], 255);
+    EXPECT_EQ(Bytes(reads[1].begin() + 7, reads[1].begin() + 9), (Bytes{45, 255}));
+}
+
+TEST_F(StatusTest, EventMemoryReadsTheNewRecordsInChunks) {
+    ASSERT_TRUE(ConnectForTest());
+    // 20 records after the 8 the panel was filled with; the read pointer at 8.
+    PutRecords(8, 20, 28);
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    Events().SetMyPpe(8);
+    sim.ClearEvents();
+    ASSERT_TRUE(core->ReceiveEventLog()) << core->GetLastError();
+    EXPECT_EQ(EventZones(), Zones(8, 20));
+    EXPECT_EQ(Events().GetMyPpe(), 28);
+    auto reads = Executed(0x51);
+    ASSERT_EQ(reads.size(), 3u);  // 8, 8 and 4 records
+    EXPECT_EQ(Bytes(reads[0].begin() + 4, reads[0].begin() + 8), (Bytes{0x58, 0x40, 0xFF, 64}));
+    EXPECT_EQ(Bytes(reads[1].begin() + 4, reads[1].begin() + 8), (Bytes{0x58, 0x80, 0xFF, 64}));
+    EXPECT_EQ(Bytes(reads[2].begin() + 4, reads[2].begin() + 8), (Bytes{0x58, 0xC0, 0xFF, 32}));
+
+    // Nothing new: no request.
+    sim.ClearEvents();
+    ASSERT_TRUE(core->ReceiveEventLog());
+    EXPECT_TRUE(Executed(0x51).empty());
+}
+
+TEST_F(StatusTest, WrappedMemoryIsReadToItsEndAndThenFromZero) {
+    ASSERT_TRUE(ConnectForTest());
+    Events().SetMaxEvents(100);
+    PutRecords(0, 100, 4);
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    Events().SetMyPpe(10);
+    ASSERT_TRUE(core->ReceiveEventLog()) << core->GetLastError();
+    std::vector<int> expected = Zones(10, 90);
+    for (int z : Zones(0, 4)) expected.push_back(z);
+    EXPECT_EQ(EventZones(), expected);
+    EXPECT_EQ(Events().GetMyPpe(), 4);
+
+    // The whole memory: every record but the next one to be written.
+    Events().Clear();
+    Events().SetWholeMemory(true);
+    ASSERT_TRUE(core->ReceiveEventLog()) << core->GetLastError();
+    expected = Zones(5, 95);
+    for (int z : Zones(0, 4)) expected.push_back(z);
+    EXPECT_EQ(EventZones(), expected);
+    EXPECT_EQ(Events().GetMyPpe(), 4);
+}
+
+TEST_F(StatusTest, EmptyRecordsAreSkippedAndShortAnswersLoseNothing) {
+    ASSERT_TRUE(ConnectForTest());
+    PutRecords(0, 8, 8);
+    PutRecord(3, Bytes(8, 0xFF));
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    sim.Faults().keepAnswers = 1;  // the first request brings one record of eight
+    sim.ClearEvents();
+    ASSERT_TRUE(core->ReceiveEventLog()) << core->GetLastError();
+    EXPECT_EQ(EventZones(), (std::vector<int>{1, 2, 3, 5, 6, 7, 8}));
+    EXPECT_EQ(Events().GetMyPpe(), 8);
+    auto reads = Executed(0x51);
+    ASSERT_EQ(reads.size(), 2u);
+    EXPECT_EQ(reads[1][5], 0x08);  // the second request starts at record 1
+
+    // A record read that is never answered is repeated three times, then fails.
+    PutRecords(8, 2, 10);
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    sim.ClearEvents();
+    sim.Faults().missingAnswers = 4;
+    EXPECT_FALSE(core->ReceiveEventLog());
+    EXPECT_EQ(core->GetLastError(), "Timeout");
+    EXPECT_EQ(Executed(0x51).size(), 4u);
+    EXPECT_EQ(Events().GetMyPpe(), 8);
+    sim.Faults().missingAnswers = 3;
+    ASSERT_TRUE(core->ReceiveEventLog()) << core->GetLastError();
+    EXPECT_EQ(Events().GetCount(), 9);
+}
+
+TEST_F(StatusTest, FlashRecordsAtAnOddIndexAreTakenFromInsideTheBlock) {
+    ASSERT_TRUE(ConnectForTest());
+    Events().SetFlash("200");
+    for (int i = 0; i < 6; ++i) {
+        Bytes r = Record(i);
+        const auto held = sim.Central().FlashBlock(static_cast<std::uint16_t>(0x200 + i / 2));
+        Bytes block(held.begin(), held.end());
+        std::copy(r.begin(), r.end(), block.begin() + (i % 2) * 8);
+        sim.Central().SetFlashBlock(static_cast<std::uint16_t>(0x200 + i / 2), block);
+    }
+    SetPointer(4);
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    Events().SetMyPpe(1);
+    sim.ClearEvents();
+    ASSERT_TRUE(core->ReceiveEventLog()) << core->GetLastError();
+    EXPECT_EQ(EventZones(), Zones(1, 3));
+    auto reads = Executed(0x44);
+    ASSERT_EQ(reads.size(), 1u);
+    EXPECT_EQ(Bytes(reads[0].begin() + 4, reads[0].begin() + 7), (Bytes{0x00, 0x02, 2}));
+}
+
+TEST_F(StatusTest, CancelKeepsTheEventsReadSoFar) {
+    ASSERT_TRUE(ConnectForTest());
+    PutRecords(8, 24, 32);
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    Events().SetMyPpe(8);
+    ASSERT_TRUE(core->BeginProgress("Recibiendo...", 5));
+    // Cancel once the first chunk is in: the dialog reports it from then on.
+    auto dialog = ui.progress.back();
+    clock.OnSleep([dialog, this](std::int64_t) {
+        if (core && core->GetInstalacio().GetCentral().GetEvents().GetCount() >= 8) dialog->cancelled = true;
+    });
+    EXPECT_FALSE(core->ReceiveEventLog());
+    core->EndProgress();
+    EXPECT_EQ(core->GetLastError(), "Cancelado por el usuario");
+    EXPECT_EQ(EventZones(), Zones(8, 8));
+    EXPECT_EQ(Events().GetMyPpe(), 16);
+}
+
+}  // namespace
