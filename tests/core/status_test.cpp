@@ -385,3 +385,33 @@ TEST_F(StatusTest, CancelKeepsTheEventsReadSoFar) {
 }
 
 }  // namespace
+
+namespace {
+
+class StatusNodeTest : public StatusTest {
+protected:
+    TreeItemId Find(const std::string& label) const {
+        for (const auto& [id, node] : tree.nodes)
+            if (node.label == label) return id;
+        return kNoTreeItem;
+    }
+};
+
+TEST_F(StatusNodeTest, ReceiveOnTheStatusAndEventNodesRunsTheReads) {
+    ASSERT_TRUE(ConnectForTest());
+    core->BuildTree();
+    sim.Central().SetRam(0x0006, 3, Bytes{1});
+    ASSERT_TRUE(core->Receive(Find("Estado"))) << core->GetLastError();
+    EXPECT_EQ(Estat().GetEventPointer(), 8);
+    EXPECT_EQ(Estat().FindOutput(3)->GetRaw(), 1);
+    EXPECT_EQ(Estat().FindRelay(0)->GetRaw(), 1);
+    EXPECT_FALSE(core->IsBusy());
+
+    ASSERT_TRUE(core->Receive(Find("Eventos"))) << core->GetLastError();
+    EXPECT_EQ(Events().GetCount(), 8);  // the records the panel was filled with
+    EXPECT_EQ(Events().GetMyPpe(), 8);
+    EXPECT_FALSE(core->IsBusy());
+    EXPECT_FALSE(core->HasProgress());
+}
+
+}  // namespace
