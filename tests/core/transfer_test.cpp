@@ -359,3 +359,133 @@ TEST_F(TransferTest, KeypadGroupsAddressTheCentral) {
 }
 
 }  // namespace
+
+namespace {
+
+// The panel's frames pass through a rewrite before they reach the link, so a test can drop or
+// add answers (late answers to other codes, answers that stop short).
+class RewriteTest : public TransferTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(LoadSample());
+        core->BuildTree();
+        pipe.Break();  // the fixture's own pipe stays out of the way
+        wire.PeerEnd().OnArrival([this] { Serve(); });
+        clock.OnSleep([this](std::int64_t) { Serve(); });
+        CConexio& link = core->GetConexio();
+        link.SetKind(ConexioTcpIp);
+        link.SetIp("127.0.0.1");
+        link.SetIpPort(4000);
+        ASSERT_TRUE(link.AttachTransport(&wire.LinkEnd()));
+        ASSERT_TRUE(link.Open());
+        ASSERT_TRUE(ConnectForTest());
+    }
+    // The core goes first: its disconnect still talks through the wire.
+    void TearDown() override { core.reset(); }
+
+    void Serve() {
+        if (serving) return;
+        serving = true;
+        Bytes in(static_cast<std::size_t>(wire.PeerEnd().BytesWaiting()));
+        if (!in.empty()) wire.PeerEnd().Read(in.data(), static_cast<int>(in.size()));
+        for (std::size_t i = 0; i + 3 < in.size(); ++i)
+            if (in[i] == 0x16 && in[i + 3] == 0x51) ++reads;
+        Bytes out;
+        for (const Bytes& frame : Split(sim.Step(clock.Elapsed(), in))) {
+            std::vector<Bytes> now = rewrite ? rewrite(frame) : std::vector<Bytes>{frame};
+            for (const Bytes& f : now) out.insert(out.end(), f.begin(), f.end());
+        }
+        if (!out.empty()) wire.PeerEnd().Write(out.data(), static_cast<int>(out.size()));
+        serving = false;
+    }
+
+    static std::vector<Bytes> Split(const Bytes& bytes) {
+        std::vector<Bytes> frames;
+        std::size_t i = 0;
+        while (i < bytes.size()) {
+            std::size_t length = bytes.size() - i;
+            if ((bytes[i] == 0x06 || bytes[i] == 0x15) && length >= 5) length = 5;
+            else if ((bytes[i] == 0x16 || bytes[i] == 0x02) && length >= 4)
+                length = std::min<std::size_t>(length, static_cast<std::size_t>(PanelFrame::DataLength(bytes[i + 3])));
+            frames.emplace_back(bytes.begin() + static_cast<long>(i), bytes.begin() + static_cast<long>(i + length));
+            i += length;
+        }
+        return frames;
+    }
+
+    // The same answer as if for another code number.
+    static Bytes OtherCode(Bytes frame) {
+        frame[0] = 0x16;
+        frame[5] = static_cast<std::uint8_t>(frame[5] ^ 0x55);
+        std::uint16_t crc = panelsim::Crc(std::span<const std::uint8_t>(frame.data(), frame.size() - 2));
+        frame[frame.size() - 2] = static_cast<std::uint8_t>(crc >> 8);
+        frame[frame.size() - 1] = static_cast<std::uint8_t>(crc & 0xFF);
+        return frame;
+    }
+
+    static bool IsDataAnswer(const Bytes& f) { return f.size() > 6 && f[3] == 0xB0; }
+
+    PipeTransport wire;
+    std::function<std::vector<Bytes>(const Bytes&)> rewrite;
+    int reads = 0;
+    bool serving = false;
+};
+
+TEST_F(RewriteTest, AnswersForAnotherCodeAreSkippedWithPauses) {
+    CCodi* coaccion = Central().FindCode("001");
+    // Three late answers for another code before the right one: skipped, 500 ms apart.
+    int stale = 3;
+    rewrite = [&](const Bytes& f) {
+        if (!IsDataAnswer(f) || f[0] != 0x16 || stale == 0) return std::vector<Bytes>{f};
+        std::vector<Bytes> out(static_cast<std::size_t>(stale), OtherCode(f));
+        stale = 0;
+        out.push_back(f);
+        return out;
+    };
+    coaccion->SetValue("0000");
+    const std::int64_t start = clock.Elapsed();
+    ASSERT_TRUE(core->ReceiveCodi(coaccion, false)) << core->GetLastError();
+    EXPECT_EQ(coaccion->GetValue(), "FFFF");
+    EXPECT_EQ(reads, 1);
+    EXPECT_GE(clock.Elapsed() - start, 1500);
+
+    // Four of them end the attempt; after the fourth attempt the read fails.
+    rewrite = [&](const Bytes& f) {
+        if (!IsDataAnswer(f) || f[0] != 0x16) return std::vector<Bytes>{f};
+        return std::vector<Bytes>(4, OtherCode(f));
+    };
+    reads = 0;
+    EXPECT_FALSE(core->ReceiveCodi(coaccion, false));
+    EXPECT_EQ(core->GetLastError(), "Valor incorrecto");
+    EXPECT_EQ(reads, 4);
+    EXPECT_NE(Log().find("Address doesn't match"), std::string::npos);
+}
+
+TEST_F(RewriteTest, AnAnswerThatStopsShortIsNeverDecoded) {
+    auto code = MakeCodi(CodiNibble28, "0410", "0102030405060708090A0B0C0D0E");
+    ASSERT_TRUE(core->SendCodi(code.get()));
+    // The second answer frame (bytes 8 to 13) never arrives during the first read.
+    rewrite = [&](const Bytes& f) {
+        if (IsDataAnswer(f) && f[7] == 0x09 && reads == 1) return std::vector<Bytes>{};
+        return std::vector<Bytes>{f};
+    };
+    reads = 0;
+    code->SetValue("");
+    const std::string blank = code->GetValue();
+    ASSERT_TRUE(core->ReceiveCodi(code.get(), false)) << core->GetLastError();
+    EXPECT_EQ(reads, 2);
+    EXPECT_NE(Log().find("retry no data"), std::string::npos);
+    EXPECT_EQ(code->GetValue(), "0102030405060708090A0B0C0D0E");
+
+    // Always short: the read fails and the code keeps its value.
+    rewrite = [&](const Bytes& f) {
+        if (IsDataAnswer(f) && f[7] == 0x09) return std::vector<Bytes>{};
+        return std::vector<Bytes>{f};
+    };
+    code->SetValue("");
+    EXPECT_FALSE(core->ReceiveCodi(code.get(), false));
+    EXPECT_EQ(core->GetLastError(), "Timeout");
+    EXPECT_EQ(code->GetValue(), blank);
+}
+
+}  // namespace
