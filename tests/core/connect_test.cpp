@@ -269,3 +269,134 @@ TEST_F(ConnectTest, ConfigureLocalFromTheSettings) {
 }
 
 }  // namespace
+
+#include "support/fake_modem.h"
+
+namespace {
+
+// The modem kinds: a Hayes modem on the line, the simulated panel behind it once a call is in
+// data mode.
+class ModemConnectTest : public ConnectTest {
+protected:
+    void UseModemKind(int kind, bool callback, bool special) {
+        ASSERT_TRUE(LoadCentral());
+        pipe.Break();  // the fixture's direct wire to the panel stays out of the way
+        line.PeerEnd().OnArrival([this] { Pump(); });
+        line.LinkEnd().OnClose([this] { modem.PortClosed(); });
+        clock.OnSleep([this](std::int64_t) { Pump(); });
+        CDades& d = core->GetInstalacio().GetDades();
+        d.SetTipusConexio(kind);
+        d.SetTelfConexio("934001122");
+        d.SetTelfConexioCSD("600112233");
+        d.SetCallback(callback);
+        d.SetEspecial(special);
+        ASSERT_TRUE(core->GetConexio().AttachTransport(&line.LinkEnd()));
+    }
+    void TearDown() override { core.reset(); }
+
+    void Pump() {
+        if (pumping) return;
+        pumping = true;
+        const std::int64_t now = clock.Elapsed();
+        std::string in(static_cast<std::size_t>(line.PeerEnd().BytesWaiting()), '\0');
+        if (!in.empty()) line.PeerEnd().Read(reinterpret_cast<unsigned char*>(in.data()), static_cast<int>(in.size()));
+        if (!in.empty()) modem.Receive(in, now);
+        modem.Tick(now);
+        if (ringWhen && ringWhen()) {
+            ringWhen = nullptr;
+            modem.StartIncomingCall(now + 2000);
+        }
+        const std::string& data = modem.DataFromLink();
+        Bytes toPanel(data.begin() + static_cast<long>(consumed), data.end());
+        consumed = data.size();
+        if (!modem.InCall() && wasInCall) sim.Reconnect();
+        wasInCall = modem.InCall();
+        Bytes fromPanel = sim.Step(now, modem.DataMode() ? toPanel : Bytes{});
+        if (modem.DataMode() && !fromPanel.empty())
+            modem.SendData(std::string(fromPanel.begin(), fromPanel.end()));
+        std::string out = modem.TakeOutput();
+        if (!out.empty()) line.PeerEnd().Write(reinterpret_cast<const unsigned char*>(out.data()), static_cast<int>(out.size()));
+        pumping = false;
+    }
+
+    PipeTransport line;
+    FakeModem modem;
+    std::function<bool()> ringWhen;
+    std::size_t consumed = 0;
+    bool wasInCall = false;
+    bool pumping = false;
+};
+
+TEST_F(ModemConnectTest, PstnDirectCall) {
+    UseModemKind(ConexioModem, false, false);
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    ASSERT_EQ(modem.Dialled().size(), 1u);
+    std::vector<Bytes> logins = Frames(0x41);
+    ASSERT_EQ(logins.size(), 1u);
+    EXPECT_EQ(logins[0][1] & 0x7F, 0x00);
+    EXPECT_TRUE(sim.LoggedIn());
+}
+
+TEST_F(ModemConnectTest, SpecialCallDialsAgainAfterTheInstallerCancels) {
+    UseModemKind(ConexioModem, false, true);
+    ui.cancelAfterUpdates = 12;  // during the first call's wait for the answer
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].first,
+              "Llamada Especial:\n Cuando oiga los rings remotos presione \"Cancelar\"\n y el programa efectuará la "
+              "segunda llamada");
+    EXPECT_EQ(modem.Dialled().size(), 2u);
+    EXPECT_EQ(ui.progress.size(), 2u);
+    EXPECT_TRUE(core->IsConnected());
+}
+
+TEST_F(ModemConnectTest, SpecialCallThatFailsOtherwiseDoesNotDialAgain) {
+    UseModemKind(ConexioModem, false, true);
+    modem.dataDialOutcome = FakeModem::Outcome::Busy;
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError().rfind("Error al intentar iniciar la conexión:\n", 0), 0u);
+    EXPECT_EQ(modem.Dialled().size(), 1u);
+    ExpectCleanFailure();
+}
+
+TEST_F(ModemConnectTest, PstnCallbackAsksThePanelThenAnswersItsCall) {
+    UseModemKind(ConexioModem, true, false);
+    // The panel calls back once the PC hung up and set its modem up again to answer.
+    ringWhen = [this] {
+        return modem.HangUps() > 0 && std::count_if(modem.Commands().begin(), modem.Commands().end(), [](const std::string& c) {
+                                          return c.rfind("ATE0V1K0", 0) == 0;
+                                      }) >= 2;
+    };
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    std::vector<Bytes> logins = Frames(0x41);
+    ASSERT_EQ(logins.size(), 2u);
+    EXPECT_EQ(logins[0][1] & 0x7F, 0x01);  // the central's own address
+    EXPECT_EQ(logins[0][4], 1);            // callback
+    EXPECT_EQ(logins[1][1] & 0x7F, 0x00);
+    EXPECT_EQ(logins[1][4], 0);
+    EXPECT_EQ(ui.progress[0]->maximum, 10);
+    EXPECT_TRUE(core->IsConnected());
+}
+
+TEST_F(ModemConnectTest, PstnCallbackRefused) {
+    UseModemKind(ConexioModem, true, false);
+    sim.ClearCodes();
+    sim.Faults().missingAnswers = 1;
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError(), "Callback no aceptado.\n Puede que la central no soporte esa opción o\n que el "
+                                    "código de instalador no se el correcto.");
+    ExpectCleanFailure();
+}
+
+TEST_F(ModemConnectTest, GsmCallbackSendsNoCallbackRequest) {
+    UseModemKind(ConexioGsm, true, false);
+    const std::size_t before = 0;
+    ringWhen = [this, before] { return modem.Dialled().size() > before; };
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    std::vector<Bytes> logins = Frames(0x41);
+    ASSERT_EQ(logins.size(), 1u);
+    EXPECT_EQ(logins[0][4], 0);
+    EXPECT_EQ(logins[0][1] & 0x7F, 0x12);
+}
+
+}  // namespace
