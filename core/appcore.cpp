@@ -14,6 +14,7 @@ CAppCore::CAppCore(UiServices* ui, const std::filesystem::path& configFolder) : 
     }
     protocol_.SetLog(&log_);
     conexio_.SetLog(&log_);
+    instalacio_.SetLogTarget(&log_);
     // The frame layer tells once when a read found the link broken; the loss path itself runs
     // from the pump or at the end of the operation that saw it, outside the frame layer's wait.
     protocol_.SetLinkLostHandler([this] {
@@ -147,7 +148,10 @@ int CAppCore::GetPpeValue() {
 // ---- operation frame ----
 
 bool CAppCore::BeginProgress(const std::string& text, int maximum, bool withLink) {
-    EndProgress();
+    // A dialog left by a caller is replaced; the busy flag is the caller's.
+    protocol_.SetProgress(nullptr, nullptr);
+    conexio_.SetProgress(nullptr, nullptr);
+    progress_.reset();
     progressCounter_ = 0;
     progressMaximum_ = maximum;
     if (ui_) progress_ = ui_->OpenProgress(text, text, maximum, true);
