@@ -1,0 +1,402 @@
+// Connecting, logging in, the clock at connect and disconnecting, against the simulated panel on
+// the in-memory transport and the virtual clock.
+#include <algorithm>
+
+#include "core_harness.h"
+#include "datamodel/dades.h"
+#include "datamodel/model.h"
+#include "datamodel/strings.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class ConnectTest : public CoreTest {
+protected:
+    // A VX16 central whose installation names the given link kind, and the link on the pipe.
+    void UseKind(int kind) {
+        ASSERT_TRUE(LoadCentral());
+        CDades& d = core->GetInstalacio().GetDades();
+        d.SetTipusConexio(kind);
+        d.SetIpDest("127.0.0.1");
+        d.SetIpPort(4000);
+        d.SetIpGprsDest("127.0.0.2");
+        d.SetIpGprsPort(4001);
+        d.SetIpCraLnkDest("127.0.0.3");
+        d.SetIpCraLnkPort(5000);
+        ASSERT_TRUE(core->GetConexio().AttachTransport(&pipe.LinkEnd()));
+    }
+
+    // The data frames the panel received with this command.
+    std::vector<Bytes> Frames(std::uint8_t command) const {
+        std::vector<Bytes> out;
+        for (const Bytes& f : sim.ReceivedFrames())
+            if (f.size() > 5 && (f[0] == 0x16 || f[0] == 0x02) && f[3] == command) out.push_back(f);
+        return out;
+    }
+
+    // After a failed connect: link closed, not connected, not busy, no dialog left.
+    void ExpectCleanFailure() {
+        EXPECT_FALSE(core->IsConnected());
+        EXPECT_FALSE(core->IsBusy());
+        EXPECT_FALSE(core->HasProgress());
+        EXPECT_FALSE(core->GetConexio().IsOpen());
+        EXPECT_FALSE(core->GetProtocol().IsConnected());
+    }
+};
+
+struct KindCase {
+    int kind;
+    std::uint8_t loginDestination;
+    std::uint8_t codeHigh, codeLow;
+};
+
+class ConnectKindTest : public ConnectTest, public ::testing::WithParamInterface<KindCase> {};
+
+TEST_P(ConnectKindTest, LogsInAndWritesTheClock) {
+    const KindCase k = GetParam();
+    UseKind(k.kind);
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    EXPECT_TRUE(core->IsConnected());
+    EXPECT_FALSE(core->IsBusy());
+    EXPECT_FALSE(core->HasProgress());
+    EXPECT_TRUE(pumpTimer.running);
+    EXPECT_TRUE(pollTimer.running);
+
+    std::vector<Bytes> logins = Frames(0x41);
+    ASSERT_EQ(logins.size(), 1u);
+    EXPECT_EQ(logins[0][1] & 0x7F, k.loginDestination);
+    EXPECT_EQ(logins[0][4], 0);  // no callback
+    EXPECT_EQ(logins[0][5], k.codeHigh);
+    EXPECT_EQ(logins[0][6], k.codeLow);
+    EXPECT_EQ(core->GetProtocol().GetLoginDestination().empty(), false);
+
+    // The PC's clock (the virtual clock's local time) reached the central, then control 18.
+    EXPECT_EQ(sim.Central().RamBytes(0x0003, 0, 6), (Bytes{10, 30, 0, 9, 12, 26}));
+    ASSERT_FALSE(sim.ControlCodes().empty());
+    EXPECT_EQ(sim.ControlCodes().back(), 18);
+
+    ASSERT_FALSE(ui.progress.empty());
+    EXPECT_EQ(ui.progress[0]->title, "Conectando...");
+    EXPECT_EQ(ui.progress[0]->maximum, 5);
+    EXPECT_EQ(ui.progress[0]->updates.back().second, "Conectado");
+
+    // Connecting again sends nothing.
+    const std::size_t frames = sim.ReceivedFrames().size();
+    EXPECT_TRUE(core->Connect());
+    EXPECT_EQ(sim.ReceivedFrames().size(), frames);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ConnectKindTest,
+                         ::testing::Values(KindCase{ConexioLocal, 0x01, 0x83, 0x71},
+                                           KindCase{ConexioTcpIp, 0x15, 0x83, 0x71},
+                                           KindCase{ConexioGprs, 0x12, 0x83, 0x71},
+                                           KindCase{ConexioCraLink, 0x00, 0xC7, 0xD2}));
+
+TEST_F(ConnectTest, TheClockAtConnectGoesToTheCentralWhateverComponentIsSelected) {
+    ASSERT_TRUE(LoadSample());
+    CInstalacio& inst = core->GetInstalacio();
+    inst.GetDades().SetTipusConexio(ConexioTcpIp);
+    ASSERT_TRUE(core->GetConexio().AttachTransport(&pipe.LinkEnd()));
+    ASSERT_GT(inst.GetComponentCount(), 0);
+    CModel* keypad = inst.GetComponent(0);
+    core->SetCurrentComponent(keypad);
+    const auto address = static_cast<std::uint8_t>(HexStringToInt(keypad->GetBusDir()));
+    const Bytes keypadClock = sim.Component(address).RamBytes(0x0003, 0, 6);
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    EXPECT_EQ(sim.Central().RamBytes(0x0003, 0, 6), (Bytes{10, 30, 0, 9, 12, 26}));
+    EXPECT_EQ(sim.Component(address).RamBytes(0x0003, 0, 6), keypadClock);
+    EXPECT_EQ(core->GetCurrentComponent(), keypad);
+}
+
+TEST_F(ConnectTest, WrongInstallerCode) {
+    // On the network kinds the acceptance byte decides; on the local cable only the answer counts.
+    UseKind(ConexioTcpIp);
+    sim.ClearCodes();
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError(), "Conexión no aceptada.\n Quizá el código de instalador sea incorrecto.\n");
+    ExpectCleanFailure();
+
+    core->GetInstalacio().GetDades().SetTipusConexio(ConexioLocal);
+    EXPECT_TRUE(core->Connect()) << core->GetLastError();
+}
+
+TEST_F(ConnectTest, NoAcceptanceAnswerGivesTheFrameLayersError) {
+    UseKind(ConexioTcpIp);
+    sim.Faults().missingAnswers = 1;
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError(), "Timeout");
+    ExpectCleanFailure();
+}
+
+TEST_F(ConnectTest, CraLinkDoesNotWaitForTheAnswer) {
+    UseKind(ConexioCraLink);
+    sim.Faults().missingAnswers = 1;
+    EXPECT_TRUE(core->Connect()) << core->GetLastError();
+}
+
+TEST_F(ConnectTest, SilentPanel) {
+    UseKind(ConexioTcpIp);
+    sim.Faults().ignoreRequests = 100;
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError(),
+              "Conexión no aceptada.\n Quizá el código de instalador sea incorrecto.\nSin respuesta");
+    ExpectCleanFailure();
+}
+
+TEST_F(ConnectTest, RefusalsBeforeTheLinkOpens) {
+    core->GetInstalacio().Clear();
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError(), "No se encontró central para conectar");
+
+    UseKind(ConexioTcpIp);
+    core->GetInstalacio().GetDades().SetIpDest("");
+    EXPECT_TRUE(core->NeedsConexioSettings());
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError(), "Parámetros de configuración insuficientes");
+    EXPECT_EQ(sim.ReceivedFrames().size(), 0u);
+    EXPECT_TRUE(ui.progress.empty());
+
+    core->GetInstalacio().GetDades().SetIpDest("127.0.0.1");
+    EXPECT_FALSE(core->NeedsConexioSettings());
+}
+
+TEST_F(ConnectTest, CancelWhileConnecting) {
+    UseKind(ConexioTcpIp);
+    ui.cancelAfterUpdates = 1;
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError(), "Cancelado por el usuario");
+    ExpectCleanFailure();
+}
+
+TEST_F(ConnectTest, LinkThatDoesNotOpen) {
+    UseKind(ConexioTcpIp);
+    core->GetConexio().AttachTransport(nullptr);
+    core->GetInstalacio().GetDades().SetIpDest("host.invalid");
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError().rfind("Error al intentar iniciar la conexión:\n", 0), 0u) << core->GetLastError();
+    ExpectCleanFailure();
+}
+
+TEST_F(ConnectTest, DisconnectBroadcastsApplyThenLogout) {
+    UseKind(ConexioTcpIp);
+    ASSERT_TRUE(core->Connect());
+    const std::int64_t start = clock.Elapsed();
+    sim.ClearEvents();
+    ASSERT_TRUE(core->Disconnect()) << core->GetLastError();
+    EXPECT_FALSE(core->IsConnected());
+    EXPECT_FALSE(core->GetConexio().IsOpen());
+    EXPECT_FALSE(pumpTimer.running);
+    EXPECT_FALSE(pollTimer.running);
+
+    // Four copies of each broadcast, 500 ms apart; 2 s between them; 0.5 s before closing.
+    std::vector<std::pair<std::int64_t, int>> controls;
+    for (const auto& e : sim.Events())
+        if (e.kind == panelsim::SimEvent::ReceivedFrame && e.bytes.size() == 7 && e.bytes[3] == 0x10)
+            controls.push_back({e.timeMs - start, e.bytes[4]});
+    ASSERT_EQ(controls.size(), 8u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(controls[static_cast<std::size_t>(i)].second, 9);
+        EXPECT_EQ(controls[static_cast<std::size_t>(i + 4)].second, 8);
+    }
+    EXPECT_EQ(controls[4].first - controls[0].first, 4000);
+    EXPECT_EQ(clock.Elapsed() - start, 6500);
+    EXPECT_FALSE(sim.LoggedIn());
+
+    EXPECT_TRUE(core->Disconnect());  // not connected: nothing to do
+}
+
+TEST_F(ConnectTest, SetPanelClock) {
+    UseKind(ConexioTcpIp);
+    const unsigned char given[6] = {23, 59, 58, 31, 1, 99};
+    EXPECT_FALSE(core->SetPanelClock(given));
+    EXPECT_EQ(core->GetLastError(), "No conetado");
+    ASSERT_TRUE(core->Connect());
+    ASSERT_TRUE(core->SetPanelClock(given)) << core->GetLastError();
+    EXPECT_EQ(sim.Central().RamBytes(0x0003, 0, 6), (Bytes{23, 59, 58, 31, 1, 99}));
+    const unsigned char shortClock[3] = {1, 2, 3};
+    EXPECT_FALSE(core->SetPanelClock(shortClock));
+    EXPECT_EQ(core->GetLastError(), "Valor incorrecto");
+}
+
+TEST_F(ConnectTest, LinkSettingsFromTheDialogue) {
+    ASSERT_TRUE(LoadCentral());
+    CInstalacio& inst = core->GetInstalacio();
+    EXPECT_FALSE(core->SetConexioSettings(9, 0, "", false, false, "", 0));
+    EXPECT_EQ(core->GetLastError(), "Tipo de conexión no válido");
+    EXPECT_FALSE(inst.IsModified());
+
+    ASSERT_TRUE(core->SetConexioSettings(ConexioModem, 7, "934001122", true, true, "", 0));
+    EXPECT_EQ(inst.GetDades().GetTipusConexio(), ConexioModem);
+    EXPECT_EQ(inst.GetDades().GetTelfConexio(), "934001122");
+    EXPECT_TRUE(inst.GetDades().GetCallback());
+    EXPECT_TRUE(inst.GetDades().GetEspecial());
+    EXPECT_EQ(core->GetConfig().GetParam("portcom"), "7");
+    EXPECT_TRUE(inst.IsModified());
+
+    ASSERT_TRUE(core->SetConexioSettings(ConexioGprs, 0, "", false, false, "10.1.2.3", 4100));
+    EXPECT_EQ(inst.GetDades().GetIpGprsDest(), "10.1.2.3");
+    EXPECT_EQ(inst.GetDades().GetIpGprsPort(), 4100);
+
+    // A callback flag of the modem kinds does not turn a TCP link into a callback.
+    ASSERT_TRUE(core->SetConexioSettings(ConexioTcpIp, 0, "", false, false, "127.0.0.1", 4000));
+    ASSERT_TRUE(core->ConfigureConexio());
+    EXPECT_FALSE(core->GetConexio().GetCallback());
+    EXPECT_FALSE(core->GetConexio().GetSpecialCall());
+
+    // While connected the live link keeps its settings.
+    ASSERT_TRUE(core->GetConexio().AttachTransport(&pipe.LinkEnd()));
+    ASSERT_TRUE(core->Connect());
+    EXPECT_FALSE(core->SetConexioSettings(ConexioLocal, 1, "", false, false, "", 0));
+    EXPECT_EQ(inst.GetDades().GetTipusConexio(), ConexioTcpIp);
+    EXPECT_EQ(core->GetConexio().GetKind(), ConexioTcpIp);
+}
+
+TEST_F(ConnectTest, ConfigureLocalFromTheSettings) {
+    ASSERT_TRUE(LoadCentral());
+    CDades& d = core->GetInstalacio().GetDades();
+    d.SetTipusConexio(ConexioLocal);
+    d.SetBaudRate(0);
+    ASSERT_TRUE(core->ConfigureConexio());
+    EXPECT_EQ(core->GetConexio().GetBaud(), 19200);  // the setting "baud"
+    d.SetBaudRate(9600);
+    ASSERT_TRUE(core->ConfigureConexio());
+    EXPECT_EQ(core->GetConexio().GetBaud(), 9600);  // the installation's own rate
+    EXPECT_EQ(core->GetConexio().GetPort(), 1);
+    core->GetConfig().SetParam("baud", "1234");
+    d.SetBaudRate(0);
+    EXPECT_FALSE(core->ConfigureConexio());
+}
+
+}  // namespace
+
+#include "support/fake_modem.h"
+
+namespace {
+
+// The modem kinds: a Hayes modem on the line, the simulated panel behind it once a call is in
+// data mode.
+class ModemConnectTest : public ConnectTest {
+protected:
+    void UseModemKind(int kind, bool callback, bool special) {
+        ASSERT_TRUE(LoadCentral());
+        pipe.Break();  // the fixture's direct wire to the panel stays out of the way
+        line.PeerEnd().OnArrival([this] { Pump(); });
+        line.LinkEnd().OnClose([this] { modem.PortClosed(); });
+        clock.OnSleep([this](std::int64_t) { Pump(); });
+        CDades& d = core->GetInstalacio().GetDades();
+        d.SetTipusConexio(kind);
+        d.SetTelfConexio("934001122");
+        d.SetTelfConexioCSD("600112233");
+        d.SetCallback(callback);
+        d.SetEspecial(special);
+        ASSERT_TRUE(core->GetConexio().AttachTransport(&line.LinkEnd()));
+    }
+    void TearDown() override { core.reset(); }
+
+    void Pump() {
+        if (pumping) return;
+        pumping = true;
+        const std::int64_t now = clock.Elapsed();
+        std::string in(static_cast<std::size_t>(line.PeerEnd().BytesWaiting()), '\0');
+        if (!in.empty()) line.PeerEnd().Read(reinterpret_cast<unsigned char*>(in.data()), static_cast<int>(in.size()));
+        if (!in.empty()) modem.Receive(in, now);
+        modem.Tick(now);
+        if (ringWhen && ringWhen()) {
+            ringWhen = nullptr;
+            modem.StartIncomingCall(now + 2000);
+        }
+        const std::string& data = modem.DataFromLink();
+        Bytes toPanel(data.begin() + static_cast<long>(consumed), data.end());
+        consumed = data.size();
+        if (!modem.InCall() && wasInCall) sim.Reconnect();
+        wasInCall = modem.InCall();
+        Bytes fromPanel = sim.Step(now, modem.DataMode() ? toPanel : Bytes{});
+        if (modem.DataMode() && !fromPanel.empty())
+            modem.SendData(std::string(fromPanel.begin(), fromPanel.end()));
+        std::string out = modem.TakeOutput();
+        if (!out.empty()) line.PeerEnd().Write(reinterpret_cast<const unsigned char*>(out.data()), static_cast<int>(out.size()));
+        pumping = false;
+    }
+
+    PipeTransport line;
+    FakeModem modem;
+    std::function<bool()> ringWhen;
+    std::size_t consumed = 0;
+    bool wasInCall = false;
+    bool pumping = false;
+};
+
+TEST_F(ModemConnectTest, PstnDirectCall) {
+    UseModemKind(ConexioModem, false, false);
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    ASSERT_EQ(modem.Dialled().size(), 1u);
+    std::vector<Bytes> logins = Frames(0x41);
+    ASSERT_EQ(logins.size(), 1u);
+    EXPECT_EQ(logins[0][1] & 0x7F, 0x00);
+    EXPECT_TRUE(sim.LoggedIn());
+}
+
+TEST_F(ModemConnectTest, SpecialCallDialsAgainAfterTheInstallerCancels) {
+    UseModemKind(ConexioModem, false, true);
+    ui.cancelAfterUpdates = 12;  // during the first call's wait for the answer
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].first,
+              "Llamada Especial:\n Cuando oiga los rings remotos presione \"Cancelar\"\n y el programa efectuará la "
+              "segunda llamada");
+    EXPECT_EQ(modem.Dialled().size(), 2u);
+    EXPECT_EQ(ui.progress.size(), 2u);
+    EXPECT_TRUE(core->IsConnected());
+}
+
+TEST_F(ModemConnectTest, SpecialCallThatFailsOtherwiseDoesNotDialAgain) {
+    UseModemKind(ConexioModem, false, true);
+    modem.dataDialOutcome = FakeModem::Outcome::Busy;
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError().rfind("Error al intentar iniciar la conexión:\n", 0), 0u);
+    EXPECT_EQ(modem.Dialled().size(), 1u);
+    ExpectCleanFailure();
+}
+
+TEST_F(ModemConnectTest, PstnCallbackAsksThePanelThenAnswersItsCall) {
+    UseModemKind(ConexioModem, true, false);
+    // The panel calls back once the PC hung up and set its modem up again to answer.
+    ringWhen = [this] {
+        return modem.HangUps() > 0 && std::count_if(modem.Commands().begin(), modem.Commands().end(), [](const std::string& c) {
+                                          return c.rfind("ATE0V1K0", 0) == 0;
+                                      }) >= 2;
+    };
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    std::vector<Bytes> logins = Frames(0x41);
+    ASSERT_EQ(logins.size(), 2u);
+    EXPECT_EQ(logins[0][1] & 0x7F, 0x01);  // the central's own address
+    EXPECT_EQ(logins[0][4], 1);            // callback
+    EXPECT_EQ(logins[1][1] & 0x7F, 0x00);
+    EXPECT_EQ(logins[1][4], 0);
+    EXPECT_EQ(ui.progress[0]->maximum, 10);
+    EXPECT_TRUE(core->IsConnected());
+}
+
+TEST_F(ModemConnectTest, PstnCallbackRefused) {
+    UseModemKind(ConexioModem, true, false);
+    sim.ClearCodes();
+    sim.Faults().missingAnswers = 1;
+    EXPECT_FALSE(core->Connect());
+    EXPECT_EQ(core->GetLastError(), "Callback no aceptado.\n Puede que la central no soporte esa opción o\n que el "
+                                    "código de instalador no se el correcto.");
+    ExpectCleanFailure();
+}
+
+TEST_F(ModemConnectTest, GsmCallbackSendsNoCallbackRequest) {
+    UseModemKind(ConexioGsm, true, false);
+    const std::size_t before = 0;
+    ringWhen = [this, before] { return modem.Dialled().size() > before; };
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    std::vector<Bytes> logins = Frames(0x41);
+    ASSERT_EQ(logins.size(), 1u);
+    EXPECT_EQ(logins[0][4], 0);
+    EXPECT_EQ(logins[0][1] & 0x7F, 0x12);
+}
+
+}  // namespace
