@@ -1,0 +1,277 @@
+// The application core: the one object that does the program's work behind the main window. It
+// owns the settings, the open installation, the link to the panel with its frame layer, the log
+// writer and the registry of the installation tree; it reaches the window only through the
+// seams (views.h, datamodel/seams.h), given to it at start-up. Used from the GUI thread only.
+//
+// Every operation reports failure by a false result (or -1 where it returns a count) and the
+// reason in GetLastError(). One panel exchange runs at a time: the busy flag marks it, the idle
+// poll skips while it is set.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "core/treeindex.h"
+#include "core/views.h"
+#include "datamodel/config.h"
+#include "datamodel/instalacio.h"
+#include "datamodel/log.h"
+#include "datamodel/seams.h"
+#include "link/conexio.h"
+#include "link/protocol.h"
+
+class CCodi;
+class CDades;
+class CEstat;
+class CEvents;
+class CFitxer;
+class CGrup;
+class CGrupFlash;
+class CModel;
+
+class CAppCore {
+public:
+    static constexpr const char* kVersion = "1.06";
+    static constexpr const char* kCancelled = "Cancelado por el usuario";
+    static constexpr const char* kBusy = "Espere, Proceso automático en curso";
+    static constexpr const char* kNotConnected = "No conetado";
+    static constexpr const char* kConnectionLost = "Se perdió la conexión";
+    static constexpr int kPumpInterval = 20;
+    static constexpr int kPollInterval = 20000;
+    static constexpr int kMaxPollFailures = 3;
+
+    // Loads "config.xml" from configFolder (empty: the working folder). When that fails the
+    // settings' error is shown in a box captioned "Error" (through ui when given) and the core
+    // goes on with empty settings.
+    explicit CAppCore(UiServices* ui = nullptr, const std::filesystem::path& configFolder = {});
+    // Disconnects first when connected.
+    ~CAppCore();
+    CAppCore(const CAppCore&) = delete;
+    CAppCore& operator=(const CAppCore&) = delete;
+
+    // ---- Start-up wiring (by the window, once, then CreateImageList) ----
+    void SetLogSink(LogSink* sink);
+    void SetTreeView(TreeView* tree) { tree_ = tree; }
+    void SetTimers(Timer* poll, Timer* pump) {
+        pollTimer_ = poll;
+        pumpTimer_ = pump;
+    }
+    void SetEditView(EditView* view) { editView_ = view; }
+    void SetLegendView(LegendView* legend) { legend_ = legend; }
+    void SetUiServices(UiServices* ui) { ui_ = ui; }
+    // The clock of every sleep of the core, the frame layer, the link and the log.
+    void SetClock(Clock* clock);
+    // Called when the connection is lost outside a command the window started (a lost link
+    // seen by the pump, three failed idle polls); the window then shows the disconnected state.
+    void SetConnectionLostHandler(std::function<void()> handler) { connectionLost_ = std::move(handler); }
+    // Adds the seven tree pictures to the tree's image list and keeps their indices; gives the
+    // tree to the index, the link to the frame layer, the timers and UI services to both.
+    void CreateImageList();
+
+    // ---- Shared services ----
+    const std::string& GetLastError() const { return lastError_; }
+    void SetLastError(const std::string& error) { lastError_ = error; }
+    // With a progress dialog: advances the counter by steps and shows text (empty keeps the
+    // message); false with "Cancelado por el usuario" when Cancel was pressed. Without: yields,
+    // true.
+    bool ProgressStep(int steps, const std::string& text);
+    // True (with "Cancelado por el usuario") when the running operation's Cancel was pressed.
+    bool CheckCancel();
+    bool IsModified();
+    bool SaveConfig();
+    void GetAboutText(std::string& out);
+    bool HasGrupFlash() const;
+    bool HasPpe();
+    int GetPpeValue();
+    // Link-pump tick (20 ms). False when it found the link lost (the core has then closed it).
+    bool PumpLink();
+    // Idle-poll tick (20000 ms). False when the connection was lost.
+    bool OnPollTimer();
+
+    // The operation frame: a progress dialog whose title and message are text, with maximum
+    // steps, handed with the counter to the frame layer (and the link when withLink). The status
+    // panel and the site-plan canvas use it around their command series too.
+    bool BeginProgress(const std::string& text, int maximum, bool withLink = false);
+    // Deletes the dialog, zeroes the counter, clears the pointers handed out; when the link was
+    // found lost meanwhile, runs the loss path.
+    void EndProgress();
+    bool HasProgress() const { return progress_ != nullptr; }
+    ProgressDialog* GetProgress() const { return progress_.get(); }
+    int& ProgressCounter() { return progressCounter_; }
+    bool IsBusy() const { return busy_; }
+    void SetBusy(bool busy) { busy_ = busy; }
+    // Stops the idle-poll timer and starts it again with its interval.
+    void RestartPollTimer();
+    // The current component, the central when none is set (it then becomes current).
+    CModel* UseCurrentComponent();
+    CModel* GetCurrentComponent() const { return currentComponent_; }
+    void SetCurrentComponent(CModel* model) { currentComponent_ = model; }
+    CGrup* GetCurrentGrup() const { return currentGrup_; }
+
+    bool IsConnected() const { return connected_; }
+    bool IsStatusPolling() const { return statusPolling_; }
+    int GetPollFailures() const { return pollFailures_; }
+    const std::string& GetTitle() const { return title_; }
+
+    CInstalacio& GetInstalacio() { return instalacio_; }
+    CConfig& GetConfig() { return config_; }
+    CConexio& GetConexio() { return conexio_; }
+    CProtocol& GetProtocol() { return protocol_; }
+    CLog& GetLog() { return log_; }
+    CTreeIndex& GetTreeIndex() { return treeIndex_; }
+    TreeView* GetTreeView() const { return tree_; }
+    EditView* GetEditView() const { return editView_; }
+    LegendView* GetLegendView() const { return legend_; }
+    UiServices* GetUiServices() const { return ui_; }
+    Clock& GetClock() const;
+    int GetIcon(TreeIcon icon) const { return icons_[static_cast<int>(icon)]; }
+
+    // ---- tree ----
+    void BuildTree();
+    void ClearTree();
+    void ShowTreeItem(TreeItemId item);
+    CModel* GetItemComponent(TreeItemId item) const;
+    int GetItemCategory(TreeItemId item) const;
+    // The name groups found by the last BuildTree (null when none).
+    CGrup* GetZonesAlias() const { return aliasZones_; }
+    CGrup* GetAreasAlias() const { return aliasAreas_; }
+    CGrup* GetOutputsAlias() const { return aliasOutputs_; }
+    CGrup* GetUsersAlias() const { return aliasUsers_; }
+
+    // ---- installation file ----
+    bool NewInstalacio(const std::string& model, const std::string& versio);
+    bool OpenInstalacio(const std::string& path);
+    bool LoadInstalacioFile(const std::string& path);
+    bool SaveInstalacio();
+    bool SaveInstalacioAs(const std::string& path);
+    void CloseInstalacio();
+    bool AddComponent(const std::string& model, const std::string& versio, const std::string& busdir);
+    bool DeleteComponent(int index);
+    void StoreAndClearPanel();
+    void WriteInstalacioXml(std::string& out);
+    void WriteComponentXml(CModel* model, std::string& out);
+
+    // ---- report ----
+    bool ExportReport(const std::string& path);
+    void WriteReport(std::string& out);
+    void WriteComponentReport(CModel* model, std::string& out);
+
+    // ---- connection ----
+    bool ConfigureConexio();
+    bool NeedsConexioSettings();
+    bool SetConexioSettings(int kind, int port, const std::string& phone, bool callback, bool special,
+                            const std::string& address, int ipPort);
+    bool Connect();
+    bool Disconnect();
+    void ResetConnection();
+    // Empty: the PC's clock; else six bytes hour, minute, second, day, month, year - 2000.
+    bool SetPanelClock(std::span<const unsigned char> clock = {});
+
+    // ---- programming transfer ----
+    bool Receive(TreeItemId item);
+    bool Send(TreeItemId item);
+    bool Verify(TreeItemId item);
+    bool Apply(TreeItemId item);
+    bool ApplyFactoryValues(TreeItemId item);
+    bool ReceiveGrup(CGrup* grup);
+    bool SendGrup(CGrup* grup);
+    bool ResolveCodiAddress(const std::string& dest, CCodi* codi);
+    bool SendCodi(CCodi* codi);
+    bool ReceiveCodi(CCodi* codi, bool verify);
+    bool SendGrupBlock(CGrup* grup);
+    bool ReceiveGrupBlock(CGrup* grup, bool verify);
+    bool SendTree(CGrup* grup);
+    bool ReceiveTree(CGrup* grup, bool verify);
+    bool ReceiveSelectedTree(CModel* model);
+    bool SendSelectedTree(CModel* model);
+    int CountTreeItems(CGrup* grup, bool forReceive);
+    int CountNodeItems(TreeItemId item, bool forReceive);
+
+    // ---- flash ----
+    bool ReceiveGrupFlash(CGrupFlash* grup, bool verify);
+    bool SendGrupFlash(CGrupFlash* grup);
+    bool SendFitxer(CGrupFlash* grup, CFitxer* fitxer);
+    bool StoreFactoryValues();
+    bool RestoreFactoryValues();
+    bool HardResetEeprom();
+
+    // ---- status, commands, events ----
+    bool ReceiveStatus(bool afterCommand);
+    bool ReceiveMesures();
+    bool ReceiveOutputs();
+    bool ReceiveRelays();
+    bool ReceiveRadio();
+    bool ReceiveEventLog();
+    bool SendAreaCommand(unsigned char areaMask, bool arm);
+    // zoneMask: two bytes, zones 0-7 and 8-15, one bit per zone.
+    bool SendZoneCommand(std::span<const unsigned char> zoneMask, int zoneCount);
+    bool SendOutputCommand(int output, bool on);
+    bool SendRelayCommand(int relay, bool on);
+    bool SendPhoneTest();
+
+private:
+    // Test-only access to the connection state (tests/core/core_harness.h).
+    friend struct CoreTestAccess;
+
+    // The loss of the connection: last error, link closed, frame layer stopped, poll timer
+    // stopped, not connected nor busy; the window is told.
+    void LoseConnection(const std::string& error);
+    // Counts a failed idle poll; at the third in a row the connection is lost (true).
+    bool CountPollFailure(const std::string& error);
+    void YieldUi();
+
+    CTreeIndex treeIndex_;
+    CProtocol protocol_;
+    int pollFailures_ = 0;
+    bool connected_ = false;
+    bool pollToggle_ = false;
+    std::string lastError_;
+    CModel* currentComponent_ = nullptr;
+    CGrup* currentGrup_ = nullptr;
+    int icons_[kTreeIconCount] = {-1, -1, -1, -1, -1, -1, -1};
+    bool statusPolling_ = false;
+    CInstalacio instalacio_;
+    CConexio conexio_;
+    CLog log_;
+    CConfig config_;
+    LogSink* logSink_ = nullptr;
+    TreeView* tree_ = nullptr;
+    Timer* pollTimer_ = nullptr;
+    Timer* pumpTimer_ = nullptr;
+    std::string title_;
+    EditView* editView_ = nullptr;
+    LegendView* legend_ = nullptr;
+    std::unique_ptr<ProgressDialog> progress_;
+    UiServices* ui_ = nullptr;
+    int progressCounter_ = 0;
+    bool busy_ = false;
+    std::string grupName_;
+    CGrup* aliasZones_ = nullptr;
+    CGrup* aliasAreas_ = nullptr;
+    CGrup* aliasOutputs_ = nullptr;
+    CGrup* aliasUsers_ = nullptr;
+    Clock* clock_ = nullptr;
+    int progressMaximum_ = 0;
+    bool progressWithLink_ = false;
+    std::function<void()> connectionLost_;
+
+    // ---- tree ----
+    void AddComponentNode(TreeItemId parent, CModel* model);
+    void AddGrupNodes(TreeItemId parent, CGrup* grup);
+    void NoteAliasGroup(CGrup* grup);
+
+    // ---- installation file ----
+
+    // ---- report ----
+
+    // ---- connection ----
+
+    // ---- programming transfer ----
+
+    // ---- flash ----
+
+    // ---- status, commands, events ----
+};
