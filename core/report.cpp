@@ -2,6 +2,7 @@
 
 #include "datamodel/contactid.h"
 #include "datamodel/events.h"
+#include "datamodel/files.h"
 #include "datamodel/instalacio.h"
 #include "datamodel/model.h"
 #include "datamodel/strings.h"
@@ -257,4 +258,12 @@ std::string WithCrLf(std::string_view text) {
         stored += c;
     }
     return stored;
+}
+
+bool StoreTextFile(const std::string& name, std::string_view text, std::string& error) {
+    bool openFailed = true;
+    if (!name.empty() && WriteFileSafely(ToOsPath(name), WithCrLf(text), nullptr, &openFailed)) return true;
+    error = (openFailed ? "No se pudo abrir el fichero para escritura: \n" : "No se pudo escribir el fichero: \n") +
+            name;
+    return false;
 }
