@@ -14,6 +14,7 @@ CAppCore::CAppCore(UiServices* ui, const std::filesystem::path& configFolder) : 
     }
     protocol_.SetLog(&log_);
     conexio_.SetLog(&log_);
+    instalacio_.SetLogTarget(&log_);
     // The frame layer tells once when a read found the link broken; the loss path itself runs
     // from the pump or at the end of the operation that saw it, outside the frame layer's wait.
     protocol_.SetLinkLostHandler([this] {
