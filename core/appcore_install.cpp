@@ -63,7 +63,6 @@ bool CAppCore::LoadInstalacioFile(const std::string& path) {
     instalacio_.SetLogTarget(&log_);
     XmlParser parser(&instalacio_);
     const bool parsed = parser.Parse(text, 0, static_cast<long>(text.size()) - 1);
-    instalacio_.SetLogTarget(nullptr);
     // A file in which no component was found (an empty file, text without markup) is not an
     // installation.
     if (!parsed || (instalacio_.IsOk() && instalacio_.GetCentral().GetId().empty() &&

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "core/report.h"
+#include "core_harness.h"
+#include "datamodel/files.h"
 #include "datamodel/instalacio.h"
 
 namespace {
@@ -111,6 +113,53 @@ TEST(ReportTest, InstallationLinesThenComponentsThenFinalLine) {
               "\n"
               "VX16\nDirección bus: \n\n"
               "\n");
+}
+
+
+class ReportExportTest : public CoreTest {};
+
+TEST_F(ReportExportTest, ExportWritesTheReportWithCrLfAndKeepsTheModifiedFlags) {
+    ASSERT_TRUE(LoadSample());
+    CInstalacio& inst = core->GetInstalacio();
+    inst.GetCentral().FindCode("011")->SetValue("4321");
+    ASSERT_TRUE(core->IsModified());
+    const std::string path = (dir / "informe.txt").string();
+    ASSERT_TRUE(core->ExportReport(path)) << core->GetLastError();
+    EXPECT_EQ(edit.Count("TransferFromPanels"), 1);
+    EXPECT_TRUE(core->IsModified());
+
+    std::string text;
+    core->WriteReport(text);
+    std::string stored;
+    ASSERT_TRUE(ReadWholeFile(path, stored));
+    EXPECT_EQ(stored, WithCrLf(text));
+    EXPECT_TRUE(stored.starts_with("Nombre de la instalación: Chalet Pérez\r\n"
+                                   "Nombre del cliente: Comercial Pérez & Hijos S.L.\r\n"));
+    EXPECT_NE(stored.find("\r\n\r\nVX16 versión 2.1\r\nDirección bus: 01\r\n"), std::string::npos);
+    EXPECT_NE(stored.find("\r\nTK40 versión 1.0\r\nDirección bus: 21\r\n"), std::string::npos);
+    EXPECT_NE(stored.find("\r\nFlash: "), std::string::npos);
+    EXPECT_TRUE(stored.ends_with("\r\n\r\n\r\n"));
+
+    std::string block = "viejo";
+    core->WriteComponentReport(inst.GetComponent(1), block);
+    EXPECT_TRUE(block.starts_with("EX08 versión 1.2\nDirección bus: 28\n"));
+    EXPECT_NE(text.find(block), std::string::npos);
+    core->WriteComponentReport(nullptr, block);
+    EXPECT_TRUE(block.empty());
+}
+
+TEST_F(ReportExportTest, FailedExportKeepsTheOldFile) {
+    ASSERT_TRUE(LoadSample());
+    const std::string nowhere = (dir / "no" / "informe.txt").string();
+    EXPECT_FALSE(core->ExportReport(nowhere));
+    EXPECT_EQ(core->GetLastError(), "No se pudo abrir el fichero para escritura: \n" + nowhere);
+
+    std::filesystem::create_directory(dir / "informe.txt");
+    dir.Write("informe.txt/dentro", "x");
+    const std::string folder = (dir / "informe.txt").string();
+    EXPECT_FALSE(core->ExportReport(folder));
+    EXPECT_EQ(core->GetLastError(), "No se pudo escribir el fichero: \n" + folder);
+    EXPECT_EQ(dir.Read("informe.txt/dentro"), "x");
 }
 
 }  // namespace
