@@ -148,7 +148,10 @@ int CAppCore::GetPpeValue() {
 // ---- operation frame ----
 
 bool CAppCore::BeginProgress(const std::string& text, int maximum, bool withLink) {
-    EndProgress();
+    // A dialog left by a caller is replaced; the busy flag is the caller's.
+    protocol_.SetProgress(nullptr, nullptr);
+    conexio_.SetProgress(nullptr, nullptr);
+    progress_.reset();
     progressCounter_ = 0;
     progressMaximum_ = maximum;
     if (ui_) progress_ = ui_->OpenProgress(text, text, maximum, true);

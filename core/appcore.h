@@ -93,10 +93,13 @@ public:
 
     // The operation frame: a progress dialog whose title and message are text, with maximum
     // steps, handed with the counter to the frame layer (and the link when withLink). The status
-    // panel and the site-plan canvas use it around their command series too.
+    // panel and the site-plan canvas use it around their command series too. An operation that
+    // exchanges frames: refuse while busy, SetBusy(true), BeginProgress, ..., EndProgress on
+    // every path out.
     bool BeginProgress(const std::string& text, int maximum, bool withLink = false);
-    // Deletes the dialog, zeroes the counter, clears the pointers handed out; when the link was
-    // found lost meanwhile, runs the loss path.
+    // Deletes the dialog, zeroes the counter, clears the pointers handed out and the busy flag;
+    // when the link was found lost meanwhile, runs the loss path (the last error stays the
+    // operation's, the window is told).
     void EndProgress();
     bool HasProgress() const { return progress_ != nullptr; }
     ProgressDialog* GetProgress() const { return progress_.get(); }

@@ -231,3 +231,28 @@ TEST_F(CoreTest, DestroyingAConnectedCoreClosesTheLink) {
     EXPECT_FALSE(pumpTimer.running);
     EXPECT_FALSE(pollTimer.running);
 }
+
+TEST_F(CoreTest, ALinkLostDuringAnOperationEndsTheConnectionWhenItEnds) {
+    ASSERT_TRUE(LoadSample());
+    ASSERT_TRUE(ConnectForTest());
+    int lost = 0;
+    core->SetConnectionLostHandler([&] { ++lost; });
+    core->SetBusy(true);
+    core->BeginProgress("Recibiendo...", 2);
+    BreakLink();
+    CProtocol& proto = core->GetProtocol();
+    proto.Receive(20);  // a wait of the operation reads the broken link
+    ASSERT_TRUE(proto.LinkLost());
+    // The pump ticks inside the operation's waits; it leaves the loss to the operation's end.
+    EXPECT_TRUE(core->PumpLink());
+    EXPECT_TRUE(core->IsConnected());
+    EXPECT_EQ(lost, 0);
+    core->SetLastError("Error al recibir");
+    core->EndProgress();
+    EXPECT_EQ(lost, 1);
+    EXPECT_FALSE(core->IsConnected());
+    EXPECT_FALSE(core->IsBusy());
+    EXPECT_FALSE(core->GetConexio().IsOpen());
+    EXPECT_FALSE(pollTimer.running);
+    EXPECT_EQ(core->GetLastError(), "Error al recibir");
+}
