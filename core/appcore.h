@@ -267,6 +267,10 @@ private:
     void NoteAliasGroup(CGrup* grup);
 
     // ---- installation file ----
+    // Clears the edit view; no status view is shown afterwards.
+    void ClearEditView();
+    // The current component and group point into the installation: forgotten when it changes.
+    void ForgetInstalacioRecords();
 
     // ---- report ----
 

@@ -1,0 +1,167 @@
+// The installation commands of the core: new, open, save, save as and close an installation, add
+// and remove bus components, and the installation file's text.
+#include "core/appcore.h"
+
+#include "core/report.h"
+#include "datamodel/files.h"
+#include "datamodel/model.h"
+#include "datamodel/strings.h"
+#include "datamodel/xml.h"
+
+namespace {
+
+// A bus address goes into two frame bytes: one to four hexadecimal digits.
+bool IsBusAddress(const std::string& busdir) {
+    return !busdir.empty() && busdir.size() <= 4 && IsHexString(busdir);
+}
+
+}  // namespace
+
+void CAppCore::ClearEditView() {
+    if (editView_) editView_->Clear();
+    statusPolling_ = false;
+}
+
+void CAppCore::ForgetInstalacioRecords() {
+    currentComponent_ = nullptr;
+    currentGrup_ = nullptr;
+}
+
+void CAppCore::StoreAndClearPanel() {
+    if (editView_) editView_->TransferFromPanels();
+    ClearEditView();
+}
+
+bool CAppCore::NewInstalacio(const std::string& model, const std::string& versio) {
+    // The view's panels, the tree and the current records point into the installation that is
+    // about to be emptied: they go first.
+    ClearEditView();
+    ClearTree();
+    ForgetInstalacioRecords();
+    instalacio_.Clear();
+    if (!model.empty() && !instalacio_.InitCentral("0", model, versio, "0")) {
+        const std::string error = instalacio_.GetError();
+        CloseInstalacio();
+        lastError_ = error;
+        return false;
+    }
+    CDades dades = instalacio_.GetDades();
+    dades.SetNomInstal("Nueva Instalación");
+    instalacio_.SetDades(dades);
+    title_ = dades.GetNomInstal();
+    BuildTree();
+    return true;
+}
+
+bool CAppCore::LoadInstalacioFile(const std::string& path) {
+    std::string text;
+    if (!ReadJoinedLines(ToOsPath(path), text)) {
+        lastError_ = "No se pudo abrir el fichero para lectura: \n" + path;
+        return false;
+    }
+    instalacio_.Clear();
+    instalacio_.SetLogTarget(&log_);
+    XmlParser parser(&instalacio_);
+    const bool parsed = parser.Parse(text, 0, static_cast<long>(text.size()) - 1);
+    // A file in which no component was found (an empty file, text without markup) is not an
+    // installation.
+    if (!parsed || (instalacio_.IsOk() && instalacio_.GetCentral().GetId().empty() &&
+                    instalacio_.GetComponentCount() == 0)) {
+        lastError_ = "Formato XML incorrecto";
+        instalacio_.Clear();
+        return false;
+    }
+    if (!instalacio_.IsOk()) {
+        lastError_ = instalacio_.GetError();
+        instalacio_.Clear();
+        return false;
+    }
+    return true;
+}
+
+bool CAppCore::OpenInstalacio(const std::string& path) {
+    ClearEditView();
+    ClearTree();
+    ForgetInstalacioRecords();
+    instalacio_.Clear();
+    if (!LoadInstalacioFile(path)) {
+        const std::string error = lastError_;
+        CloseInstalacio();
+        lastError_ = error;
+        return false;
+    }
+    instalacio_.SetFileName(path);
+    title_ = instalacio_.GetDades().GetNomInstal();
+    instalacio_.ClearModified();
+    BuildTree();
+    return true;
+}
+
+bool CAppCore::SaveInstalacio() {
+    // Values being edited go into the file; the text is complete before the disk is touched.
+    if (editView_) editView_->TransferFromPanels();
+    std::string text;
+    WriteInstalacioXml(text);
+    if (!StoreTextFile(instalacio_.GetFileName(), text, lastError_)) return false;
+    instalacio_.ClearModified();
+    return true;
+}
+
+bool CAppCore::SaveInstalacioAs(const std::string& path) {
+    const std::string previous = instalacio_.GetFileName();
+    instalacio_.SetFileName(path);
+    if (SaveInstalacio()) return true;
+    // The next plain save goes where the installation was saved before, not to the failed name.
+    instalacio_.SetFileName(previous);
+    return false;
+}
+
+void CAppCore::CloseInstalacio() {
+    ClearEditView();
+    ClearTree();
+    ForgetInstalacioRecords();
+    instalacio_.Clear();
+}
+
+bool CAppCore::AddComponent(const std::string& model, const std::string& versio, const std::string& busdir) {
+    if (model.empty()) return false;
+    if (!IsBusAddress(busdir)) {
+        lastError_ = "Dirección de bus incorrecta: " + busdir;
+        return false;
+    }
+    const int index = instalacio_.AddComponent(busdir, model, versio);
+    if (index < 0) {
+        lastError_ = instalacio_.GetError();
+        return false;
+    }
+    // By index: another component added earlier with the same text keeps its own address.
+    instalacio_.SetComponentBusdir(index, busdir);
+    instalacio_.SetModified();
+    BuildTree();
+    return true;
+}
+
+bool CAppCore::DeleteComponent(int index) {
+    if (index < 0 || index >= instalacio_.GetComponentCount()) {
+        instalacio_.RemoveComponent(index);
+        lastError_ = instalacio_.GetError();
+        return false;
+    }
+    // The view may show a panel of the component removed: it is stored and cleared first.
+    StoreAndClearPanel();
+    ClearTree();
+    ForgetInstalacioRecords();
+    instalacio_.RemoveComponent(index);
+    BuildTree();
+    return true;
+}
+
+void CAppCore::WriteInstalacioXml(std::string& out) {
+    out.clear();
+    AppendInstalacioXml(instalacio_, out);
+}
+
+void CAppCore::WriteComponentXml(CModel* model, std::string& out) {
+    out.clear();
+    if (model) AppendComponentXml(*model, out);
+}

@@ -1,0 +1,330 @@
+// The installation file and the core's installation commands: new, open, save, save as, close,
+// add and remove components; the sample saved byte for byte, the optional lines, escaping and
+// the round trip through the reader, failed opens and saves.
+#include <gtest/gtest.h>
+
+#include "core/report.h"
+#include "core_harness.h"
+#include "datamodel/files.h"
+#include "datamodel/instalacio.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const std::filesystem::path kSource = ORVANE_SOURCE_DIR;
+
+std::string Xml(CModel& model) {
+    std::string out;
+    AppendComponentXml(model, out);
+    return out;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(InstalacioWriterTest, ComponentTagCodesAndStatusLines) {
+    CModel model;
+    model.SetName("5");
+    model.SetId("X");  // no version
+    model.SetBusDir("05");
+    model.SetDescr("Sin versión");
+    auto codi = std::make_unique<CCodi>();
+    codi->SetValue("1");
+    model.AddCode(std::move(codi));
+    model.GetEstat().SetZoneCount(16);
+    model.GetEstat().SetZoneAlarm(15);
+    model.GetEstat().SetAreaStatus(0x81);
+    const std::string text = Xml(model);
+    EXPECT_TRUE(Contains(text, "\t<component id=\"5\" model=\"X\" >\n\t\t<busdir>05</busdir>\n"
+                               "\t\t<descr>Sin versión</descr>\n\t\t<codi>\n\t\t\t<val>1</val>\n"
+                               "\t\t</codi>\n\t\t<estat>\n"
+                               "\t\t\t<detectz>0000000000000000</detectz>\n"
+                               "\t\t\t<alarmz>0000000000000001</alarmz>\n"))
+        << text;
+    EXPECT_TRUE(Contains(text, "<areast>10000001</areast>"));
+    EXPECT_TRUE(Contains(text, "<stpanel>00000000</stpanel>"));
+
+    CModel bare;
+    bare.SetName("");
+    EXPECT_EQ(Xml(bare).substr(0, 13), "\t<component >");
+}
+
+// ---- installation commands ----
+
+class InstallTest : public CoreTest {
+protected:
+    std::string SamplePath() const { return (kSource / "samples" / "ejemplo.voski").string(); }
+    std::string SampleBytes() const {
+        std::string bytes;
+        EXPECT_TRUE(ReadWholeFile(SamplePath(), bytes));
+        return bytes;
+    }
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+    std::string FileBytes(const std::string& name) const {
+        std::string bytes;
+        ReadWholeFile(dir / name, bytes);
+        return bytes;
+    }
+    // Every sign of an open installation is gone.
+    void ExpectNothingOpen() {
+        EXPECT_TRUE(tree.nodes.empty());
+        EXPECT_EQ(core->GetInstalacio().GetComponentCount(), 0);
+        EXPECT_TRUE(core->GetInstalacio().GetCentral().GetId().empty());
+        EXPECT_EQ(core->GetCurrentComponent(), nullptr);
+        EXPECT_EQ(core->GetTreeIndex().GetRootItem(), kNoTreeItem);
+    }
+};
+
+TEST_F(InstallTest, NewInstallationHasTheCentralAtZero) {
+    ASSERT_TRUE(core->OpenInstalacio(SamplePath())) << core->GetLastError();
+    core->SetCurrentComponent(core->GetInstalacio().GetComponent(0));
+    const std::size_t mark = edit.calls.size();
+    ASSERT_TRUE(core->NewInstalacio("VX16", "2.1")) << core->GetLastError();
+    EXPECT_EQ(edit.CallsFrom(mark).front(), "Clear");
+    EXPECT_EQ(core->GetCurrentComponent(), nullptr);
+    EXPECT_EQ(core->GetTitle(), "Nueva Instalación");
+    EXPECT_EQ(tree.Get(tree.root)->label, "Nueva Instalación");
+    EXPECT_EQ(core->GetInstalacio().GetComponentCount(), 0);
+    ASSERT_TRUE(core->SaveInstalacioAs(Path("nueva.voski"))) << core->GetLastError();
+    const std::string file = FileBytes("nueva.voski");
+    EXPECT_TRUE(file.starts_with("<instalacio>\r\n\t<dades>\r\n\t\t<nominstal>Nueva Instalación</nominstal>\r\n"));
+    // The central is named "0"; its bus address is the one its model file gives (loaded after
+    // the "0" the installation starts it with).
+    EXPECT_TRUE(Contains(file, "\r\n\t<component id=\"0\" model=\"VX16\" versio=\"2.1\">\r\n\t\t<busdir>01</busdir>\r\n"));
+    EXPECT_FALSE(core->IsModified());
+
+    // A model that cannot be loaded leaves nothing open.
+    EXPECT_FALSE(core->NewInstalacio("ZZ99", "1.0"));
+    EXPECT_EQ(core->GetLastError(), "No se puede crear el modelo: ZZ99-1.0");
+    ExpectNothingOpen();
+}
+
+TEST_F(InstallTest, TheSampleIsSavedByteForByte) {
+    ASSERT_TRUE(core->OpenInstalacio(SamplePath())) << core->GetLastError();
+    EXPECT_FALSE(core->IsModified());
+    EXPECT_EQ(core->GetInstalacio().GetFileName(), SamplePath());
+    EXPECT_EQ(core->GetTitle(), "Chalet Pérez");
+    EXPECT_EQ(tree.Get(tree.root)->label, "Chalet Pérez");
+    EXPECT_TRUE(Contains(Log(), "foundNode: component atr: id=\"21\" model=\"TK40\" versio=\"1.0\""));
+    ASSERT_TRUE(core->SaveInstalacioAs(Path("copia.voski")));
+    EXPECT_EQ(FileBytes("copia.voski"), SampleBytes());
+    EXPECT_EQ(core->GetInstalacio().GetFileName(), Path("copia.voski"));
+
+    // Line feeds alone read the same as CR LF.
+    std::string lf = SampleBytes();
+    std::erase(lf, '\r');
+    dir.Write("lf.voski", lf);
+    ASSERT_TRUE(core->OpenInstalacio(Path("lf.voski"))) << core->GetLastError();
+    ASSERT_TRUE(core->SaveInstalacio());
+    EXPECT_EQ(FileBytes("lf.voski"), SampleBytes());
+}
+
+TEST_F(InstallTest, SitePlanElementsAndEventsWriteOnlyTheirLines) {
+    ASSERT_TRUE(core->OpenInstalacio(SamplePath()));
+    CModel& central = core->GetInstalacio().GetCentral();
+    CGrafic& grafic = central.GetEstat().GetGrafic();
+    grafic.Reset();
+    auto element = std::make_unique<CCompGraf>();
+    element->SetNumMapa(1);
+    element->SetTipus(GraficKindSiren);
+    element->SetPos(3, 4);
+    grafic.AddCompGraf(std::move(element));
+
+    CEvents& events = central.GetEvents();
+    auto plain = std::make_unique<CEvent>();  // zone 0, standard record
+    plain->SetContactId("1401");
+    plain->SetArea(2);
+    events.AddEvent(std::move(plain));
+    auto extended = std::make_unique<CEvent>();
+    extended->SetContactId("1130");
+    extended->SetZone(7);
+    extended->SetAbonat("1234");
+    extended->SetLinia(2);
+    extended->SetNumero(9);
+    events.AddEvent(std::move(extended));
+
+    const std::string text = Xml(central);
+    EXPECT_TRUE(Contains(text, "\t\t\t\t<compgraf>\n\t\t\t\t\t<nummapa>1</nummapa>\n\t\t\t\t\t<tipus>7</tipus>\n"
+                               "\t\t\t\t\t<posx>3</posx>\n\t\t\t\t\t<posy>4</posy>\n\t\t\t\t</compgraf>\n"));
+    EXPECT_TRUE(Contains(text, "\t\t\t<event ord=\"3\">\n\t\t\t\t<hora></hora>\n\t\t\t\t<data></data>\n"
+                               "\t\t\t\t<contactid>1401</contactid>\n\t\t\t\t<area>2</area>\n"
+                               "\t\t\t</event>\n"))
+        << text;
+    EXPECT_TRUE(Contains(text, "<contactid>1130</contactid>\n\t\t\t\t<zona>7</zona>\n\t\t\t\t<area>0</area>\n"
+                               "\t\t\t\t<abonat>1234</abonat>\n\t\t\t\t<linia>2</linia>\n"
+                               "\t\t\t\t<numero>9</numero>\n"));
+    // The phone call of the sample: its number under zona, no area.
+    EXPECT_TRUE(Contains(text, "<zona>912345678</zona>\n\t\t\t\t<descphonecall>Outgoing-PSTN DATA-OK"
+                               "</descphonecall>\n\t\t\t\t<abonat></abonat>\n\t\t\t</event>"));
+
+    // A status record without the site-plan page has no grafic block.
+    central.GetEstat().SetHasGrafic(false);
+    EXPECT_FALSE(Contains(Xml(central), "grafic"));
+}
+
+TEST_F(InstallTest, EditedValuesWithMarkupSurviveSaveAndOpen) {
+    ASSERT_TRUE(core->OpenInstalacio(SamplePath()));
+    CInstalacio& inst = core->GetInstalacio();
+    CDades dades = inst.GetDades();
+    dades.SetNomClient("Pérez <& Hijos> \"S.L.\"");
+    dades.SetDireccio("</direccio><x>");
+    inst.SetDades(dades);
+    CModel& central = inst.GetCentral();
+    central.FindCode("602")->SetValue("<&>\"'");
+    central.FindGrupFlash("F03")->FindFitxer("WEB")->SetPath("/home/u/<web>&.rom");
+    central.GetEstat().GetGrafic().SetMapa("planos/a&b<c>.gif", 3);
+    central.SetDescr("Central \"<1>\"");
+    inst.GetComponent(1)->GetEstat().SetZoneOmit(3);
+    std::string before;
+    core->WriteInstalacioXml(before);
+    EXPECT_TRUE(Contains(before, "<nomclient>Pérez &lt;&amp; Hijos&gt; \"S.L.\"</nomclient>"));
+    ASSERT_TRUE(core->IsModified());
+    ASSERT_TRUE(core->SaveInstalacioAs(Path("editada.voski")));
+    EXPECT_FALSE(core->IsModified());
+    EXPECT_EQ(edit.Count("TransferFromPanels"), 1);
+
+    ASSERT_TRUE(core->OpenInstalacio(Path("editada.voski"))) << core->GetLastError();
+    std::string after;
+    core->WriteInstalacioXml(after);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(inst.GetDades().GetNomClient(), "Pérez <& Hijos> \"S.L.\"");
+    EXPECT_EQ(inst.GetDades().GetDireccio(), "</direccio><x>");
+    EXPECT_EQ(central.FindGrupFlash("F03")->FindFitxer("WEB")->GetPath(), "/home/u/<web>&.rom");
+    EXPECT_EQ(central.GetEstat().GetGrafic().GetMapa(3), "planos/a&b<c>.gif");
+    EXPECT_EQ(central.GetDescr(), "Central \"<1>\"");
+    std::string one;
+    core->WriteComponentXml(inst.GetComponent(1), one);
+    EXPECT_TRUE(Contains(one, "<omitz>00010000</omitz>"));
+    core->WriteComponentXml(nullptr, one);
+    EXPECT_TRUE(one.empty());
+}
+
+TEST_F(InstallTest, FailedOpensLeaveNothingOpen) {
+    struct Case {
+        const char* name;
+        std::string bytes;  // no file when empty
+        std::string error;
+    };
+    std::string missingModel = SampleBytes();
+    missingModel.replace(missingModel.find("model=\"TK40\""), 12, "model=\"TK99\"");
+    const Case cases[] = {
+        {"ausente.voski", "", "No se pudo abrir el fichero para lectura: \n" + Path("ausente.voski")},
+        {"cortado.voski", SampleBytes().substr(0, 700), "Formato XML incorrecto"},
+        {"texto.voski", "no es una instalación\r\n", "Formato XML incorrecto"},
+        {"vacio.voski", "\r\n", "Formato XML incorrecto"},
+        {"modelo.voski", missingModel, "No se puede crear el modelo: TK99-1.0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(core->OpenInstalacio(SamplePath()));
+        core->SetCurrentComponent(&core->GetInstalacio().GetCentral());
+        if (!c.bytes.empty()) dir.Write(c.name, c.bytes);
+        const std::size_t mark = edit.calls.size();
+        EXPECT_FALSE(core->OpenInstalacio(Path(c.name)));
+        EXPECT_EQ(core->GetLastError(), c.error);
+        EXPECT_EQ(edit.CallsFrom(mark).front(), "Clear");
+        ExpectNothingOpen();
+    }
+}
+
+TEST_F(InstallTest, FailedSaveKeepsTheFileAndTheModifiedFlags) {
+    ASSERT_TRUE(core->OpenInstalacio(SamplePath()));
+    ASSERT_TRUE(core->SaveInstalacioAs(Path("buena.voski")));
+    core->GetInstalacio().GetCentral().FindCode("011")->SetValue("9999");
+    ASSERT_TRUE(core->IsModified());
+
+    // A folder that does not exist: the file cannot be created.
+    const std::string nowhere = Path("no/existe.voski");
+    EXPECT_FALSE(core->SaveInstalacioAs(nowhere));
+    EXPECT_EQ(core->GetLastError(), "No se pudo abrir el fichero para escritura: \n" + nowhere);
+    EXPECT_EQ(core->GetInstalacio().GetFileName(), Path("buena.voski"));
+    EXPECT_TRUE(core->IsModified());
+
+    // A target that cannot be replaced: nothing of it changes.
+    std::filesystem::create_directory(dir / "carpeta.voski");
+    dir.Write("carpeta.voski/dentro", "x");
+    EXPECT_FALSE(core->SaveInstalacioAs(Path("carpeta.voski")));
+    EXPECT_EQ(core->GetLastError(), "No se pudo escribir el fichero: \n" + Path("carpeta.voski"));
+    EXPECT_EQ(dir.Read("carpeta.voski/dentro"), "x");
+    EXPECT_EQ(core->GetInstalacio().GetFileName(), Path("buena.voski"));
+    EXPECT_TRUE(core->IsModified());
+    EXPECT_EQ(FileBytes("buena.voski"), SampleBytes());
+
+    // Without a file name there is nothing to create.
+    core->GetInstalacio().SetFileName("");
+    EXPECT_FALSE(core->SaveInstalacio());
+    EXPECT_EQ(core->GetLastError(), "No se pudo abrir el fichero para escritura: \n");
+
+    ASSERT_TRUE(core->SaveInstalacioAs(Path("buena.voski")));
+    EXPECT_FALSE(core->IsModified());
+    EXPECT_TRUE(Contains(FileBytes("buena.voski"), "<val>9999</val>"));
+}
+
+TEST_F(InstallTest, AddComponentChecksTheBusAddress) {
+    ASSERT_TRUE(core->NewInstalacio("VX16", "2.1"));
+    core->GetInstalacio().ClearModified();
+    core->SetLastError("");
+    EXPECT_FALSE(core->AddComponent("", "1.0", "21"));
+    EXPECT_EQ(core->GetLastError(), "");
+    for (const char* bad : {"", "G1", "12345", "2 1"}) {
+        EXPECT_FALSE(core->AddComponent("TK40", "1.0", bad)) << bad;
+        EXPECT_EQ(core->GetLastError(), std::string("Dirección de bus incorrecta: ") + bad);
+    }
+    EXPECT_FALSE(core->AddComponent("TK99", "1.0", "21"));
+    EXPECT_EQ(core->GetLastError(), "No se puede crear el modelo: TK99-1.0");
+    EXPECT_EQ(core->GetInstalacio().GetComponentCount(), 0);
+    EXPECT_FALSE(core->IsModified());
+
+    ASSERT_TRUE(core->AddComponent("TK40", "1.0", "21")) << core->GetLastError();
+    ASSERT_TRUE(core->AddComponent("TK40", "1.0", "21"));
+    ASSERT_TRUE(core->AddComponent("EX08", "1.2", "2a"));
+    CInstalacio& inst = core->GetInstalacio();
+    ASSERT_EQ(inst.GetComponentCount(), 3);
+    EXPECT_EQ(inst.GetComponent(1)->GetName(), "21");
+    EXPECT_EQ(inst.GetComponent(1)->GetBusDir(), "21");
+    EXPECT_EQ(inst.GetComponent(2)->GetBusDir(), "2a");
+    EXPECT_TRUE(core->IsModified());
+    EXPECT_EQ(tree.ChildLabels(tree.root).size(), 5u);  // Datos, central, three components
+}
+
+TEST_F(InstallTest, DeleteComponentStoresAndClearsTheViewFirst) {
+    ASSERT_TRUE(core->OpenInstalacio(SamplePath()));
+    CInstalacio& inst = core->GetInstalacio();
+    core->SetCurrentComponent(inst.GetComponent(0));
+    std::size_t mark = edit.calls.size();
+    EXPECT_FALSE(core->DeleteComponent(2));
+    EXPECT_EQ(core->GetLastError(), "Out of range");
+    EXPECT_FALSE(core->DeleteComponent(-1));
+    EXPECT_TRUE(edit.CallsFrom(mark).empty());
+    EXPECT_EQ(core->GetCurrentComponent(), inst.GetComponent(0));
+
+    ASSERT_TRUE(core->DeleteComponent(0));
+    EXPECT_EQ((std::vector<std::string>{"TransferFromPanels", "Clear"}), edit.CallsFrom(mark));
+    EXPECT_EQ(core->GetCurrentComponent(), nullptr);
+    ASSERT_EQ(inst.GetComponentCount(), 1);
+    EXPECT_EQ(inst.GetComponent(0)->GetId(), "EX08");
+    EXPECT_TRUE(core->IsModified());
+    EXPECT_EQ(tree.ChildLabels(tree.root),
+              (std::vector<std::string>{"Datos", "Central VX16 (16 zonas)", "Expansor de 8 zonas EX08"}));
+}
+
+TEST_F(InstallTest, CloseAndStoreAndClearPanel) {
+    ASSERT_TRUE(core->OpenInstalacio(SamplePath()));
+    CoreTestAccess::SetStatusPolling(*core, true);
+    std::size_t mark = edit.calls.size();
+    core->StoreAndClearPanel();
+    EXPECT_EQ((std::vector<std::string>{"TransferFromPanels", "Clear"}), edit.CallsFrom(mark));
+    EXPECT_FALSE(core->IsStatusPolling());
+    EXPECT_FALSE(tree.nodes.empty());
+
+    core->SetCurrentComponent(&core->GetInstalacio().GetCentral());
+    mark = edit.calls.size();
+    core->CloseInstalacio();
+    EXPECT_EQ((std::vector<std::string>{"Clear"}), edit.CallsFrom(mark));
+    ExpectNothingOpen();
+    EXPECT_TRUE(core->GetInstalacio().GetFileName().empty());
+    EXPECT_FALSE(core->IsModified());
+}
+
+}  // namespace
