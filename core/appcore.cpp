@@ -75,22 +75,24 @@ void CAppCore::YieldUi() {
     if (ui_) ui_->Yield();
 }
 
+bool CAppCore::UpdateProgress(const std::string& text) {
+    // The dialog never goes past its maximum: step counts that come out higher than planned
+    // must not end (and hide) the dialog in the middle of the operation.
+    int value = progressCounter_;
+    if (progressMaximum_ > 0 && value > progressMaximum_) value = progressMaximum_;
+    if (value < 0) value = 0;
+    if (progress_->Update(value, text) && !progress_->WasCancelled()) return true;
+    lastError_ = kCancelled;
+    return false;
+}
+
 bool CAppCore::ProgressStep(int steps, const std::string& text) {
     if (!progress_) {
         YieldUi();
         return true;
     }
     progressCounter_ += steps;
-    // The dialog never goes past its maximum: step counts that come out higher than planned
-    // must not end (and hide) the dialog in the middle of the operation.
-    int value = progressCounter_;
-    if (progressMaximum_ > 0 && value > progressMaximum_) value = progressMaximum_;
-    if (value < 0) value = 0;
-    if (!progress_->Update(value, text) || progress_->WasCancelled()) {
-        lastError_ = kCancelled;
-        return false;
-    }
-    return true;
+    return UpdateProgress(text);
 }
 
 bool CAppCore::CheckCancel() {
@@ -98,14 +100,7 @@ bool CAppCore::CheckCancel() {
         YieldUi();
         return false;
     }
-    int value = progressCounter_;
-    if (progressMaximum_ > 0 && value > progressMaximum_) value = progressMaximum_;
-    if (value < 0) value = 0;
-    if (!progress_->Update(value, std::string()) || progress_->WasCancelled()) {
-        lastError_ = kCancelled;
-        return true;
-    }
-    return false;
+    return !UpdateProgress(std::string());
 }
 
 bool CAppCore::IsModified() { return instalacio_.IsModified(); }

@@ -64,8 +64,10 @@ public:
     void SetUiServices(UiServices* ui) { ui_ = ui; }
     // The clock of every sleep of the core, the frame layer, the link and the log.
     void SetClock(Clock* clock);
-    // Called when the connection is lost outside a command the window started (a lost link
-    // seen by the pump, three failed idle polls); the window then shows the disconnected state.
+    // Called once whenever the core ends a lost connection (a lost link seen by the pump or at
+    // the end of an operation, three failed idle polls); the window then shows the disconnected
+    // state. The reason is reported by the false result of the call that found the loss, so the
+    // handler shows no message of its own.
     void SetConnectionLostHandler(std::function<void()> handler) { connectionLost_ = std::move(handler); }
     // Adds the seven tree pictures to the tree's image list and keeps their indices; gives the
     // tree to the index, the link to the frame layer, the timers and UI services to both.
@@ -225,6 +227,9 @@ private:
     // Counts a failed idle poll; at the third in a row the connection is lost (true).
     bool CountPollFailure(const std::string& error);
     void YieldUi();
+    // Updates the dialog to the counter (capped at its maximum) with text; false with
+    // "Cancelado por el usuario" when Cancel was pressed.
+    bool UpdateProgress(const std::string& text);
 
     CTreeIndex treeIndex_;
     CProtocol protocol_;
@@ -271,6 +276,12 @@ private:
     void ClearEditView();
     // The current component and group point into the installation: forgotten when it changes.
     void ForgetInstalacioRecords();
+    // Empties the installation after everything that points into it: the edit view, the tree
+    // and its name groups, the current component and group.
+    void ReleaseInstalacio();
+    // The edit view stores its panels into their records; an edit of the installation data
+    // marks the installation modified.
+    void StorePanels();
 
     // ---- report ----
 

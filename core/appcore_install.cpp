@@ -27,18 +27,37 @@ void CAppCore::ForgetInstalacioRecords() {
     currentGrup_ = nullptr;
 }
 
-void CAppCore::StoreAndClearPanel() {
-    if (editView_) editView_->TransferFromPanels();
-    ClearEditView();
-}
-
-bool CAppCore::NewInstalacio(const std::string& model, const std::string& versio) {
-    // The view's panels, the tree and the current records point into the installation that is
-    // about to be emptied: they go first.
+void CAppCore::ReleaseInstalacio() {
+    // The view's panels, the tree, the name groups and the current records point into the
+    // installation: they go before it is emptied.
     ClearEditView();
     ClearTree();
     ForgetInstalacioRecords();
     instalacio_.Clear();
+}
+
+void CAppCore::StorePanels() {
+    if (!editView_) return;
+    // The installation-data panel writes its record in place; a change there is an edit of the
+    // installation like any other and must make closing ask to save.
+    CDades* dades = editView_->GetDades();
+    std::string before;
+    if (dades) AppendDadesXml(*dades, before);
+    editView_->TransferFromPanels();
+    if (dades) {
+        std::string after;
+        AppendDadesXml(*dades, after);
+        if (after != before) instalacio_.SetModified();
+    }
+}
+
+void CAppCore::StoreAndClearPanel() {
+    StorePanels();
+    ClearEditView();
+}
+
+bool CAppCore::NewInstalacio(const std::string& model, const std::string& versio) {
+    ReleaseInstalacio();
     if (!model.empty() && !instalacio_.InitCentral("0", model, versio, "0")) {
         const std::string error = instalacio_.GetError();
         CloseInstalacio();
@@ -59,7 +78,7 @@ bool CAppCore::LoadInstalacioFile(const std::string& path) {
         lastError_ = "No se pudo abrir el fichero para lectura: \n" + path;
         return false;
     }
-    instalacio_.Clear();
+    ReleaseInstalacio();
     instalacio_.SetLogTarget(&log_);
     XmlParser parser(&instalacio_);
     const bool parsed = parser.Parse(text, 0, static_cast<long>(text.size()) - 1);
@@ -80,10 +99,6 @@ bool CAppCore::LoadInstalacioFile(const std::string& path) {
 }
 
 bool CAppCore::OpenInstalacio(const std::string& path) {
-    ClearEditView();
-    ClearTree();
-    ForgetInstalacioRecords();
-    instalacio_.Clear();
     if (!LoadInstalacioFile(path)) {
         const std::string error = lastError_;
         CloseInstalacio();
@@ -99,7 +114,7 @@ bool CAppCore::OpenInstalacio(const std::string& path) {
 
 bool CAppCore::SaveInstalacio() {
     // Values being edited go into the file; the text is complete before the disk is touched.
-    if (editView_) editView_->TransferFromPanels();
+    StorePanels();
     std::string text;
     WriteInstalacioXml(text);
     if (!StoreTextFile(instalacio_.GetFileName(), text, lastError_)) return false;
@@ -116,12 +131,7 @@ bool CAppCore::SaveInstalacioAs(const std::string& path) {
     return false;
 }
 
-void CAppCore::CloseInstalacio() {
-    ClearEditView();
-    ClearTree();
-    ForgetInstalacioRecords();
-    instalacio_.Clear();
-}
+void CAppCore::CloseInstalacio() { ReleaseInstalacio(); }
 
 bool CAppCore::AddComponent(const std::string& model, const std::string& versio, const std::string& busdir) {
     if (model.empty()) return false;
@@ -136,7 +146,6 @@ bool CAppCore::AddComponent(const std::string& model, const std::string& versio,
     }
     // By index: another component added earlier with the same text keeps its own address.
     instalacio_.SetComponentBusdir(index, busdir);
-    instalacio_.SetModified();
     BuildTree();
     return true;
 }

@@ -5,7 +5,7 @@
 
 bool CAppCore::ExportReport(const std::string& path) {
     // Values being edited go into the report. The modified flags stay as they are.
-    if (editView_) editView_->TransferFromPanels();
+    StorePanels();
     std::string text;
     WriteReport(text);
     return StoreTextFile(path, text, lastError_);

@@ -120,7 +120,7 @@ void CAppCore::NoteAliasGroup(CGrup* grup) {
 
 void CAppCore::ShowTreeItem(TreeItemId item) {
     if (!editView_) return;
-    editView_->TransferFromPanels();
+    StorePanels();
     if (CDades* dades = editView_->GetDades()) {
         const TreeItemId root = treeIndex_.GetRootItem();
         if (tree_ && root != kNoTreeItem) tree_->SetItemText(root, dades->GetNomInstal());

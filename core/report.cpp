@@ -50,7 +50,9 @@ std::string ZoneBits(const CEstat& estat, bool (CEstat::*test)(int) const) {
     return bits;
 }
 
-void AppendDades(const CDades& d, std::string& out) {
+}  // namespace
+
+void AppendDadesXml(const CDades& d, std::string& out) {
     Line(out, 1, "<dades>");
     Leaf(out, 2, "nominstal", d.GetNomInstal());
     Leaf(out, 2, "nomclient", d.GetNomClient());
@@ -71,6 +73,8 @@ void AppendDades(const CDades& d, std::string& out) {
     Leaf(out, 2, "ipcralnkport", d.GetIpCraLnkPort());
     Line(out, 1, "</dades>");
 }
+
+namespace {
 
 void AppendFlashXml(CGrupFlash& grup, std::string& out) {
     Line(out, 2, "<grup-flash " + Attr("id", grup.GetId()) + ">");
@@ -186,7 +190,7 @@ void AppendComponentXml(CModel& model, std::string& out) {
 
 void AppendInstalacioXml(CInstalacio& instalacio, std::string& out) {
     Line(out, 0, "<instalacio>");
-    AppendDades(instalacio.GetDades(), out);
+    AppendDadesXml(instalacio.GetDades(), out);
     AppendComponentXml(instalacio.GetCentral(), out);
     for (int i = 0; i < instalacio.GetComponentCount(); ++i) {
         AppendComponentXml(*instalacio.GetComponent(i), out);

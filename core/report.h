@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+class CDades;
 class CInstalacio;
 class CModel;
 
@@ -13,6 +14,8 @@ class CModel;
 // `component` element for the central and each bus component in order. Values are escaped so
 // a '<' or '&' in a name or a path reads back as written.
 void AppendInstalacioXml(CInstalacio& instalacio, std::string& out);
+// Appends the `dades` block (one tab deep).
+void AppendDadesXml(const CDades& dades, std::string& out);
 // Appends one `component` element (one tab deep).
 void AppendComponentXml(CModel& model, std::string& out);
 

@@ -11,62 +11,34 @@ void CTreeIndex::Clear() {
     events_.clear();
 }
 
-bool CTreeIndex::Register(TreeItemId id, int kind, int index) {
+template <typename T>
+bool CTreeIndex::Register(TreeItemId id, int kind, std::vector<T>* payloads, T payload) {
+    // An item already known (or no item) is refused before any list changes.
+    if (id == kNoTreeItem || FindItem(id) >= 0) return false;
     auto item = std::make_unique<TreeItem>();
     item->id = id;
     item->kind = kind;
-    item->index = index;
+    if (payloads) {
+        payloads->push_back(payload);
+        item->index = static_cast<int>(payloads->size()) - 1;
+    }
     items_.push_back(std::move(item));
     return true;
 }
 
-// Every Add refuses an item already known (or no item) before it touches a payload list.
-bool CTreeIndex::AddItem(TreeItemId id) {
-    if (id == kNoTreeItem || FindItem(id) >= 0) return false;
-    return Register(id, TreeNodePlain, 0);
-}
-
-namespace {
-template <typename T>
-int Append(std::vector<T>& list, T value) {
-    list.push_back(value);
-    return static_cast<int>(list.size()) - 1;
-}
-}  // namespace
-
+bool CTreeIndex::AddItem(TreeItemId id) { return Register<int>(id, TreeNodePlain, nullptr, 0); }
 bool CTreeIndex::AddComponent(TreeItemId id, CModel* model) {
-    if (id == kNoTreeItem || FindItem(id) >= 0) return false;
-    return Register(id, TreeNodeComponent, Append(components_, model));
+    return Register(id, TreeNodeComponent, &components_, model);
 }
-
-bool CTreeIndex::AddDades(TreeItemId id, CDades* dades) {
-    if (id == kNoTreeItem || FindItem(id) >= 0) return false;
-    return Register(id, TreeNodeDades, Append(dades_, dades));
-}
-
-bool CTreeIndex::AddGrup(TreeItemId id, CGrup* grup) {
-    if (id == kNoTreeItem || FindItem(id) >= 0) return false;
-    return Register(id, TreeNodeGrup, Append(grups_, grup));
-}
-
+bool CTreeIndex::AddDades(TreeItemId id, CDades* dades) { return Register(id, TreeNodeDades, &dades_, dades); }
+bool CTreeIndex::AddGrup(TreeItemId id, CGrup* grup) { return Register(id, TreeNodeGrup, &grups_, grup); }
 bool CTreeIndex::AddGrupFlash(TreeItemId id, CGrupFlash* grup) {
-    if (id == kNoTreeItem || FindItem(id) >= 0) return false;
-    return Register(id, TreeNodeGrupFlash, Append(grupsFlash_, grup));
+    return Register(id, TreeNodeGrupFlash, &grupsFlash_, grup);
 }
-
-bool CTreeIndex::AddEstat(TreeItemId id, CEstat* estat) {
-    if (id == kNoTreeItem || FindItem(id) >= 0) return false;
-    return Register(id, TreeNodeEstat, Append(estats_, estat));
-}
-
-bool CTreeIndex::AddVista(TreeItemId id, int viewKind) {
-    if (id == kNoTreeItem || FindItem(id) >= 0) return false;
-    return Register(id, TreeNodeVista, Append(vistes_, viewKind));
-}
-
+bool CTreeIndex::AddEstat(TreeItemId id, CEstat* estat) { return Register(id, TreeNodeEstat, &estats_, estat); }
+bool CTreeIndex::AddVista(TreeItemId id, int viewKind) { return Register(id, TreeNodeVista, &vistes_, viewKind); }
 bool CTreeIndex::AddEvents(TreeItemId id, CEvents* events) {
-    if (id == kNoTreeItem || FindItem(id) >= 0) return false;
-    return Register(id, TreeNodeEvents, Append(events_, events));
+    return Register(id, TreeNodeEvents, &events_, events);
 }
 
 int CTreeIndex::FindItem(TreeItemId id) const {
@@ -110,8 +82,7 @@ CGrupFlash* CTreeIndex::GetGrupFlash(TreeItemId id) const {
 
 int CTreeIndex::GetVista(TreeItemId id) const {
     const TreeItem* item = Find(id);
-    if (!item || item->kind != TreeNodeVista) return 0;
-    return item->index >= 0 && item->index < static_cast<int>(vistes_.size()) ? vistes_[item->index] : 0;
+    return item && item->kind == TreeNodeVista ? Payload(vistes_, item->index, 0) : 0;
 }
 
 CEvents* CTreeIndex::GetEvents(TreeItemId id) const {

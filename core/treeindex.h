@@ -89,11 +89,13 @@ public:
     int FindEstatIndex(int index) const;
 
 private:
-    bool Register(TreeItemId id, int kind, int index);
+    // Registers the item with its kind and, when payloads is given, appends the payload there.
+    template <typename T>
+    bool Register(TreeItemId id, int kind, std::vector<T>* payloads, T payload);
     const TreeItem* Find(TreeItemId id) const;
     template <typename T>
-    static T* Payload(const std::vector<T*>& list, int index) {
-        return index >= 0 && index < static_cast<int>(list.size()) ? list[index] : nullptr;
+    static T Payload(const std::vector<T>& list, int index, T none = T()) {
+        return index >= 0 && index < static_cast<int>(list.size()) ? list[static_cast<std::size_t>(index)] : none;
     }
 
     std::vector<std::unique_ptr<TreeItem>> items_;
