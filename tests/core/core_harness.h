@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -92,7 +93,10 @@ private:
 // An edit view that records every call as a line ("Clear", "Heading Datos", "AddCodi 000"...).
 class FakeEditView final : public EditView {
 public:
-    void TransferFromPanels() override { calls.push_back("TransferFromPanels"); }
+    void TransferFromPanels() override {
+        calls.push_back("TransferFromPanels");
+        if (onStore) onStore();
+    }
     void TransferToPanels() override { calls.push_back("TransferToPanels"); }
     void Clear() override;
     void SetHeading(const std::string& heading) override { calls.push_back("Heading " + heading); }
@@ -114,6 +118,7 @@ public:
     int Count(const std::string& call) const;
 
     std::vector<std::string> calls;
+    std::function<void()> onStore;  // what the hosted panels write into their records
     CDades* dades = nullptr;
     CEstat* estat = nullptr;
     CEvents* events = nullptr;
