@@ -505,6 +505,7 @@ TEST_F(NodeTest, ReceiveSendAndVerifyOfAFlashTableNode) {
     table->GetElementPtr(1)[0] ^= 0x5A;
     EXPECT_FALSE(core->Verify(item));
     EXPECT_EQ(core->GetLastError(), "Diferencias verificando el código 1\nProceso de verificación detenido aquí.");
+    EXPECT_EQ(table->GetElementPtr(1)[0] ^ 0x5A, sim.Central().FlashBlock(0x800)[12]);  // verify stores nothing
     EXPECT_FALSE(core->IsBusy());
     EXPECT_FALSE(core->HasProgress());
 
