@@ -300,10 +300,23 @@ private:
     std::string CodiDestination();
     // Stride and total bytes of a packed group; false (nothing sent) when it cannot travel.
     bool BlockLayout(CGrup* grup, int& stride, int& total);
+    // Start of a window-level transfer: busy, the dialog with count steps, the component current,
+    // the receive queue emptied.
+    void BeginTransfer(const std::string& text, int count, CModel* component);
     // End of a window-level transfer: dialog closed, not busy, no current group.
     void EndTransfer();
+    // Sends the frame just built; a send that timed out goes again, up to three more times (with
+    // checkCancel a cancel check follows every attempt). False with the reason in the last error.
+    bool SendRepeated(bool checkCancel);
 
     // ---- flash ----
+    // Sends the erase request just built, waits eraseRounds × 100 ms, then writes data as 16-byte
+    // blocks from block address base, beginning with block first.
+    bool EraseAndWriteFlash(const std::string& dest, long long base, std::span<const unsigned char> data, int first,
+                            int eraseRounds);
 
     // ---- status, commands, events ----
+    // The records the next event-memory read takes: from start, first passes[0] records up to the
+    // end of the memory, then passes[1] from record 0. Returns their total.
+    static int NewEventRecords(const CEvents& events, int pointer, int& start, int passes[2]);
 };

@@ -22,8 +22,6 @@ constexpr int kBlocksPerSector = 0x100;
 constexpr long long kFlashBlocks = 0x10000;
 // A block read asks for at most this many blocks; longer tables are read in several requests.
 constexpr int kMaxBlocksPerRead = 255;
-// A flash write that timed out is sent again up to this many times.
-constexpr int kWriteRepeats = 3;
 // Sends of a block read that got no data are repeated while tries stay at most this.
 constexpr int kReadTries = 2;
 // The panel erases a table in about 1 s and a file area in about 4 s.
@@ -59,21 +57,6 @@ static std::string FlashDestination(CAppCore& core, const CGrupFlash* grup) {
     return core.UseCurrentComponent()->GetBusDir();
 }
 
-// Sends the frame just built. A send that timed out is sent again up to three times; a cancel
-// check follows every attempt. False with the reason in the last error.
-static bool SendWithRepeats(CAppCore& core) {
-    CProtocol& protocol = core.GetProtocol();
-    for (int repeats = 0;; ++repeats) {
-        bool sent = protocol.Send();
-        if (core.CheckCancel()) return false;
-        if (sent) return true;
-        if (!protocol.TimedOut() || repeats >= kWriteRepeats) {
-            core.SetLastError(protocol.GetError());
-            return false;
-        }
-    }
-}
-
 // Waits the erase time in rounds of 100 ms, checking Cancel after each.
 static bool WaitErase(CAppCore& core, int rounds) {
     for (int i = 0; i < rounds; ++i) {
@@ -83,21 +66,31 @@ static bool WaitErase(CAppCore& core, int rounds) {
     return true;
 }
 
-// Writes data as 16-byte blocks from block address base, beginning with block `first`; the last
-// block carries what remains. The dialog advances by one per block.
-static bool WriteBlocks(CAppCore& core, const std::string& dest, long long base, std::span<const unsigned char> data,
-                        int first) {
-    CProtocol& protocol = core.GetProtocol();
+// A block address past the two address bytes would wrap onto the start of the flash.
+static bool FitsFlash(CAppCore& core, long long base, std::size_t bytes) {
+    if (base + BlocksFor(static_cast<long long>(bytes)) <= kFlashBlocks) return true;
+    core.SetLastError(kBadAddress);
+    return false;
+}
+
+bool CAppCore::EraseAndWriteFlash(const std::string& dest, long long base, std::span<const unsigned char> data,
+                                  int first, int eraseRounds) {
+    if (!protocol_.Send()) {
+        lastError_ = protocol_.GetError();
+        return false;
+    }
+    if (!ProgressStep(1, kDeleting) || !WaitErase(*this, eraseRounds)) return false;
+    if (!ProgressStep(0, kSendingFlash)) return false;
+    // The last block carries what remains; the dialog advances by one per block.
     const int blocks = BlocksFor(static_cast<long long>(data.size()));
     for (int k = std::max(first, 0); k < blocks; ++k) {
         const std::size_t at = static_cast<std::size_t>(k) * kBlockBytes;
         const int count = static_cast<int>(std::min<std::size_t>(kBlockBytes, data.size() - at));
-        if (!protocol.BuildFlashWrite(dest, IntToHexString(static_cast<int>(base + k)), data.data() + at, count)) {
-            core.SetLastError(protocol.GetError());
+        if (!protocol_.BuildFlashWrite(dest, IntToHexString(static_cast<int>(base + k)), data.data() + at, count)) {
+            lastError_ = protocol_.GetError();
             return false;
         }
-        if (!SendWithRepeats(core)) return false;
-        if (!core.ProgressStep(1, std::string())) return false;
+        if (!SendRepeated(true) || !ProgressStep(1, std::string())) return false;
     }
     return true;
 }
@@ -144,10 +137,7 @@ bool CAppCore::ReceiveGrupFlash(CGrupFlash* grup, bool verify) {
     const std::size_t total = static_cast<std::size_t>(grup->GetElements()) * grup->GetBytesElement();
     const int blocks = BlocksFor(static_cast<long long>(total));
     const long long base = static_cast<unsigned>(HexStringToInt(grup->GetAddrBase()));
-    if (base + blocks > kFlashBlocks) {
-        SetLastError(kBadAddress);
-        return false;
-    }
+    if (!FitsFlash(*this, base, total)) return false;
 
     std::vector<unsigned char> data;
     data.reserve(total);
@@ -206,22 +196,10 @@ bool CAppCore::SendGrupFlash(CGrupFlash* grup) {
         SetLastError(kNothingToSend);
         return false;
     }
-    CProtocol& protocol = GetProtocol();
     const std::string dest = FlashDestination(*this, grup);
     const std::size_t total = static_cast<std::size_t>(grup->GetElements()) * grup->GetBytesElement();
     const long long base = static_cast<unsigned>(HexStringToInt(grup->GetAddrBase()));
-    // A block address past the two address bytes would wrap onto the start of the flash.
-    if (base + BlocksFor(static_cast<long long>(total)) > kFlashBlocks) {
-        SetLastError(kBadAddress);
-        return false;
-    }
-
-    if (!protocol.BuildFlashErase(dest, grup->GetAddrBase()) || !protocol.Send()) {
-        SetLastError(protocol.GetError());
-        return false;
-    }
-    if (!ProgressStep(1, kDeleting) || !WaitErase(*this, kTableEraseRounds)) return false;
-    if (!ProgressStep(0, kSendingFlash)) return false;
+    if (!FitsFlash(*this, base, total)) return false;
 
     std::vector<unsigned char> buffer;
     buffer.reserve(total);
@@ -229,7 +207,11 @@ bool CAppCore::SendGrupFlash(CGrupFlash* grup) {
         const unsigned char* element = grup->GetElementPtr(i);
         buffer.insert(buffer.end(), element, element + grup->GetBytesElement());
     }
-    return WriteBlocks(*this, dest, base, buffer, 0);
+    if (!protocol_.BuildFlashErase(dest, grup->GetAddrBase())) {
+        lastError_ = protocol_.GetError();
+        return false;
+    }
+    return EraseAndWriteFlash(dest, base, buffer, 0, kTableEraseRounds);
 }
 
 bool CAppCore::SendFitxer(CGrupFlash* grup, CFitxer* fitxer) {
@@ -250,24 +232,17 @@ bool CAppCore::SendFitxer(CGrupFlash* grup, CFitxer* fitxer) {
         SetLastError(NoDataText(*fitxer));
         return false;
     }
-    CProtocol& protocol = GetProtocol();
     const std::string dest = FlashDestination(*this, grup);
-    const long long base = static_cast<long long>(static_cast<unsigned>(HexStringToInt(grup ? grup->GetAddrBase() : ""))) +
+    const long long base = static_cast<unsigned>(HexStringToInt(grup ? grup->GetAddrBase() : "")) +
                            static_cast<long long>(fitxer->GetSector()) * kBlocksPerSector;
-    if (base + BlocksFor(static_cast<long long>(data.size())) > kFlashBlocks) {
-        SetLastError(kBadAddress);
+    if (!FitsFlash(*this, base, data.size())) return false;
+    if (!protocol_.BuildFlashLength(dest, fitxer->GetIndex())) {
+        lastError_ = protocol_.GetError();
         return false;
     }
-
-    if (!protocol.BuildFlashLength(dest, fitxer->GetIndex()) || !protocol.Send()) {
-        SetLastError(protocol.GetError());
-        return false;
-    }
-    if (!ProgressStep(1, kDeleting) || !WaitErase(*this, kFileEraseRounds)) return false;
-    if (!ProgressStep(0, kSendingFlash)) return false;
     // Absolute blocks 0 and 1 belong to the panel: a file placed over them starts later.
     const int first = base < 2 ? static_cast<int>(2 - base) : 0;
-    return WriteBlocks(*this, dest, base, data, first);
+    return EraseAndWriteFlash(dest, base, data, first, kFileEraseRounds);
 }
 
 // One control request to the current component. The send's failure is reported.

@@ -67,35 +67,46 @@ private:
 // closed (with busy restored) on every path.
 class CommandProgress {
 public:
-    CommandProgress(CAppCore& core, int maximum) : core_(core), wasBusy_(core.IsBusy()), own_(!core.HasProgress()) {
-        core_.SetBusy(true);
+    CommandProgress(CAppCore& core, int maximum) : core_(core), busy_(core), own_(!core.HasProgress()) {
         core_.RestartPollTimer();
         if (own_) core_.BeginProgress(kSending, maximum);
     }
     ~CommandProgress() {
         if (own_) core_.EndProgress();
-        core_.SetBusy(wasBusy_);
     }
     CommandProgress(const CommandProgress&) = delete;
     CommandProgress& operator=(const CommandProgress&) = delete;
 
 private:
     CAppCore& core_;
-    bool wasBusy_;
+    BusyScope busy_;  // destroyed after the dialog closes, so the caller's flag comes back last
     bool own_;
 };
 
-// Reads `count` bytes of a RAM variable with one request per 255 bytes (the first built by the
-// read's own builder), taking the data of 0xB1 answers from byte 3 on. oneAnswer: each request
-// takes its first answer only. Stops early when the answers stop; `out` holds what came.
-template <typename FirstBuilder>
-static bool ReadFixed(CAppCore& core, const std::string& dest, const char* variable, int count, bool oneAnswer,
-                      FirstBuilder buildFirst, std::vector<unsigned char>& out) {
+// Byte i of the answer goes to the reading of offset i; readings whose byte never came keep
+// their value.
+static void StoreReadings(const std::vector<unsigned char>& bytes, CMesura* (CEstat::*find)(int) const,
+                          CEstat& estat) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (CMesura* m = (estat.*find)(static_cast<int>(i))) m->SetRaw(bytes[i]);
+    }
+}
+
+// The shape of the measures, outputs, relays and radio reads: `count` bytes of a RAM variable,
+// one request per 255 bytes (the first built by the read's own builder), the data of 0xB1
+// answers from byte 3 on (oneAnswer: each request takes its first answer only). Nothing to read
+// or nothing that came leaves the record as it was; what came is stored and the dialog advances.
+template <typename BuildFirst, typename Store>
+static bool ReceiveFixed(CAppCore& core, int count, const char* variable, bool oneAnswer, BuildFirst buildFirst,
+                         Store store) {
+    if (!core.IsConnected()) return NotConnected(core);
+    if (count <= 0) return true;
     CProtocol& protocol = core.GetProtocol();
-    out.clear();
+    const std::string dest = core.UseCurrentComponent()->GetBusDir();
+    std::vector<unsigned char> out;
     for (int offset = 0; offset < count; offset += kMaxReadBytes) {
         const int part = std::min(kMaxReadBytes, count - offset);
-        const bool built = offset == 0 ? buildFirst(part) : protocol.BuildRead(dest, variable, true, part, offset);
+        const bool built = offset == 0 ? buildFirst(dest, part) : protocol.BuildRead(dest, variable, true, part, offset);
         if (!built || !protocol.Send()) return FailFromProtocol(core);
         const std::size_t wanted = static_cast<std::size_t>(offset + part);
         while (out.size() < wanted && protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
@@ -109,16 +120,9 @@ static bool ReadFixed(CAppCore& core, const std::string& dest, const char* varia
         }
         if (out.size() < wanted) break;  // the answers stopped: keep what came
     }
-    return true;
-}
-
-// Byte i of the answer goes to the reading of offset i; readings whose byte never came keep
-// their value.
-static void StoreReadings(const std::vector<unsigned char>& bytes, CMesura* (CEstat::*find)(int) const,
-                          CEstat& estat) {
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (CMesura* m = (estat.*find)(static_cast<int>(i))) m->SetRaw(bytes[i]);
-    }
+    if (out.empty()) return true;
+    store(out);
+    return core.ProgressStep(1, std::string());
 }
 
 bool CAppCore::ReceiveStatus(bool afterCommand) {
@@ -184,76 +188,46 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
 }
 
 bool CAppCore::ReceiveMesures() {
-    if (!IsConnected()) return NotConnected(*this);
-    CModel* model = UseCurrentComponent();
-    CEstat& estat = model->GetEstat();
-    const int count = estat.GetMesuraCount();
-    if (count <= 0) return true;
-    const std::string dest = model->GetBusDir();
-    CProtocol& protocol = GetProtocol();
-    std::vector<unsigned char> bytes;
-    if (!ReadFixed(*this, dest, kVarMesures, count, false,
-                   [&](int n) { return protocol.BuildReadMesures(dest, n); }, bytes))
-        return false;
-    if (bytes.empty()) return true;
-    StoreReadings(bytes, &CEstat::FindMesura, estat);
-    estat.ComputeMesures();
-    return ProgressStep(1, std::string());
+    CEstat& estat = UseCurrentComponent()->GetEstat();
+    return ReceiveFixed(
+        *this, estat.GetMesuraCount(), kVarMesures, false,
+        [this](const std::string& dest, int n) { return protocol_.BuildReadMesures(dest, n); },
+        [&estat](const std::vector<unsigned char>& bytes) {
+            StoreReadings(bytes, &CEstat::FindMesura, estat);
+            estat.ComputeMesures();
+        });
 }
 
 bool CAppCore::ReceiveOutputs() {
-    if (!IsConnected()) return NotConnected(*this);
-    CModel* model = UseCurrentComponent();
-    CEstat& estat = model->GetEstat();
-    const int count = estat.GetOutputCount();
-    if (count <= 0) return true;
-    const std::string dest = model->GetBusDir();
-    CProtocol& protocol = GetProtocol();
-    std::vector<unsigned char> bytes;
-    if (!ReadFixed(*this, dest, kVarOutputs, count, true,
-                   [&](int n) { return protocol.BuildReadOutputs(dest, n); }, bytes))
-        return false;
-    if (bytes.empty()) return true;
-    StoreReadings(bytes, &CEstat::FindOutput, estat);
-    estat.ComputeOutputs();
-    return ProgressStep(1, std::string());
+    CEstat& estat = UseCurrentComponent()->GetEstat();
+    return ReceiveFixed(
+        *this, estat.GetOutputCount(), kVarOutputs, true,
+        [this](const std::string& dest, int n) { return protocol_.BuildReadOutputs(dest, n); },
+        [&estat](const std::vector<unsigned char>& bytes) {
+            StoreReadings(bytes, &CEstat::FindOutput, estat);
+            estat.ComputeOutputs();
+        });
 }
 
 bool CAppCore::ReceiveRelays() {
-    if (!IsConnected()) return NotConnected(*this);
-    CModel* model = UseCurrentComponent();
-    CEstat& estat = model->GetEstat();
-    const int count = estat.GetRelayCount();
-    if (count <= 0) return true;
-    const std::string dest = model->GetBusDir();
-    CProtocol& protocol = GetProtocol();
-    std::vector<unsigned char> bytes;
-    if (!ReadFixed(*this, dest, kVarRelays, count, true,
-                   [&](int n) { return protocol.BuildReadRelays(dest, n); }, bytes))
-        return false;
-    if (bytes.empty()) return true;
-    StoreReadings(bytes, &CEstat::FindRelay, estat);
-    estat.ComputeRelays();
-    return ProgressStep(1, std::string());
+    CEstat& estat = UseCurrentComponent()->GetEstat();
+    return ReceiveFixed(
+        *this, estat.GetRelayCount(), kVarRelays, true,
+        [this](const std::string& dest, int n) { return protocol_.BuildReadRelays(dest, n); },
+        [&estat](const std::vector<unsigned char>& bytes) {
+            StoreReadings(bytes, &CEstat::FindRelay, estat);
+            estat.ComputeRelays();
+        });
 }
 
 bool CAppCore::ReceiveRadio() {
-    if (!IsConnected()) return NotConnected(*this);
-    CModel* model = UseCurrentComponent();
-    CEstat& estat = model->GetEstat();
-    // Four bit planes of count / 8 bytes: count / 2 bytes, none below two radio zones.
-    const int bytesWanted = estat.GetRadioZoneCount() / 2;
-    if (bytesWanted <= 0) return true;
-    const std::string dest = model->GetBusDir();
-    CProtocol& protocol = GetProtocol();
-    std::vector<unsigned char> bytes;
-    if (!ReadFixed(*this, dest, kVarRadio, bytesWanted, false,
-                   [&](int n) { return protocol.BuildReadRadio(dest, 2 * n); }, bytes))
-        return false;
-    if (bytes.empty()) return true;
-    // Flags whose byte did not come keep their value.
-    estat.SetRadioFlags(bytes);
-    return ProgressStep(1, std::string());
+    CEstat& estat = UseCurrentComponent()->GetEstat();
+    // Four bit planes of count / 8 bytes: count / 2 bytes, none below two radio zones. Flags
+    // whose byte did not come keep their value.
+    return ReceiveFixed(
+        *this, estat.GetRadioZoneCount() / 2, kVarRadio, false,
+        [this](const std::string& dest, int n) { return protocol_.BuildReadRadio(dest, 2 * n); },
+        [&estat](const std::vector<unsigned char>& bytes) { estat.SetRadioFlags(bytes); });
 }
 
 bool CAppCore::SendAreaCommand(unsigned char areaMask, bool arm) {
@@ -343,6 +317,27 @@ static bool BuildRecordRead(CAppCore& core, const std::string& dest, const CEven
     return FailFromProtocol(core);
 }
 
+int CAppCore::NewEventRecords(const CEvents& events, int pointer, int& start, int passes[2]) {
+    passes[0] = passes[1] = 0;
+    start = 0;
+    const int capacity = events.GetMaxEvents();
+    if (capacity < 1) return 0;
+    const int end = events.ReduceIndex(pointer);
+    start = events.ReduceIndex(events.GetMyPpe());
+    if (events.IsWholeMemory()) {
+        start = end + 1;
+        if (start >= capacity) start = 0;
+    }
+    // Wrapped: from start to the end of the memory, then from 0 to the write pointer.
+    if (start > end) {
+        passes[0] = capacity - start;
+        passes[1] = end;
+    } else {
+        passes[0] = end - start;
+    }
+    return passes[0] + passes[1];
+}
+
 bool CAppCore::ReceiveEventLog() {
     if (!IsConnected()) return NotConnected(*this);
     RestartPollTimer();
@@ -354,27 +349,14 @@ bool CAppCore::ReceiveEventLog() {
     }
     CProtocol& protocol = GetProtocol();
     const std::string dest = model->GetBusDir();
-    const int capacity = events.GetMaxEvents();
     const int size = events.GetBytesEvent();
     const bool atAddress = events.IsAtAddress();
 
-    int start = events.ReduceIndex(events.GetMyPpe());
-    const int end = events.ReduceIndex(model->GetEstat().GetEventPointer());
-    if (events.IsWholeMemory()) {
-        start = end + 1;
-        if (start >= capacity) start = 0;
-    }
+    int start = 0;
+    int passes[2];
+    NewEventRecords(events, model->GetEstat().GetEventPointer(), start, passes);
     // The reads go from the read pointer, so it starts where the records to read begin.
     events.SetMyPpe(start);
-
-    // Wrapped: from start to the end of the memory, then from 0 to the write pointer.
-    int passes[2] = {0, 0};
-    if (start > end) {
-        passes[0] = capacity - start;
-        passes[1] = end;
-    } else {
-        passes[0] = end - start;
-    }
 
     for (int remaining : passes) {
         while (remaining > 0) {

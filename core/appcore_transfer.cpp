@@ -259,18 +259,12 @@ bool CAppCore::SendGrupBlock(CGrup* grup) {
     for (int k = 0; k < frames; ++k) {
         const int count = std::min(8, total - 8 * k);
         const bool unanswered = gsm && k < frames - 1;
-        for (int repeats = 0;; ++repeats) {
-            if (!protocol_.BuildWrite(dest, first->GetCodeNumber(), ram, buffer.data() + 8 * k, count, 8 * k)) {
-                lastError_ = protocol_.GetError();
-                return false;
-            }
-            if (unanswered) protocol_.ClearAnswerWanted();
-            if (protocol_.Send()) break;
-            if (!protocol_.TimedOut() || repeats >= 3) {
-                lastError_ = protocol_.GetError();
-                return false;
-            }
+        if (!protocol_.BuildWrite(dest, first->GetCodeNumber(), ram, buffer.data() + 8 * k, count, 8 * k)) {
+            lastError_ = protocol_.GetError();
+            return false;
         }
+        if (unanswered) protocol_.ClearAnswerWanted();
+        if (!SendRepeated(false)) return false;
         if (unanswered) GetClock().SleepMs(150);
     }
     return ProgressStep(grup->GetCodiCount(), std::string());
@@ -402,19 +396,6 @@ namespace {
 
 int Blocks16(long long bytes) { return static_cast<int>(std::min<long long>((bytes + 15) / 16, 1 << 30)); }
 
-// The records written since the last read, as the event-memory read will find them.
-int NewEventRecords(const CEvents& events, int pointer) {
-    const int capacity = events.GetMaxEvents();
-    if (capacity < 1) return 0;
-    const int end = events.ReduceIndex(pointer);
-    int start = events.GetMyPpe();
-    if (events.IsWholeMemory()) {
-        start = end + 1;
-        if (start >= capacity) start = 0;
-    }
-    return start > end ? capacity - start + end : end - start;
-}
-
 }  // namespace
 
 int CAppCore::CountNodeItems(TreeItemId item, bool forReceive) {
@@ -448,7 +429,8 @@ int CAppCore::CountNodeItems(TreeItemId item, bool forReceive) {
             CEvents* events = treeIndex_.GetEvents(item);
             CModel* model = treeIndex_.GetComponent(item);
             if (!events || !model) return 0;
-            const int fresh = NewEventRecords(*events, model->GetEstat().GetEventPointer());
+            int start = 0, passes[2];
+            const int fresh = NewEventRecords(*events, model->GetEstat().GetEventPointer(), start, passes);
             const int bytes = events->GetBytesEvent();
             if (fresh == 0 || bytes < 1 || bytes > 64) return 1;
             return fresh / (64 / bytes) + 2;
@@ -471,10 +453,7 @@ bool CAppCore::Receive(TreeItemId item) {
         return false;
     }
     RestartPollTimer();
-    BeginProgress("Recibiendo...", count);
-    busy_ = true;
-    currentComponent_ = treeIndex_.GetComponent(item);
-    protocol_.ClearQueue();
+    BeginTransfer("Recibiendo...", count, treeIndex_.GetComponent(item));
 
     bool ok = false;
     switch (treeIndex_.GetKind(item)) {
@@ -509,10 +488,8 @@ bool CAppCore::Receive(TreeItemId item) {
             // The general status brings the panel's event pointer, which sizes the read.
             ok = ReceiveStatus(false);
             if (ok) {
-                const int records = CountNodeItems(item, true);
-                EndProgress();
-                BeginProgress("Recibiendo...", records);
-                busy_ = true;
+                // A new dialog, sized by the records now known, takes the old one's place.
+                BeginProgress("Recibiendo...", CountNodeItems(item, true));
                 ok = ReceiveEventLog();
             }
             break;
@@ -535,10 +512,7 @@ bool CAppCore::Send(TreeItemId item) {
         return false;
     }
     RestartPollTimer();
-    BeginProgress("Enviando...", count);
-    busy_ = true;
-    currentComponent_ = treeIndex_.GetComponent(item);
-    protocol_.ClearQueue();
+    BeginTransfer("Enviando...", count, treeIndex_.GetComponent(item));
 
     bool ok = false;
     switch (treeIndex_.GetKind(item)) {
@@ -563,10 +537,7 @@ bool CAppCore::Verify(TreeItemId item) {
         return false;
     }
     if (editView_) editView_->TransferFromPanels();
-    BeginProgress("Verificando...", count);
-    busy_ = true;
-    currentComponent_ = treeIndex_.GetComponent(item);
-    protocol_.ClearQueue();
+    BeginTransfer("Verificando...", count, treeIndex_.GetComponent(item));
 
     bool ok = false;
     switch (treeIndex_.GetKind(item)) {
@@ -639,9 +610,7 @@ bool CAppCore::ReceiveGrup(CGrup* grup) {
         lastError_ = kBusy;
         return false;
     }
-    BeginProgress("Recibiendo...", count);
-    busy_ = true;
-    currentComponent_ = &instalacio_.GetCentral();
+    BeginTransfer("Recibiendo...", count, &instalacio_.GetCentral());
     bool ok = ReceiveTree(grup, false);
     if (editView_) editView_->TransferToPanels();
     EndTransfer();
@@ -660,12 +629,29 @@ bool CAppCore::SendGrup(CGrup* grup) {
         return false;
     }
     RestartPollTimer();
-    BeginProgress("Enviando...", count);
-    busy_ = true;
-    currentComponent_ = &instalacio_.GetCentral();
+    BeginTransfer("Enviando...", count, &instalacio_.GetCentral());
     bool ok = SendTree(grup);
     EndTransfer();
     return ok;
+}
+
+void CAppCore::BeginTransfer(const std::string& text, int count, CModel* component) {
+    BeginProgress(text, count);
+    busy_ = true;
+    currentComponent_ = component;
+    protocol_.ClearQueue();
+}
+
+bool CAppCore::SendRepeated(bool checkCancel) {
+    for (int repeats = 0;; ++repeats) {
+        const bool sent = protocol_.Send();
+        if (checkCancel && CheckCancel()) return false;
+        if (sent) return true;
+        if (!protocol_.TimedOut() || repeats >= 3) {
+            lastError_ = protocol_.GetError();
+            return false;
+        }
+    }
 }
 
 void CAppCore::EndTransfer() {

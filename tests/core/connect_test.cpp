@@ -1,6 +1,7 @@
 // Connecting, logging in, the clock at connect and disconnecting, against the simulated panel on
 // the in-memory transport and the virtual clock.
 #include <algorithm>
+#include <functional>
 
 #include "core_harness.h"
 #include "datamodel/dades.h"
@@ -109,39 +110,44 @@ TEST_F(ConnectTest, TheClockAtConnectGoesToTheCentralWhateverComponentIsSelected
     EXPECT_EQ(core->GetCurrentComponent(), keypad);
 }
 
-TEST_F(ConnectTest, WrongInstallerCode) {
-    // On the network kinds the acceptance byte decides; on the local cable only the answer counts.
-    UseKind(ConexioTcpIp);
+TEST_F(ConnectTest, FailedConnectsLeaveTheLinkClosedAndTheCoreIdle) {
+    const std::string refused = "Conexión no aceptada.\n Quizá el código de instalador sea incorrecto.\n";
+    struct Case {
+        const char* what;
+        std::function<void()> setUp;
+        std::string error;
+    } cases[] = {
+        // On the network kinds the acceptance byte decides.
+        {"wrong code", [&] { sim.ClearCodes(); }, refused},
+        {"no acceptance answer", [&] { sim.Faults().missingAnswers = 1; }, "Timeout"},
+        {"silent panel", [&] { sim.Faults().ignoreRequests = 100; }, refused + "Sin respuesta"},
+        {"cancel", [&] { ui.cancelAfterUpdates = 1; }, "Cancelado por el usuario"},
+        {"link does not open",
+         [&] {
+             core->GetConexio().AttachTransport(nullptr);
+             core->GetInstalacio().GetDades().SetIpDest("host.invalid");
+         },
+         "Error al intentar iniciar la conexión:\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseKind(ConexioTcpIp);
+        c.setUp();
+        EXPECT_FALSE(core->Connect());
+        EXPECT_EQ(core->GetLastError().substr(0, c.error.size()), c.error);
+        ExpectCleanFailure();
+        sim.Faults() = {};
+    }
+
+    // On the local cable only the answer counts, not its acceptance byte; the alarm-receiving
+    // centre's link waits for no answer at all.
+    UseKind(ConexioLocal);
     sim.ClearCodes();
-    EXPECT_FALSE(core->Connect());
-    EXPECT_EQ(core->GetLastError(), "Conexión no aceptada.\n Quizá el código de instalador sea incorrecto.\n");
-    ExpectCleanFailure();
-
-    core->GetInstalacio().GetDades().SetTipusConexio(ConexioLocal);
     EXPECT_TRUE(core->Connect()) << core->GetLastError();
-}
-
-TEST_F(ConnectTest, NoAcceptanceAnswerGivesTheFrameLayersError) {
-    UseKind(ConexioTcpIp);
-    sim.Faults().missingAnswers = 1;
-    EXPECT_FALSE(core->Connect());
-    EXPECT_EQ(core->GetLastError(), "Timeout");
-    ExpectCleanFailure();
-}
-
-TEST_F(ConnectTest, CraLinkDoesNotWaitForTheAnswer) {
+    ASSERT_TRUE(core->Disconnect());
     UseKind(ConexioCraLink);
     sim.Faults().missingAnswers = 1;
     EXPECT_TRUE(core->Connect()) << core->GetLastError();
-}
-
-TEST_F(ConnectTest, SilentPanel) {
-    UseKind(ConexioTcpIp);
-    sim.Faults().ignoreRequests = 100;
-    EXPECT_FALSE(core->Connect());
-    EXPECT_EQ(core->GetLastError(),
-              "Conexión no aceptada.\n Quizá el código de instalador sea incorrecto.\nSin respuesta");
-    ExpectCleanFailure();
 }
 
 TEST_F(ConnectTest, RefusalsBeforeTheLinkOpens) {
@@ -156,26 +162,6 @@ TEST_F(ConnectTest, RefusalsBeforeTheLinkOpens) {
     EXPECT_EQ(core->GetLastError(), "Parámetros de configuración insuficientes");
     EXPECT_EQ(sim.ReceivedFrames().size(), 0u);
     EXPECT_TRUE(ui.progress.empty());
-
-    core->GetInstalacio().GetDades().SetIpDest("127.0.0.1");
-    EXPECT_FALSE(core->NeedsConexioSettings());
-}
-
-TEST_F(ConnectTest, CancelWhileConnecting) {
-    UseKind(ConexioTcpIp);
-    ui.cancelAfterUpdates = 1;
-    EXPECT_FALSE(core->Connect());
-    EXPECT_EQ(core->GetLastError(), "Cancelado por el usuario");
-    ExpectCleanFailure();
-}
-
-TEST_F(ConnectTest, LinkThatDoesNotOpen) {
-    UseKind(ConexioTcpIp);
-    core->GetConexio().AttachTransport(nullptr);
-    core->GetInstalacio().GetDades().SetIpDest("host.invalid");
-    EXPECT_FALSE(core->Connect());
-    EXPECT_EQ(core->GetLastError().rfind("Error al intentar iniciar la conexión:\n", 0), 0u) << core->GetLastError();
-    ExpectCleanFailure();
 }
 
 TEST_F(ConnectTest, DisconnectBroadcastsApplyThenLogout) {

@@ -94,28 +94,6 @@ protected:
     CModel& Central() { return core->GetInstalacio().GetCentral(); }
 };
 
-TEST_F(FlashTest, ModelTableIsReadInOneRequestAndVerifyNamesTheFirstDifferentElement) {
-    CGrupFlash* g = Central().FindGrupFlash("F01");  // 16 elements of 12 bytes at block 0x0800
-    ASSERT_NE(g, nullptr);
-    Bytes image = Pattern(192);
-    PutFlash(sim.Central(), 0x800, image);
-
-    ASSERT_TRUE(core->ReceiveGrupFlash(g, false)) << core->GetLastError();
-    EXPECT_EQ(Table(*g), image);
-    auto reads = Executed(0x44);
-    ASSERT_EQ(reads.size(), 1u);
-    EXPECT_EQ(Payload(reads[0], 4), (Bytes{0x00, 0x08, 12, 0}));
-
-    EXPECT_TRUE(core->ReceiveGrupFlash(g, true)) << core->GetLastError();
-    Bytes changed = image;
-    changed[5 * 12 + 11] ^= 0x5A;  // last byte of element 5
-    changed[9 * 12] ^= 0x5A;
-    PutFlash(sim.Central(), 0x800, changed);
-    EXPECT_FALSE(core->ReceiveGrupFlash(g, true));
-    EXPECT_EQ(core->GetLastError(), "Diferencias verificando el código 5\nProceso de verificación detenido aquí.");
-    EXPECT_EQ(Table(*g), image);  // a verify stores nothing
-}
-
 TEST_F(FlashTest, TableOfTenThreeByteElementsTravelsAsTwoBlocks) {
     auto g = MakeTable("20", 10, 3);
     Bytes data = Pattern(30, 9);

@@ -1,7 +1,10 @@
 // Status reads, commands and the event memory against the simulated panel.
+#include <map>
+
 #include "core_harness.h"
 #include "datamodel/estat.h"
 #include "datamodel/events.h"
+#include "datamodel/grupflash.h"
 #include "datamodel/model.h"
 #include "model_fill.h"
 
@@ -115,51 +118,42 @@ TEST_F(StatusTest, GeneralStatusTakesZonesClockPointerAndCoverage) {
     Events().SetMaxEvents(256);
     ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
     EXPECT_EQ(Estat().GetEventPointer(), 300 & 0xFF);
-
-    sim.Faults().missingAnswers = 1;
-    EXPECT_FALSE(core->ReceiveStatus(false));
-    EXPECT_EQ(core->GetLastError(), "Timeout");
 }
 
-TEST_F(StatusTest, CommandsOnTheLocalCableTakeTheStatusThePanelSends) {
-    ASSERT_TRUE(ConnectLocal());
-    sim.ClearEvents();
-    ASSERT_TRUE(core->SendAreaCommand(0x02, true)) << core->GetLastError();
-    EXPECT_EQ(RemoteSubs(), Bytes{0x82});  // no status request
-    EXPECT_EQ(Estat().GetAreaStatus(), 0x03);
-    EXPECT_FALSE(core->IsBusy());
-    ASSERT_FALSE(ui.progress.empty());
-    EXPECT_EQ(ui.progress.back()->title, "Enviando...");
-    EXPECT_EQ(ui.progress.back()->maximum, 5);
-    EXPECT_FALSE(ui.progress.back()->open);
+TEST_F(StatusTest, CommandsAskForTheStatusHalfASecondLaterExceptOnTheLocalCable) {
+    for (const bool local : {false, true}) {
+        SCOPED_TRACE(local ? "local" : "tcp");
+        ASSERT_TRUE(local ? ConnectLocal() : ConnectForTest());
+        sim.ClearEvents();
+        ASSERT_TRUE(core->SendAreaCommand(0x02, local)) << core->GetLastError();
+        EXPECT_EQ(RemoteSubs(), local ? Bytes{0x82} : (Bytes{0x03, 0xFF}));
+        if (!local) {
+            const auto times = ExecutedTimes(0x5B);
+            EXPECT_GE(times[1] - times[0], 500);
+        }
+        EXPECT_EQ(Estat().GetAreaStatus(), local ? 0x03 : 0x01);
+        EXPECT_FALSE(core->IsBusy());
+        EXPECT_EQ(ui.progress.back()->title, "Enviando...");
+        EXPECT_EQ(ui.progress.back()->maximum, 5);
+        EXPECT_FALSE(ui.progress.back()->open);
 
-    sim.ClearEvents();
-    const Bytes mask{0x01, 0x80};
-    ASSERT_TRUE(core->SendZoneCommand(mask, 16)) << core->GetLastError();
-    auto zones = Executed(0x5B);
-    ASSERT_EQ(zones.size(), 2u);
-    EXPECT_EQ(Bytes(zones[0].begin() + 4, zones[0].begin() + 7), (Bytes{0x80, 0x3F, 0x01}));
-    EXPECT_EQ(Bytes(zones[1].begin() + 4, zones[1].begin() + 7), (Bytes{0x80, 0x7F, 0x80}));
-    EXPECT_TRUE(Estat().IsZoneOmit(0));
-    EXPECT_TRUE(Estat().IsZoneOmit(15));
-    EXPECT_EQ(ui.progress.back()->maximum, 6);
-}
-
-TEST_F(StatusTest, CommandsOnTcpAskForTheStatusHalfASecondLater) {
-    ASSERT_TRUE(ConnectForTest());
-    sim.ClearEvents();
-    ASSERT_TRUE(core->SendAreaCommand(0x01, false)) << core->GetLastError();
-    EXPECT_EQ(RemoteSubs(), (Bytes{0x03, 0xFF}));
-    auto times = ExecutedTimes(0x5B);
-    EXPECT_GE(times[1] - times[0], 500);
-    EXPECT_EQ(Estat().GetAreaStatus(), 0);
-
-    sim.ClearEvents();
-    const Bytes mask{0x04, 0x00};
-    ASSERT_TRUE(core->SendZoneCommand(mask, 8)) << core->GetLastError();
-    EXPECT_EQ(RemoteSubs(), (Bytes{0x00, 0xFF}));  // one zone frame
-    EXPECT_TRUE(Estat().IsZoneOmit(2));
-    EXPECT_EQ(ui.progress.back()->maximum, 5);
+        // A zone bypass: one frame for up to 8 zones, two for 16.
+        sim.ClearEvents();
+        const Bytes mask{static_cast<std::uint8_t>(local ? 0x01 : 0x04), 0x80};
+        ASSERT_TRUE(core->SendZoneCommand(mask, local ? 16 : 8)) << core->GetLastError();
+        auto zones = Executed(0x5B);
+        ASSERT_EQ(zones.size(), 2u);  // on TCP the second is the status request
+        const std::uint8_t statusFlag = local ? 0x80 : 0x00;
+        EXPECT_EQ(Bytes(zones[0].begin() + 4, zones[0].begin() + 7), (Bytes{statusFlag, 0x3F, mask[0]}));
+        const Bytes second = local ? Bytes{0x80, 0x7F, 0x80} : Bytes{0xFF, 0, 0};
+        EXPECT_EQ(Bytes(zones[1].begin() + 4, zones[1].begin() + 7), second);
+        EXPECT_TRUE(Estat().IsZoneOmit(local ? 0 : 2));
+        EXPECT_EQ(Estat().IsZoneOmit(15), local);
+        EXPECT_EQ(ui.progress.back()->maximum, local ? 6 : 5);
+        CoreTestAccess::SetConnected(*core, false);
+        core->GetProtocol().Disconnect();
+        core->GetConexio().Close();
+    }
 }
 
 TEST_F(StatusTest, FailedCommandsLeaveBusyAsTheyFoundIt) {
@@ -388,30 +382,130 @@ TEST_F(StatusTest, CancelKeepsTheEventsReadSoFar) {
 
 namespace {
 
-class StatusNodeTest : public StatusTest {
+// Receive, send and verify on the status, event and flash nodes of the tree: the window's
+// operations run the reads and uploads of those nodes against the panel.
+class NodeTest : public StatusTest {
 protected:
-    TreeItemId Find(const std::string& label) const {
+    void SetUp() override {
+        StatusTest::SetUp();
+        ASSERT_TRUE(ConnectForTest());
+        core->BuildTree();
+        sim.ClearEvents();
+    }
+    TreeItemId Find(const std::string& label, int kind) const {
         for (const auto& [id, node] : tree.nodes)
-            if (node.label == label) return id;
+            if (node.label == label && core->GetTreeIndex().GetKind(id) == kind) return id;
         return kNoTreeItem;
+    }
+    // The requests the panel carried out since the last call, by name.
+    std::string Requests() {
+        std::string out;
+        for (const auto& e : sim.Events()) {
+            if (e.kind != panelsim::SimEvent::Executed || e.bytes.size() < 6) continue;
+            const Bytes& f = e.bytes;
+            std::string name = "cmd" + std::to_string(f[3]);
+            if (f[3] == 0x5B && f[4] == 0xFF) name = "status";
+            if (f[3] == 0x44) name = "blocks";
+            if (f[3] == 0x25) name = "erase";
+            if (f[3] == 0xF0) name = "write";
+            if (f[3] == 0x51) {
+                const int address = (f[4] & 0x3F) << 8 | f[5];
+                const std::map<int, std::string> ram{{0x03, "clock"}, {0x02, "pointer"}, {0x10, "measures"},
+                                                     {0x06, "outputs"}, {0x32, "relays"}, {0x16, "radio"},
+                                                     {0x130, "ppe"}};
+                name = !(f[4] & 0x80) ? "records" : ram.count(address) ? ram.at(address) : "ram";
+            }
+            out += (out.empty() ? "" : " ") + name;
+        }
+        sim.ClearEvents();
+        return out;
     }
 };
 
-TEST_F(StatusNodeTest, ReceiveOnTheStatusAndEventNodesRunsTheReads) {
-    ASSERT_TRUE(ConnectForTest());
-    core->BuildTree();
-    sim.Central().SetRam(0x0006, 3, Bytes{1});
-    ASSERT_TRUE(core->Receive(Find("Estado"))) << core->GetLastError();
-    EXPECT_EQ(Estat().GetEventPointer(), 8);
-    EXPECT_EQ(Estat().FindOutput(3)->GetRaw(), 1);
-    EXPECT_EQ(Estat().FindRelay(0)->GetRaw(), 1);
-    EXPECT_FALSE(core->IsBusy());
+TEST_F(NodeTest, ReceiveRunsTheReadsOfEachStatusAndEventNode) {
+    struct Case {
+        const char* label;
+        int kind;
+        const char* requests;
+    } cases[] = {
+        {"Estado", TreeNodeEstat, "status clock pointer ppe measures outputs relays radio"},
+        {"General", TreeNodeVista, "status clock pointer ppe outputs relays"},
+        {"Analógico", TreeNodeVista, "measures"},
+        {"Salidas", TreeNodeVista, "outputs"},
+        {"Via radio", TreeNodeVista, "radio"},
+        {"Gráfico", TreeNodeVista, "status clock pointer ppe"},
+        {"Eventos", TreeNodeEvents, "status clock pointer ppe records"},  // the 8 records of the filled panel
+        {"Eventos", TreeNodeEvents, "status clock pointer ppe"},          // nothing new
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const TreeItemId item = Find(c.label, c.kind);
+        ASSERT_NE(item, kNoTreeItem);
+        const int count = core->CountNodeItems(item, true);
+        ASSERT_TRUE(core->Receive(item)) << core->GetLastError();
+        EXPECT_EQ(Requests(), c.requests);
+        EXPECT_EQ(ui.progress.back()->title, "Recibiendo...");
+        if (c.kind != TreeNodeEvents) {
+            EXPECT_EQ(ui.progress.back()->maximum, count);
+        }
+        EXPECT_EQ(edit.calls.back(), "TransferToPanels");
+        EXPECT_FALSE(core->IsBusy());
+        EXPECT_FALSE(core->HasProgress());
+        EXPECT_TRUE(pollTimer.running);
 
-    ASSERT_TRUE(core->Receive(Find("Eventos"))) << core->GetLastError();
-    EXPECT_EQ(Events().GetCount(), 8);  // the records the panel was filled with
+        // Nothing of a status or event node is sent or verified.
+        EXPECT_FALSE(core->Send(item));
+        EXPECT_EQ(core->GetLastError(), "Nada que enviar");
+        EXPECT_FALSE(core->Verify(item));
+        EXPECT_EQ(core->GetLastError(), "Opción no válida");
+        EXPECT_EQ(Requests(), "");
+    }
+    EXPECT_EQ(Events().GetCount(), 8);
     EXPECT_EQ(Events().GetMyPpe(), 8);
+    EXPECT_EQ(Estat().FindOutput(2)->GetRaw(), 1);
+
+    // A failed read still reloads the panels and leaves the core idle.
+    sim.Faults().missingAnswers = 10;
+    edit.calls.clear();
+    EXPECT_FALSE(core->Receive(Find("General", TreeNodeVista)));
+    EXPECT_EQ(core->GetLastError(), "Timeout");
+    EXPECT_EQ(edit.calls, std::vector<std::string>{"TransferToPanels"});
     EXPECT_FALSE(core->IsBusy());
     EXPECT_FALSE(core->HasProgress());
+}
+
+TEST_F(NodeTest, ReceiveSendAndVerifyOfAFlashTableNode) {
+    const TreeItemId item = Find("Agenda de teléfonos", TreeNodeGrupFlash);
+    ASSERT_NE(item, kNoTreeItem);
+    CGrupFlash* table = core->GetTreeIndex().GetGrupFlash(item);
+    const int blocks = core->CountNodeItems(item, true);
+    ASSERT_TRUE(core->Receive(item)) << core->GetLastError();
+    EXPECT_EQ(Requests(), "blocks");
+    ASSERT_TRUE(core->Verify(item)) << core->GetLastError();
+    EXPECT_EQ(Requests(), "blocks");
+    EXPECT_EQ(ui.progress.back()->title, "Verificando...");
+
+    table->GetElementPtr(1)[0] ^= 0x5A;
+    ASSERT_TRUE(core->Send(item)) << core->GetLastError();
+    std::string expected = "erase";
+    for (int i = 0; i < blocks; ++i) expected += " write";
+    EXPECT_EQ(Requests(), expected);
+    EXPECT_EQ(ui.progress.back()->title, "Enviando...");
+    EXPECT_EQ(ui.progress.back()->maximum, blocks);
+    EXPECT_TRUE(core->Verify(item)) << core->GetLastError();
+    table->GetElementPtr(1)[0] ^= 0x5A;
+    EXPECT_FALSE(core->Verify(item));
+    EXPECT_EQ(core->GetLastError(), "Diferencias verificando el código 1\nProceso de verificación detenido aquí.");
+    EXPECT_EQ(table->GetElementPtr(1)[0] ^ 0x5A, sim.Central().FlashBlock(0x800)[12]);  // verify stores nothing
+    EXPECT_FALSE(core->IsBusy());
+    EXPECT_FALSE(core->HasProgress());
+
+    // A file group with no file marked has nothing to move.
+    const TreeItemId files = Find("Servidor web", TreeNodeGrupFlash);
+    EXPECT_FALSE(core->Send(files));
+    EXPECT_EQ(core->GetLastError(), "Nada que enviar");
+    EXPECT_FALSE(core->Receive(files));
+    EXPECT_EQ(core->GetLastError(), "Nada que recibir");
 }
 
 }  // namespace

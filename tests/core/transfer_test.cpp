@@ -294,17 +294,14 @@ TEST_F(TransferTest, PackedWriteRepeatsAFrameThatGotNoAcknowledgement) {
     EXPECT_EQ(core->GetLastError(), "Sin respuesta");
 }
 
-TEST_F(TransferTest, CancelStopsTheReceive) {
+TEST_F(TransferTest, RefusalsAndCancel) {
     ui.cancelAfterUpdates = 3;
     EXPECT_FALSE(core->Receive(GrupItem("G02")));
     EXPECT_EQ(core->GetLastError(), "Cancelado por el usuario");
     EXPECT_FALSE(core->IsBusy());
     EXPECT_FALSE(core->HasProgress());
     EXPECT_EQ(core->GetCurrentGrup(), nullptr);
-    EXPECT_EQ(edit.calls.back(), "TransferToPanels");
-}
 
-TEST_F(TransferTest, RefusalsWhenNotConnectedOrBusy) {
     core->SetBusy(true);
     EXPECT_FALSE(core->Receive(GrupItem("G02")));
     EXPECT_EQ(core->GetLastError(), "Espere, Proceso automático en curso");
@@ -314,17 +311,16 @@ TEST_F(TransferTest, RefusalsWhenNotConnectedOrBusy) {
 
     CoreTestAccess::SetConnected(*core, false);
     CCodi* coaccion = Central().FindCode("001");
-    EXPECT_FALSE(core->ReceiveCodi(coaccion, false));
-    EXPECT_EQ(core->GetLastError(), "No conetado");
-    EXPECT_FALSE(core->SendCodi(coaccion));
-    EXPECT_EQ(core->GetLastError(), "No conetado");
-    EXPECT_FALSE(core->SendGrupBlock(Central().FindGrup("G01U")));
-    EXPECT_EQ(core->GetLastError(), "No conetado");
-    EXPECT_FALSE(core->Receive(GrupItem("G02")));
-    EXPECT_EQ(core->GetLastError(), "No conetado");
-    EXPECT_EQ(edit.calls.back(), "TransferToPanels");  // reloaded even on failure
-    EXPECT_FALSE(core->Apply(ComponentItem(&Central())));
-    EXPECT_EQ(core->GetLastError(), "No conetado");
+    const std::size_t frames = sim.ReceivedFrames().size();
+    const std::function<bool()> operations[] = {
+        [&] { return core->ReceiveCodi(coaccion, false); }, [&] { return core->SendCodi(coaccion); },
+        [&] { return core->SendGrupBlock(Central().FindGrup("G01U")); },
+        [&] { return core->Receive(GrupItem("G02")); }, [&] { return core->Apply(ComponentItem(&Central())); }};
+    for (const auto& operation : operations) {
+        EXPECT_FALSE(operation());
+        EXPECT_EQ(core->GetLastError(), "No conetado");
+    }
+    EXPECT_EQ(sim.ReceivedFrames().size(), frames);
 }
 
 TEST_F(TransferTest, ApplyAndDefaultValues) {
