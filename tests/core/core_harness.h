@@ -20,6 +20,7 @@
 #include "panelsim.h"
 #include "support/capture_log_sink.h"
 #include "support/temp_dir.h"
+#include "support/fake_timer.h"
 #include "support/virtual_clock.h"
 
 // Test-only: what a test needs to set or see of the core's private state.
@@ -30,23 +31,6 @@ struct CoreTestAccess {
     static bool PollToggle(const CAppCore& core) { return core.pollToggle_; }
 };
 
-class FakeTimer final : public Timer {
-public:
-    bool Start(int milliseconds) override {
-        interval = milliseconds;
-        ++starts;
-        return running = true;
-    }
-    void Stop() override {
-        running = false;
-        ++stops;
-    }
-    bool IsRunning() const override { return running; }
-    int interval = 0;
-    bool running = false;
-    int starts = 0;
-    int stops = 0;
-};
 
 // A tree control in memory: items with their parent, label and pictures.
 class FakeTreeView final : public TreeView {

@@ -12,25 +12,9 @@
 #include "link/protocol.h"
 #include "link/transport.h"
 #include "support/capture_log_sink.h"
+#include "support/fake_timer.h"
 #include "support/virtual_clock.h"
 
-class FakeTimer final : public Timer {
-public:
-    bool Start(int milliseconds) override {
-        interval = milliseconds;
-        ++starts;
-        return running = true;
-    }
-    void Stop() override {
-        running = false;
-        ++stops;
-    }
-    bool IsRunning() const override { return running; }
-    int interval = 0;
-    bool running = false;
-    int starts = 0;
-    int stops = 0;
-};
 
 using Bytes = std::vector<std::uint8_t>;
 
