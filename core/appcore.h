@@ -39,6 +39,14 @@ public:
     static constexpr const char* kBusy = "Espere, Proceso automático en curso";
     static constexpr const char* kNotConnected = "No conetado";
     static constexpr const char* kConnectionLost = "Se perdió la conexión";
+    static constexpr const char* kBadValue = "Valor incorrecto";
+    static constexpr const char* kBadAddress = "Dirección no válida";
+    static constexpr const char* kNothingToReceive = "Nada que recibir";
+    static constexpr const char* kNothingToSend = "Nada que enviar";
+    // The largest memory read the panel is asked for at once; longer reads are split.
+    static constexpr int kMaxReadBytes = 255;
+    // Flash is read and written in blocks of this many bytes.
+    static constexpr int kFlashBlockBytes = 16;
     static constexpr int kPumpInterval = 20;
     static constexpr int kPollInterval = 20000;
     static constexpr int kMaxPollFailures = 3;

@@ -243,7 +243,7 @@ bool CAppCore::WritePanelClock(CModel& target, std::span<const unsigned char> cl
         bytes[5] = static_cast<unsigned char>(now.year - 2000);
         clock = bytes;
     } else if (clock.size() < 6) {
-        lastError_ = "Valor incorrecto";  // a clock is six bytes; fewer are never read past
+        lastError_ = kBadValue;  // a clock is six bytes; fewer are never read past
         return false;
     }
     const std::string& dest = target.GetBusDir();

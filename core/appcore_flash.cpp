@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kBlockBytes = 16;
 constexpr int kBlocksPerSector = 0x100;
 // Block addresses travel in two bytes.
 constexpr long long kFlashBlocks = 0x10000;
@@ -31,11 +30,8 @@ constexpr int kEraseRoundMs = 100;
 
 constexpr const char* kDeleting = "Deleting flash memory...";
 constexpr const char* kSendingFlash = "Enviando tabla flash...";
-constexpr const char* kNothingToReceive = "Nada que recibir";
-constexpr const char* kNothingToSend = "Nada que enviar";
-constexpr const char* kBadAddress = "Dirección no válida";
 
-int BlocksFor(long long bytes) { return static_cast<int>((bytes + kBlockBytes - 1) / kBlockBytes); }
+int BlocksFor(long long bytes) { return static_cast<int>((bytes + CAppCore::kFlashBlockBytes - 1) / CAppCore::kFlashBlockBytes); }
 
 // Why a file has nothing to upload, for the installer.
 std::string NoDataText(const CFitxer& fitxer) {
@@ -69,7 +65,7 @@ static bool WaitErase(CAppCore& core, int rounds) {
 // A block address past the two address bytes would wrap onto the start of the flash.
 static bool FitsFlash(CAppCore& core, long long base, std::size_t bytes) {
     if (base + BlocksFor(static_cast<long long>(bytes)) <= kFlashBlocks) return true;
-    core.SetLastError(kBadAddress);
+    core.SetLastError(CAppCore::kBadAddress);
     return false;
 }
 
@@ -84,8 +80,8 @@ bool CAppCore::EraseAndWriteFlash(const std::string& dest, long long base, std::
     // The last block carries what remains; the dialog advances by one per block.
     const int blocks = BlocksFor(static_cast<long long>(data.size()));
     for (int k = std::max(first, 0); k < blocks; ++k) {
-        const std::size_t at = static_cast<std::size_t>(k) * kBlockBytes;
-        const int count = static_cast<int>(std::min<std::size_t>(kBlockBytes, data.size() - at));
+        const std::size_t at = static_cast<std::size_t>(k) * CAppCore::kFlashBlockBytes;
+        const int count = static_cast<int>(std::min<std::size_t>(CAppCore::kFlashBlockBytes, data.size() - at));
         if (!protocol_.BuildFlashWrite(dest, IntToHexString(static_cast<int>(base + k)), data.data() + at, count)) {
             lastError_ = protocol_.GetError();
             return false;
@@ -151,7 +147,7 @@ bool CAppCore::ReceiveGrupFlash(CGrupFlash* grup, bool verify) {
     // Tables longer than one request can carry are read in several requests.
     for (int first = 0; first < blocks; first += kMaxBlocksPerRead) {
         const int count = std::min(kMaxBlocksPerRead, blocks - first);
-        const std::size_t wanted = std::min(total, static_cast<std::size_t>(first + count) * kBlockBytes);
+        const std::size_t wanted = std::min(total, static_cast<std::size_t>(first + count) * CAppCore::kFlashBlockBytes);
         const std::size_t before = data.size();
         for (int tries = 0;;) {
             if (!protocol.BuildBlockRead(dest, IntToHexString(static_cast<int>(base + first)), count))

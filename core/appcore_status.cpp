@@ -16,15 +16,10 @@
 
 namespace {
 
-constexpr const char* kBadValue = "Valor incorrecto";
-constexpr const char* kBadAddress = "Dirección no válida";
 constexpr const char* kSending = "Enviando...";
 
-// A memory read asks for at most this many bytes; longer fixed reads are split.
-constexpr int kMaxReadBytes = 255;
 // Bytes in one event-memory request.
 constexpr int kEventChunkBytes = 64;
-constexpr int kBlockBytes = 16;
 // A record read that brings nothing is sent again at most this many times.
 constexpr int kRecordReadRepeats = 3;
 // The status request goes out this long after the command that precedes it.
@@ -104,8 +99,8 @@ static bool ReceiveFixed(CAppCore& core, int count, const char* variable, bool o
     CProtocol& protocol = core.GetProtocol();
     const std::string dest = core.UseCurrentComponent()->GetBusDir();
     std::vector<unsigned char> out;
-    for (int offset = 0; offset < count; offset += kMaxReadBytes) {
-        const int part = std::min(kMaxReadBytes, count - offset);
+    for (int offset = 0; offset < count; offset += CAppCore::kMaxReadBytes) {
+        const int part = std::min(CAppCore::kMaxReadBytes, count - offset);
         const bool built = offset == 0 ? buildFirst(dest, part) : protocol.BuildRead(dest, variable, true, part, offset);
         if (!built || !protocol.Send()) return FailFromProtocol(core);
         const std::size_t wanted = static_cast<std::size_t>(offset + part);
@@ -306,11 +301,11 @@ static bool BuildRecordRead(CAppCore& core, const std::string& dest, const CEven
         return FailFromProtocol(core);
     }
     const long long offset = static_cast<long long>(index) * size;
-    lead = static_cast<int>(offset % kBlockBytes);
-    const long long block = static_cast<unsigned>(HexStringToInt(events.GetFlash())) + offset / kBlockBytes;
-    const int blocks = (lead + size * count + kBlockBytes - 1) / kBlockBytes;
+    lead = static_cast<int>(offset % CAppCore::kFlashBlockBytes);
+    const long long block = static_cast<unsigned>(HexStringToInt(events.GetFlash())) + offset / CAppCore::kFlashBlockBytes;
+    const int blocks = (lead + size * count + CAppCore::kFlashBlockBytes - 1) / CAppCore::kFlashBlockBytes;
     if (block + blocks > 0x10000) {
-        core.SetLastError(kBadAddress);
+        core.SetLastError(CAppCore::kBadAddress);
         return false;
     }
     if (protocol.BuildBlockRead(dest, IntToHexString(static_cast<int>(block)), blocks)) return true;

@@ -17,17 +17,11 @@
 
 namespace {
 
-const char* const kBadValue = "Valor incorrecto";
-const char* const kBadAddress = "Dirección no válida";
-const char* const kNothingToReceive = "Nada que recibir";
-const char* const kNothingToSend = "Nada que enviar";
 const char* const kBadOption = "Opción no válida";
 
 // A packed group goes in write frames at offsets 8k, and an offset must fit one byte, so a group
 // may hold at most 32 frames of 8 bytes.
 constexpr int kMaxBlockBytes = 256;
-// The largest memory read the panel is asked for at once.
-constexpr int kMaxReadBytes = 255;
 // A longer packed read is split into pieces of this size (a multiple of the 8-byte answers).
 constexpr int kReadPiece = 248;
 
