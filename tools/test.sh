@@ -6,6 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
 FUZZ_SECONDS=${FUZZ_SECONDS:-20}
+# A compiler cache, when the machine has one, makes repeated runs fast.
+LAUNCHER=()
+command -v ccache >/dev/null && LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 tools/setup-debian.sh
 
 if [ "$FUZZ_SECONDS" != 0 ]; then
@@ -17,7 +20,7 @@ if [ "$FUZZ_SECONDS" != 0 ]; then
 fi
 
 echo "== build (GCC, ASan + UBSan)"
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON "${LAUNCHER[@]}" >/dev/null
 cmake --build build-test -j "$JOBS"
 echo "== tests"
 cd build-test

@@ -1,0 +1,106 @@
+// Scripted answers for the dialogs seam: a test queues what the installer would answer, in
+// order; every question is recorded, and a question with no queued answer (or of another kind
+// than the next answer) fails the test and is refused, so no test ever blocks on a dialog.
+// Install it with SetDialogs(&fake) and check Done() at the end.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "panels/dialogs.h"
+
+class FakeDialogs final : public Dialogs {
+public:
+    struct Shown {
+        std::string kind;  // "info", "error", "yesno", "yesnocancel", "choose", "text", "open", "save", "folder"
+        std::string text;
+        std::string caption;
+        std::vector<std::string> choices;
+    };
+    std::vector<Shown> shown;
+
+    // Queued answers, one per question that expects one (Info and Error take none).
+    void AnswerYesNo(bool yes) { answers_.push_back({"yesno", yes ? Answer::Yes : Answer::No}); }
+    void AnswerYesNoCancel(Answer a) { answers_.push_back({"yesnocancel", a}); }
+    void AnswerChoice(std::optional<int> index) { answers_.push_back({"choose", index}); }
+    void AnswerText(std::optional<std::string> text) { answers_.push_back({"text", text}); }
+    void AnswerOpenPath(std::optional<std::filesystem::path> p) { answers_.push_back({"open", p}); }
+    void AnswerSavePath(std::optional<std::filesystem::path> p) { answers_.push_back({"save", p}); }
+    void AnswerFolder(std::optional<std::filesystem::path> p) { answers_.push_back({"folder", p}); }
+
+    // True when every queued answer was used.
+    bool Done() const { return answers_.empty(); }
+    // The texts of the error boxes shown so far.
+    std::vector<std::string> Errors() const {
+        std::vector<std::string> out;
+        for (const Shown& s : shown)
+            if (s.kind == "error") out.push_back(s.text);
+        return out;
+    }
+    const Shown* Last() const { return shown.empty() ? nullptr : &shown.back(); }
+
+    void Info(const std::string& text, const std::string& caption) override { shown.push_back({"info", text, caption, {}}); }
+    void Error(const std::string& text, const std::string& caption) override { shown.push_back({"error", text, caption, {}}); }
+    bool AskYesNo(const std::string& text, const std::string& caption) override {
+        shown.push_back({"yesno", text, caption, {}});
+        auto a = Take<Answer>("yesno");
+        return a && *a == Answer::Yes;
+    }
+    Answer AskYesNoCancel(const std::string& text, const std::string& caption) override {
+        shown.push_back({"yesnocancel", text, caption, {}});
+        return Take<Answer>("yesnocancel").value_or(Answer::Cancel);
+    }
+    std::optional<int> ChooseOne(const std::string& text, const std::string& caption,
+                                 const std::vector<std::string>& choices, int) override {
+        shown.push_back({"choose", text, caption, choices});
+        if (choices.empty()) return std::nullopt;  // as the real one: no dialog, no answer used
+        return Take<std::optional<int>>("choose").value_or(std::nullopt);
+    }
+    std::optional<std::string> GetText(const std::string& text, const std::string& caption,
+                                       const std::string&) override {
+        shown.push_back({"text", text, caption, {}});
+        return Take<std::optional<std::string>>("text").value_or(std::nullopt);
+    }
+    std::optional<std::filesystem::path> ChooseOpenPath(const std::string& message, const std::string&,
+                                                        const std::filesystem::path&) override {
+        shown.push_back({"open", message, {}, {}});
+        return Take<std::optional<std::filesystem::path>>("open").value_or(std::nullopt);
+    }
+    std::optional<std::filesystem::path> ChooseSavePath(const std::string& message, const std::string&,
+                                                        const std::filesystem::path&, const std::string&) override {
+        shown.push_back({"save", message, {}, {}});
+        return Take<std::optional<std::filesystem::path>>("save").value_or(std::nullopt);
+    }
+    std::optional<std::filesystem::path> ChooseFolder(const std::string& message,
+                                                      const std::filesystem::path&) override {
+        shown.push_back({"folder", message, {}, {}});
+        return Take<std::optional<std::filesystem::path>>("folder").value_or(std::nullopt);
+    }
+
+private:
+    using Value = std::variant<Answer, std::optional<int>, std::optional<std::string>,
+                               std::optional<std::filesystem::path>>;
+    struct Queued {
+        std::string kind;
+        Value value;
+    };
+    std::deque<Queued> answers_;
+
+    template <class T>
+    std::optional<T> Take(const std::string& kind) {
+        if (answers_.empty() || answers_.front().kind != kind) {
+            ADD_FAILURE() << "unexpected " << kind << " dialog: " << shown.back().text
+                          << (answers_.empty() ? " (no answer queued)" : " (next answer is " + answers_.front().kind + ")");
+            return std::nullopt;
+        }
+        T value = std::get<T>(answers_.front().value);
+        answers_.pop_front();
+        return value;
+    }
+};
