@@ -149,7 +149,7 @@ bool CAppCore::BeginProgress(const std::string& text, int maximum, bool withLink
     progress_.reset();
     progressCounter_ = 0;
     progressMaximum_ = maximum;
-    if (ui_) progress_ = ui_->OpenProgress(text, text, maximum, true);
+    if (ui_) progress_ = ui_->OpenProgress(text, text, maximum, ProgressOptions{});
     protocol_.SetProgress(progress_.get(), &progressCounter_);
     progressWithLink_ = withLink;
     if (withLink) conexio_.SetProgress(progress_.get(), &progressCounter_);
@@ -169,6 +169,20 @@ void CAppCore::EndProgress() {
         LoseConnection(lastError_.empty() ? std::string(kConnectionLost) : lastError_);
         if (connectionLost_) connectionLost_();
     }
+}
+
+CAppCore::CommandSeries::CommandSeries(CAppCore& core, const std::string& text, int maximum) : core_(core) {
+    if (core_.busy_) {
+        core_.lastError_ = kBusy;
+        return;
+    }
+    core_.busy_ = true;
+    core_.BeginProgress(text, maximum);
+    started_ = true;
+}
+
+CAppCore::CommandSeries::~CommandSeries() {
+    if (started_) core_.EndProgress();  // also clears the busy flag
 }
 
 void CAppCore::RestartPollTimer() {

@@ -77,6 +77,9 @@ public:
     // state. The reason is reported by the false result of the call that found the loss, so the
     // handler shows no message of its own.
     void SetConnectionLostHandler(std::function<void()> handler) { connectionLost_ = std::move(handler); }
+    // Called after a status read changed the status record (the idle poll, a panel's command, a
+    // receive on a status node), so the window refreshes its title and the hosted panels.
+    void SetStatusChangedHandler(std::function<void()> handler) { statusChanged_ = std::move(handler); }
     // Adds the seven tree pictures to the tree's image list and keeps their indices; gives the
     // tree to the index, the link to the frame layer, the timers and UI services to both.
     void CreateImageList();
@@ -91,6 +94,9 @@ public:
     // True (with "Cancelado por el usuario") when the running operation's Cancel was pressed.
     bool CheckCancel();
     bool IsModified();
+    // Marks the installation modified: panel edits that change what the installation file stores
+    // (flash cells and file paths, site-plan elements) and renames.
+    void MarkModified() { instalacio_.SetModified(); }
     bool SaveConfig();
     void GetAboutText(std::string& out);
     bool HasGrupFlash() const;
@@ -107,6 +113,23 @@ public:
     // exchanges frames: refuse while busy, SetBusy(true), BeginProgress, ..., EndProgress on
     // every path out.
     bool BeginProgress(const std::string& text, int maximum, bool withLink = false);
+    // A panel's command series (the status panel, the site-plan canvas): holds the busy flag and
+    // one progress dialog of maximum steps for the whole series and releases both on every path
+    // out, so the idle poll never runs inside a series and never stays blocked after it.
+    class CommandSeries {
+    public:
+        CommandSeries(CAppCore& core, const std::string& text, int maximum);
+        ~CommandSeries();
+        CommandSeries(const CommandSeries&) = delete;
+        CommandSeries& operator=(const CommandSeries&) = delete;
+        // False when another operation runs ("Espere, Proceso automático en curso" in the last
+        // error); nothing is held then.
+        bool Started() const { return started_; }
+
+    private:
+        CAppCore& core_;
+        bool started_ = false;
+    };
     // Deletes the dialog, zeroes the counter, clears the pointers handed out and the busy flag;
     // when the link was found lost meanwhile, runs the loss path (the last error stays the
     // operation's, the window is told).
@@ -273,6 +296,7 @@ private:
     int progressMaximum_ = 0;
     bool progressWithLink_ = false;
     std::function<void()> connectionLost_;
+    std::function<void()> statusChanged_;
 
     // ---- tree ----
     void AddComponentNode(TreeItemId parent, CModel* model);

@@ -50,6 +50,12 @@ public:
     virtual bool IsRunning() const = 0;
 };
 
+// How a progress dialog looks: a Cancel button, the elapsed time ("Conectando..." shows it).
+struct ProgressOptions {
+    bool canCancel = true;
+    bool showElapsed = false;
+};
+
 // The modal progress dialog of a running operation.
 class ProgressDialog {
 public:
@@ -68,6 +74,6 @@ public:
     virtual void Yield() = 0;
     virtual std::unique_ptr<ProgressDialog> OpenProgress(const std::string& title,
                                                          const std::string& message, int maximum,
-                                                         bool canCancel) = 0;
+                                                         const ProgressOptions& options) = 0;
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
 };

@@ -194,7 +194,7 @@ private:
 }  // namespace
 
 std::unique_ptr<ProgressDialog> FakeUi::OpenProgress(const std::string& title, const std::string& message,
-                                                     int maximum, bool) {
+                                                     int maximum, const ProgressOptions&) {
     auto record = std::make_shared<ProgressRecord>();
     record->title = title;
     record->message = message;

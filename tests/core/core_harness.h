@@ -128,7 +128,7 @@ class FakeUi final : public UiServices {
 public:
     void Yield() override { ++yields; }
     std::unique_ptr<ProgressDialog> OpenProgress(const std::string& title, const std::string& message,
-                                                 int maximum, bool canCancel) override;
+                                                 int maximum, const ProgressOptions& options) override;
     void ShowMessage(const std::string& text, const std::string& caption) override {
         messages.push_back({text, caption});
     }

@@ -138,7 +138,7 @@ public:
         ++yields;
         if (onYield) onYield();
     }
-    std::unique_ptr<ProgressDialog> OpenProgress(const std::string&, const std::string&, int, bool) override {
+    std::unique_ptr<ProgressDialog> OpenProgress(const std::string&, const std::string&, int, const ProgressOptions&) override {
         return nullptr;
     }
     void ShowMessage(const std::string&, const std::string&) override {}
