@@ -197,7 +197,8 @@ bool MyFrame::IsCommandEnabledNow(int id) const {
 }
 
 bool MyFrame::RunCommand(int id) {
-    if (wxMenuBar* bar = GetMenuBar(); bar && bar->FindItem(id)) return ProcessCommand(id);
+    // The toolkit's ProcessCommand reports a disabled item as handled.
+    if (wxMenuBar* bar = GetMenuBar(); bar && bar->FindItem(id)) return bar->IsEnabled(id) && ProcessCommand(id);
     if (!toolbar_ || !toolbar_->FindById(id) || !toolbar_->GetToolEnabled(id)) return false;
     wxCommandEvent event(wxEVT_TOOL, id);
     event.SetEventObject(toolbar_);

@@ -74,6 +74,8 @@ public:
     // Runs a command as a click would: a disabled menu item or tool does nothing (false); a
     // toggle tool changes its state first.
     bool RunCommand(int id);
+    // The sysfs class folder the serial port list is read from (tests point it elsewhere).
+    void SetSerialPortFolder(const std::string& folder) { ttyClassFolder_ = folder; }
 
 private:
     // ---- construction (mainframe.cpp, mainframe_menus.cpp) ----
@@ -142,6 +144,7 @@ private:
     std::string titleFileName_;
     bool lostPending_ = false;  // a lost link whose message is not shown yet
     std::string lostMessage_;
+    std::string ttyClassFolder_ = "/sys/class/tty";
 
     wxSplitterWindow* outer_ = nullptr;
     wxSplitterWindow* inner_ = nullptr;

@@ -50,7 +50,7 @@ bool MyFrame::RunLinkDialogue() {
     int ipPort = 0;
     const CDades& dades = core_->GetInstalacio().GetDades();
     if (kind >= ConexioLocal && kind <= ConexioGsm) {
-        const std::vector<SerialPortInfo> ports = ListSerialPorts();
+        const std::vector<SerialPortInfo> ports = ListSerialPorts(ttyClassFolder_);
         if (ports.empty()) {
             GetDialogs().Error("No se encontró ningún puerto serie en este equipo", "Error");
             return false;
