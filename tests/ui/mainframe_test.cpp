@@ -380,3 +380,52 @@ TEST_F(WindowTest, NewInstallationAndComponentsThroughTheirDialogues) {
     ASSERT_TRUE(Run(ID_MENU_NEW));  // the model choice cancelled
     EXPECT_FALSE(frame->IsInstallationOpen());
 }
+
+TEST_F(WindowTest, ALostLinkIsShownOnceAndTheWindowShowsDisconnected) {
+    ASSERT_TRUE(OpenSample());
+    ASSERT_TRUE(Select(Under(kCentral, "Códigos de acceso")));
+    // Lost inside an operation: its own error box reports it.
+    ASSERT_TRUE(ConnectTcp());
+    BreakLink();
+    ASSERT_TRUE(Run(ID_MENU_RECEIVE));
+    Flush();
+    ASSERT_EQ(dialogs.Errors().size(), 1u);
+    EXPECT_FALSE(frame->IsConnected()) << dialogs.Errors()[0] << " core connected " << core->IsConnected();
+    EXPECT_TRUE(frame->GetTitle().Contains(ToWx(" - Conexión cerrada - ")));
+    EXPECT_TRUE(frame->IsCommandEnabledNow(ID_TOOL_CONNECT));
+}
+
+TEST_F(WindowTest, ALostLinkFoundByThePumpIsShownOnce) {
+    ASSERT_TRUE(OpenSample());
+    ASSERT_TRUE(ConnectTcp());
+    BreakLink();
+    core->PumpLink();
+    core->PumpLink();
+    EXPECT_FALSE(frame->IsConnected());
+    Flush();
+    Flush();
+    EXPECT_EQ(dialogs.Errors().size(), 1u);
+}
+
+TEST_F(WindowTest, FlashCopiesAndHardResetShowTheirFailure) {
+    ASSERT_TRUE(OpenSample());
+    ASSERT_TRUE(ConnectTcp());
+    BreakLink();
+    dialogs.AnswerYesNo(false);  // "No" does nothing
+    ASSERT_TRUE(Run(ID_TOOL_RESET_HARD));
+    EXPECT_TRUE(dialogs.Errors().empty());
+    dialogs.AnswerYesNo(true);
+    ASSERT_TRUE(Run(ID_TOOL_RESET_HARD));
+    ASSERT_EQ(dialogs.Errors().size(), 1u);
+    EXPECT_EQ(dialogs.shown.back().caption, "Error");
+}
+
+TEST_F(WindowTest, APopupMenuBelongsToTheItemRightClicked) {
+    ASSERT_TRUE(OpenSample());
+    ASSERT_TRUE(Select(kCentral));
+    // The data node has no pop-up menu, so no menu opens; the click still selects it.
+    wxTreeEvent event(wxEVT_TREE_ITEM_MENU, frame->GetTree(), Item({"Chalet Pérez", "Datos"}));
+    frame->GetTree()->GetEventHandler()->ProcessEvent(event);
+    EXPECT_EQ(frame->GetTree()->GetSelection(), Item({"Chalet Pérez", "Datos"}));
+    EXPECT_NE(frame->GetEditView()->GetDadesPanel(), nullptr);
+}
