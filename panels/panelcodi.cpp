@@ -8,6 +8,7 @@
 
 #include "datamodel/codi.h"
 #include "panels/codiform.h"
+#include "panels/paneledit.h"
 #include "panels/wxtext.h"
 
 CPanelCodi::CPanelCodi(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
@@ -31,9 +32,7 @@ void CPanelCodi::Clear() {
 }
 
 void CPanelCodi::DeleteControls() {
-    // The sizers go first: the titled box's sizer owns the box, and the box its check boxes.
-    if (wxSizer* sizer = GetSizer()) sizer->Clear(true);
-    DestroyChildren();
+    DestroyPanelControls(this);
     value_ = nullptr;
     label_ = nullptr;
     boxes_.clear();

@@ -42,8 +42,7 @@ void CPanelDades::Clear() {
 }
 
 void CPanelDades::DeleteControls() {
-    if (wxSizer* sizer = GetSizer()) sizer->Clear(true);
-    DestroyChildren();
+    DestroyPanelControls(this);
     fields_.fill(nullptr);
     rows_.fill(nullptr);
     kindRow_ = nullptr;

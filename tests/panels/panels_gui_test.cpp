@@ -8,6 +8,7 @@
 #include <wx/combobox.h>
 #include <wx/frame.h>
 #include <wx/grid.h>
+#include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -98,6 +99,21 @@ TEST_F(PanelsGui, BitmaskBoxesStoreTheirBits) {
     EXPECT_TRUE(panel->UpdateControls());
     EXPECT_TRUE(boxes[1]->GetValue());
     EXPECT_FALSE(boxes[0]->GetValue());
+}
+
+TEST_F(PanelsGui, EveryRowIsAsTallAsItsControlsAndALongGroupScrolls) {
+    std::vector<std::unique_ptr<CCodi>> codis;
+    codis.push_back(MakeCodi(CodiBitmask, "00000000"));
+    for (int i = 0; i < 30; ++i) codis.push_back(MakeCodi(CodiNibble4, "1234"));
+    for (auto& codi : codis) view->AddCodi(codi.get());
+    frame->Layout();
+    // Each panel is as tall as its controls need: the eight boxes are not cut to one row.
+    for (int i : {0, 1}) {
+        CPanelCodi* panel = view->GetCodiPanel(i);
+        EXPECT_GE(panel->GetSize().y, panel->GetSizer()->GetMinSize().y) << i;
+    }
+    EXPECT_GT(view->GetCodiPanel(0)->GetSize().y, 8 * view->GetCodiPanel(0)->GetCheckBoxes()[0]->GetSize().y / 2);
+    EXPECT_GT(view->GetVirtualSize().y, view->GetClientSize().y);
 }
 
 TEST_F(PanelsGui, ATextTheCodeCannotCarryIsRefusedAndTheFieldShowsTheCode) {
@@ -240,6 +256,8 @@ TEST_F(DadesGui, ShowsTheRecordAndAnUnchangedStoreMarksNothing) {
     EXPECT_EQ(FromWx(panel->GetField(DadesNomInstal)->GetValue()), "Chalet Pérez");
     EXPECT_EQ(FromWx(panel->GetKindCombo()->GetValue()), "6 - CRA LINK");
     EXPECT_TRUE(panel->GetCallbackBox()->GetValue());
+    frame->Layout();
+    EXPECT_GE(panel->GetSize().y, panel->GetSizer()->GetMinSize().y) << "rows cut";
     EXPECT_TRUE(panel->StoreControls());
     EXPECT_EQ(dades.GetTipusConexio(), 6);
     EXPECT_EQ(marks, 0);
