@@ -161,18 +161,19 @@ void CPanelEstat::SetOutputs(bool on) {
         return;
     }
     // One step per output and relay, the two read-backs.
-    RunSeries(outputs + relays + 2 + kSpareStep, [&](std::vector<std::string>& errors) {
+    RunSeries(outputs + relays + 2 + kSpareStep, [this, on, outputs, relays, &isTicked](std::vector<std::string>& errors) {
         // Switches the ticked items of one kind; a failure skips the rest of that kind.
-        auto run = [&](int first, int count, bool (CAppCore::*send)(int, bool)) {
+        CAppCore* core = core_;
+        auto run = [core, on, &isTicked, &errors](int first, int count, bool (CAppCore::*send)(int, bool)) {
             bool commanded = false;
             for (int i = 0; i < count; ++i) {
                 if (!isTicked(first + i)) {
-                    core_->ProgressStep(1, std::string());  // Cancel is not looked at here
+                    core->ProgressStep(1, std::string());  // Cancel is not looked at here
                     continue;
                 }
                 commanded = true;
-                if (!(core_->*send)(i, on)) {
-                    errors.push_back(core_->GetLastError());
+                if (!(core->*send)(i, on)) {
+                    errors.push_back(core->GetLastError());
                     break;
                 }
             }
@@ -180,8 +181,8 @@ void CPanelEstat::SetOutputs(bool on) {
         };
         const bool outputsCommanded = run(0, outputs, &CAppCore::SendOutputCommand);
         const bool relaysCommanded = run(outputs, relays, &CAppCore::SendRelayCommand);
-        if (outputsCommanded && !core_->ReceiveOutputs()) errors.push_back(core_->GetLastError());
-        if (relaysCommanded && !core_->ReceiveRelays()) errors.push_back(core_->GetLastError());
+        if (outputsCommanded && !core->ReceiveOutputs()) errors.push_back(core->GetLastError());
+        if (relaysCommanded && !core->ReceiveRelays()) errors.push_back(core->GetLastError());
     });
 }
 
