@@ -34,6 +34,7 @@ void CPanelMesura::Build() {
     UpdateControls();
     sizer_->Add(caption_, wxSizerFlags(3).CentreVertical().Border(wxLEFT, 5));
     sizer_->Add(value_, wxSizerFlags(2).CentreVertical().Border(wxLEFT, 2));
+    sizer_->AddSpacer(5);  // the value's last character off the edge
     sizer_->Layout();
 }
 

@@ -50,6 +50,7 @@ void CPanelVR::Build() {
     grid_->CreateGrid(4, devices, wxGrid::wxGridSelectCells);
     static const wchar_t* const kRows[4] = {L"Activada", L"Fallo test", L"Batería baja", L"Avería"};
     for (int row = 0; row < 4; ++row) grid_->SetRowLabelValue(row, kRows[row]);
+    grid_->SetRowLabelSize(wxGRID_AUTOSIZE);  // "Batería baja" whole
 
     const std::vector<std::string> labels = RadioColumnLabels(record_->GetZoneCount(), devices);
     for (int i = 0; i < devices; ++i) {
