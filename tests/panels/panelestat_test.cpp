@@ -36,6 +36,41 @@ protected:
     int Executed() const { return sim.ExecutedCount(); }
 };
 
+// UI services that look at the core at every progress update: the core must be busy, and an
+// idle-poll tick there must find it busy and do nothing.
+class BusyProbe final : public UiServices {
+public:
+    BusyProbe(UiServices& inner, CAppCore& core) : inner_(inner), core_(core) {}
+    void Yield() override { inner_.Yield(); }
+    void ShowMessage(const std::string& text, const std::string& caption) override { inner_.ShowMessage(text, caption); }
+    std::unique_ptr<ProgressDialog> OpenProgress(const std::string& title, const std::string& message, int maximum,
+                                                 const ProgressOptions& options) override {
+        return std::make_unique<Probe>(inner_.OpenProgress(title, message, maximum, options), *this);
+    }
+    int updates = 0;
+    int idle = 0;
+
+private:
+    class Probe final : public ProgressDialog {
+    public:
+        Probe(std::unique_ptr<ProgressDialog> inner, BusyProbe& owner) : inner_(std::move(inner)), owner_(owner) {}
+        bool Update(int value, const std::string& message) override {
+            ++owner_.updates;
+            if (!owner_.core_.IsBusy()) ++owner_.idle;
+            owner_.core_.OnPollTimer();
+            if (!owner_.core_.IsBusy()) ++owner_.idle;
+            return inner_->Update(value, message);
+        }
+        bool WasCancelled() const override { return inner_->WasCancelled(); }
+
+    private:
+        std::unique_ptr<ProgressDialog> inner_;
+        BusyProbe& owner_;
+    };
+    UiServices& inner_;
+    CAppCore& core_;
+};
+
 TEST_F(StatusPanelTest, ReceiveOnTheStatusNodeShowsThePanelsState) {
     CPanelEstat* panel = Receive();
     ASSERT_NE(panel, nullptr);
@@ -92,6 +127,8 @@ TEST_F(StatusPanelTest, ReceiveOnTheStatusNodeShowsThePanelsState) {
 TEST_F(StatusPanelTest, EachCommandChangesThePanelAndTheViewFollows) {
     CPanelEstat* panel = Receive();
     ASSERT_NE(panel, nullptr);
+    BusyProbe probe(ui, *core);
+    core->SetUiServices(&probe);
 
     // Arm area 2, then disarm areas 1 and 2.
     panel->GetAreaList()->Check(1);
@@ -154,6 +191,10 @@ TEST_F(StatusPanelTest, EachCommandChangesThePanelAndTheViewFollows) {
     EXPECT_EQ(phoneTests, 1);
 
     EXPECT_TRUE(dialogs.Errors().empty()) << dialogs.Errors().front();
+    // The series held the busy flag throughout: no idle poll ran inside one.
+    EXPECT_GT(probe.updates, 20);
+    EXPECT_EQ(probe.idle, 0);
+    core->SetUiServices(&ui);
     EXPECT_FALSE(core->IsBusy());
     EXPECT_EQ(ui.progress.back()->title, "Enviando...");
     ExpectProgressWithinMaximum();
