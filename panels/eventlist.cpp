@@ -1,6 +1,7 @@
 #include "panels/eventlist.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "core/report.h"
 #include "datamodel/codi.h"
@@ -119,6 +120,21 @@ std::vector<std::string> EventRow(CEvent& event, int format, const EventNames& n
     const int columns = static_cast<int>(EventHeadings(format).size());
     for (int c = 0; c < columns; ++c) row.push_back(EventCell(event, c, format, names));
     return row;
+}
+
+std::vector<std::string> ColumnShapes(CEvents& events, const std::vector<int>& indices, int column, int format,
+                                      const EventNames& names) {
+    std::unordered_set<std::string> seen;
+    std::vector<std::string> shapes;
+    for (int index : indices) {
+        CEvent* event = events.GetEvent(index);
+        if (!event) continue;
+        std::string text = EventCell(*event, column, format, names);
+        for (char& c : text)
+            if (c >= '0' && c <= '9') c = '0';
+        if (seen.insert(text).second) shapes.push_back(std::move(text));
+    }
+    return shapes;
 }
 
 bool IsAlarmRow(const CEvent& event) { return event.IsAlarm(); }

@@ -73,6 +73,11 @@ std::vector<std::string> EventHeadings(int format);
 std::string EventCell(CEvent& event, int column, int format, const EventNames& names);
 // The whole row (one text per heading of the format).
 std::vector<std::string> EventRow(CEvent& event, int format, const EventNames& names);
+// The texts of one column over the given events, each different one once, with every digit
+// written as '0': UI fonts draw all digits equally wide, so measuring these few shapes gives the
+// width of the widest cell without measuring thousands of rows.
+std::vector<std::string> ColumnShapes(CEvents& events, const std::vector<int>& indices, int column, int format,
+                                      const EventNames& names);
 // A row painted as an alarm: a new alarm, not its restore.
 bool IsAlarmRow(const CEvent& event);
 

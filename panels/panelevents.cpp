@@ -1,5 +1,6 @@
 #include "panels/panelevents.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 #include <wx/button.h>
@@ -148,13 +149,27 @@ void CPanelEvents::FillList() {
     for (std::size_t c = 0; c < headings.size(); ++c)
         list_->InsertColumn(static_cast<long>(c), ToWx(headings[c]), wxLIST_FORMAT_LEFT);
     list_->SetItemCount(static_cast<long>(shown_.size()));
-    // The widths follow the contents once the record holds events, even when none is shown.
+    // The widths follow the contents once the record holds events, even when none is shown;
+    // the zone, area and account columns are at least as wide as their headings.
     if (record_->GetCount() > 0) {
-        for (int c : {0, 1, 4}) list_->SetColumnWidth(c, wxLIST_AUTOSIZE);
-        for (int c : {5, 6}) list_->SetColumnWidth(c, wxLIST_AUTOSIZE_USEHEADER);
-        if (headings.size() > 7) list_->SetColumnWidth(7, wxLIST_AUTOSIZE_USEHEADER);
+        for (int c : {0, 1, 4}) SizeColumn(c, std::string());
+        for (int c : {5, 6}) SizeColumn(c, headings[static_cast<std::size_t>(c)]);
+        if (headings.size() > 7) SizeColumn(7, headings[7]);
     }
     list_->Refresh();
+}
+
+// The toolkit's own automatic width measures rows for up to 40 ms per column, too slow for a
+// memory of thousands of events; the few different shapes of a column's texts are enough.
+void CPanelEvents::SizeColumn(int column, const std::string& heading) {
+    constexpr int kCellMargin = 16;     // the cell's padding on both sides
+    constexpr int kHeadingMargin = 24;  // the heading's padding and separator
+    int width = 0;
+    for (const std::string& shape : ColumnShapes(*record_, shown_, column, format_, names_))
+        width = std::max(width, list_->GetTextExtent(ToWx(shape)).x);
+    width += kCellMargin;
+    if (!heading.empty()) width = std::max(width, list_->GetTextExtent(ToWx(heading)).x + kHeadingMargin);
+    list_->SetColumnWidth(column, width);
 }
 
 CEvent* CPanelEvents::RowEvent(long row) const {

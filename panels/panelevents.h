@@ -85,6 +85,8 @@ private:
     void OnEmpty(wxCommandEvent& event);
     // The event of a row, or null.
     CEvent* RowEvent(long row) const;
+    // Sizes a column to its widest text, and to at least its heading when one is given.
+    void SizeColumn(int column, const std::string& heading);
     // The whole-memory box shows the record's flag.
     void ShowWholeMemory();
 

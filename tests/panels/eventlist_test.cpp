@@ -135,6 +135,13 @@ TEST(EventListTest, RowsCarryNamesOutsideTheExtendedFormat) {
     EXPECT_EQ(ListRows(events, EventFilter{}, names), expected);
     EXPECT_EQ(EventHeadings(EventFormatMixed).back(), "Abonado");
 
+    // Column widths are measured on the different shapes of the texts, digits counting alike.
+    const std::vector<int> all = SelectEvents(events, EventFilter{}, false);
+    EXPECT_EQ(ColumnShapes(events, all, 1, EventFormatMixed, names), std::vector<std::string>{"00:00:00"});
+    EXPECT_EQ(ColumnShapes(events, all, 5, EventFormatMixed, names),
+              (std::vector<std::string>{"-0", "00", "0", "0 : Usuario 0", "0 : " + puerta}));
+    EXPECT_EQ(ColumnShapes(events, {0, 99}, 4, EventFormatMixed, names), std::vector<std::string>{"Sabotaje"});
+
     // Only a new alarm is painted; its restore and other classes are not.
     Fill(events, EventFormatMixed, {{"3130", 4, 1}, {"1301", 0, 1}});
     EXPECT_TRUE(IsAlarmRow(*events.GetEvent(0)));
