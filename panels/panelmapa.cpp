@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include <wx/dcbuffer.h>
+#include <wx/dcclient.h>
 #include <wx/image.h>
 #include <wx/intl.h>
 #include <wx/log.h>
@@ -442,6 +443,16 @@ void CPanelMapa::DrawStatePopup(int x, int y) {
     const plan::Label text = plan::Describe(*current_, zoneNames_, outputNames_, outputCount);
     label_->SetBackgroundColour(LabelBackground(text.background));
     label_->SetLabelText(ToWx(text.text));
+    // Created one pixel wide, the toolkit would wrap the text into that width: size it to the text.
+    {
+        wxClientDC dc(label_);
+        dc.SetFont(label_->GetFont());
+        wxCoord w = 0;
+        wxCoord h = 0;
+        dc.GetMultiLineTextExtent(label_->GetLabel(), &w, &h);
+        const wxSize border = label_->GetWindowBorderSize();
+        label_->SetSize(wxSize(w + border.x + 4, h + border.y + 4));
+    }
     const wxSize canvas = GetClientSize();
     const wxSize size = label_->GetSize();
     wxPoint at(x + 5, y + 5);

@@ -18,7 +18,12 @@ void FillNames(NameTable& table, const CGrup* group, const std::string& word) {
     }
     const int count = std::min(group->GetCodiCount(), kNames);
     for (int i = 0; i < count; ++i) {
-        if (const CCodi* codi = group->GetCodi(i)) table[static_cast<std::size_t>(i)] = codi->GetValue();
+        const CCodi* codi = group->GetCodi(i);
+        if (!codi) continue;
+        // Name codes are fixed-length texts padded with blanks.
+        std::string name = codi->GetValue();
+        name.erase(name.find_last_not_of(' ') + 1);
+        table[static_cast<std::size_t>(i)] = name;
     }
 }
 

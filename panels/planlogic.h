@@ -18,8 +18,9 @@ namespace plan {
 constexpr int kNames = 32;
 using NameTable = std::array<std::string, kNames>;
 
-// With a group: entry i becomes the text of the group's code i for the codes the table can hold
-// (a group of more than 32 codes fills 32 entries); entries beyond stay as they were. Without
+// With a group: entry i becomes the text of the group's code i, without its trailing blanks, for
+// the codes the table can hold (a group of more than 32 codes fills 32 entries); entries beyond
+// stay as they were. Without
 // one: every entry becomes word, a blank and i + 1 ("Zona 1" ... "Zona 32").
 void FillNames(NameTable& table, const CGrup* group, const std::string& word);
 // Entry `entry` of the table; null for an entry the table does not hold (negative, 32 or more).

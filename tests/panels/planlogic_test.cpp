@@ -37,12 +37,12 @@ TEST(PlanNames, DefaultsFillAllEntriesAndGroupsNeverOverflowTheTable) {
         many.AddCodi(codis.back().get());
     }
     plan::FillNames(zones, &many, "Zona");
-    EXPECT_EQ(zones[31].substr(0, 8), "Nombre31");
+    EXPECT_EQ(zones[31], "Nombre31");
     CGrup few;
     few.AddCodi(codis[5].get());
     plan::FillNames(zones, &few, "Zona");
-    EXPECT_EQ(zones[0].substr(0, 7), "Nombre5");
-    EXPECT_EQ(zones[1].substr(0, 7), "Nombre1");
+    EXPECT_EQ(zones[0], "Nombre5");
+    EXPECT_EQ(zones[1], "Nombre1");
 }
 
 TEST(PlanNames, EntriesOutsideTheTableShowTheNumberAlone) {
