@@ -23,6 +23,8 @@ void CPanelFitxer::Build() {
     SetBackgroundColour(wxColour(221, 221, 221));
     row_.Create(this, static_cast<wxBoxSizer*>(GetSizer()), *fitxer_);
     row_.browse->Bind(wxEVT_BUTTON, &CPanelFitxer::OnBrowse, this);
+    // The row is as tall as its controls, not its initial size.
+    SetMinSize(wxDefaultSize);
     Layout();
 }
 
