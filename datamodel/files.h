@@ -13,9 +13,9 @@ std::filesystem::path ToOsPath(std::string_view recordText);
 // lossless, when given, tells whether any did).
 std::string FromOsPath(const std::filesystem::path& path, bool* lossless = nullptr);
 
-// The largest installation or model file the program reads. The biggest model a panel family
-// could need (100 000 codes, each with a description and options) is about 12 MB and an
-// installation using it about 4 MB; a file four times that is not a data file of the program.
+// The largest installation or model file the program reads. A model of 100 000 codes, far more
+// than any panel has, is about 12 MB and an installation using it about 5 MB (tools/bench); a
+// file five times that is not a data file of the program.
 inline constexpr std::uintmax_t kMaxDataFileBytes = 64u * 1024u * 1024u;
 // The settings file holds a handful of texts: a few kilobytes.
 inline constexpr std::uintmax_t kMaxSettingsFileBytes = 1024u * 1024u;

@@ -117,9 +117,13 @@ bool CModel::SetVrxZona(int vrxzona) {
 
 int CModel::AddCode(std::unique_ptr<CCodi> codi) {
     if (!codi) return -1;
-    codes_.reserve(codes_.size() + 1);
-    codeIndex_.try_emplace(codi->GetId(), codi.get());
     codes_.push_back(std::move(codi));
+    try {
+        codeIndex_.try_emplace(codes_.back()->GetId(), codes_.back().get());
+    } catch (...) {
+        codes_.pop_back();  // the list and the index stay in step when memory runs out
+        throw;
+    }
     return static_cast<int>(codes_.size()) - 1;
 }
 
