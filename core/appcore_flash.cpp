@@ -250,12 +250,10 @@ static bool SendControl(CAppCore& core, ControlCode code) {
         return false;
     }
     CProtocol& protocol = core.GetProtocol();
-    const bool wasBusy = core.IsBusy();
-    core.SetBusy(true);
-    const bool ok = protocol.BuildControl(core.UseCurrentComponent()->GetBusDir(), code, false) && protocol.Send();
-    core.SetBusy(wasBusy);
-    if (!ok) core.SetLastError(protocol.GetError());
-    return ok;
+    CAppCore::BusyScope busy(core);
+    if (protocol.BuildControl(core.UseCurrentComponent()->GetBusDir(), code, false) && protocol.Send()) return true;
+    core.SetLastError(protocol.GetError());
+    return false;
 }
 
 bool CAppCore::StoreFactoryValues() { return SendControl(*this, kCtrlStoreFactory); }

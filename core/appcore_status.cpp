@@ -44,39 +44,36 @@ static bool NotConnected(CAppCore& core) {
     return false;
 }
 
-// Sets the busy flag for one command and gives back the state it found, so a command inside
-// a series that a panel runs under its own busy flag leaves that flag set.
-class BusyScope {
-public:
-    explicit BusyScope(CAppCore& core) : core_(core), was_(core.IsBusy()) { core_.SetBusy(true); }
-    ~BusyScope() { core_.SetBusy(was_); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    CAppCore& core_;
-    bool was_;
-};
-
-// The progress dialog of a command, opened unless the calling panel already gave the core one;
-// closed (with busy restored) on every path.
-class CommandProgress {
-public:
-    CommandProgress(CAppCore& core, int maximum) : core_(core), busy_(core), own_(!core.HasProgress()) {
-        core_.RestartPollTimer();
-        if (own_) core_.BeginProgress(kSending, maximum);
+std::string CAppCore::StatusSnapshot() {
+    const CEstat& estat = UseCurrentComponent()->GetEstat();
+    std::string out;
+    for (int zone = 0; zone < CEstat::kMaxZones; ++zone) {
+        out += static_cast<char>(estat.IsZoneDetect(zone) | estat.IsZoneAlarm(zone) << 1 |
+                                 estat.IsZoneOmit(zone) << 2 | estat.IsZoneAveria(zone) << 3);
     }
-    ~CommandProgress() {
-        if (own_) core_.EndProgress();
+    out += static_cast<char>(estat.GetAreaStatus());
+    out += static_cast<char>(estat.GetPanelStatus());
+    out.append(estat.GetClock().begin(), estat.GetClock().end());
+    out += IntToString(estat.GetEventPointer()) + ";" + IntToString(estat.GetPpeValue()) + ";";
+    for (auto [count, get] : {std::pair{estat.GetMesuraCount(), &CEstat::GetMesura},
+                              {estat.GetOutputCount(), &CEstat::GetOutput}, {estat.GetRelayCount(), &CEstat::GetRelay}}) {
+        for (int i = 0; i < count; ++i) {
+            const CMesura* m = (estat.*get)(i);
+            out += static_cast<char>(m ? m->GetRaw() : 0);
+        }
     }
-    CommandProgress(const CommandProgress&) = delete;
-    CommandProgress& operator=(const CommandProgress&) = delete;
+    for (int zone = 0; zone < estat.GetRadioZoneCount(); ++zone) {
+        out += static_cast<char>(estat.GetRadioFlag0(zone) | estat.GetRadioFlag1(zone) << 1 |
+                                 estat.GetRadioFlag2(zone) << 2 | estat.GetRadioFlag3(zone) << 3);
+    }
+    return out;
+}
 
-private:
-    CAppCore& core_;
-    BusyScope busy_;  // destroyed after the dialog closes, so the caller's flag comes back last
-    bool own_;
-};
+CAppCore::StatusWatch::StatusWatch(CAppCore& core) : core_(core), before_(core.StatusSnapshot()) {}
+
+CAppCore::StatusWatch::~StatusWatch() {
+    if (core_.statusChanged_ && core_.StatusSnapshot() != before_) core_.statusChanged_();
+}
 
 // Byte i of the answer goes to the reading of offset i; readings whose byte never came keep
 // their value.
@@ -122,6 +119,7 @@ static bool ReceiveFixed(CAppCore& core, int count, const char* variable, bool o
 
 bool CAppCore::ReceiveStatus(bool afterCommand) {
     if (!IsConnected()) return NotConnected(*this);
+    StatusWatch watch(*this);
     CProtocol& protocol = GetProtocol();
     CModel* model = UseCurrentComponent();
     const std::string dest = model->GetBusDir();
@@ -182,6 +180,7 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
 }
 
 bool CAppCore::ReceiveMesures() {
+    StatusWatch watch(*this);
     CEstat& estat = UseCurrentComponent()->GetEstat();
     return ReceiveFixed(
         *this, estat.GetMesuraCount(), kVarMesures, false,
@@ -193,6 +192,7 @@ bool CAppCore::ReceiveMesures() {
 }
 
 bool CAppCore::ReceiveOutputs() {
+    StatusWatch watch(*this);
     CEstat& estat = UseCurrentComponent()->GetEstat();
     return ReceiveFixed(
         *this, estat.GetOutputCount(), kVarOutputs, true,
@@ -204,6 +204,7 @@ bool CAppCore::ReceiveOutputs() {
 }
 
 bool CAppCore::ReceiveRelays() {
+    StatusWatch watch(*this);
     CEstat& estat = UseCurrentComponent()->GetEstat();
     return ReceiveFixed(
         *this, estat.GetRelayCount(), kVarRelays, true,
@@ -215,6 +216,7 @@ bool CAppCore::ReceiveRelays() {
 }
 
 bool CAppCore::ReceiveRadio() {
+    StatusWatch watch(*this);
     CEstat& estat = UseCurrentComponent()->GetEstat();
     // Four bit planes of count / 8 bytes: count / 2 bytes, none below two radio zones. Flags
     // whose byte did not come keep their value.
@@ -226,7 +228,8 @@ bool CAppCore::ReceiveRadio() {
 
 bool CAppCore::SendAreaCommand(unsigned char areaMask, bool arm) {
     if (!IsConnected()) return NotConnected(*this);
-    CommandProgress scope(*this, 5);
+    BusyScope scope(*this, kSending, 5);
+    RestartPollTimer();
     CProtocol& protocol = GetProtocol();
     const std::string dest = UseCurrentComponent()->GetBusDir();
     const bool built = arm ? protocol.BuildArmAreas(dest, areaMask) : protocol.BuildDisarmAreas(dest, areaMask);
@@ -242,7 +245,8 @@ bool CAppCore::SendZoneCommand(std::span<const unsigned char> zoneMask, int zone
         SetLastError(kBadValue);
         return false;
     }
-    CommandProgress scope(*this, frames + 4);
+    BusyScope scope(*this, kSending, frames + 4);
+    RestartPollTimer();
     CProtocol& protocol = GetProtocol();
     const std::string dest = UseCurrentComponent()->GetBusDir();
     for (int i = 0; i < frames; ++i) {
@@ -259,7 +263,7 @@ static bool SendSwitch(CAppCore& core, bool relay, int n, bool on) {
     CProtocol& protocol = core.GetProtocol();
     bool sent;
     {
-        BusyScope busy(core);
+        CAppCore::BusyScope busy(core);
         core.RestartPollTimer();
         const std::string dest = core.UseCurrentComponent()->GetBusDir();
         const int which = std::max(n, 0);

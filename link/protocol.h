@@ -29,11 +29,12 @@
 #include <string>
 
 #include "link/frame.h"
+#include "link/texts.h"
 
 class CConexio;
 class CLog;
 class Clock;
-class ProgressDialog;
+class Progress;
 class Timer;
 class UiServices;
 
@@ -67,10 +68,10 @@ public:
     static constexpr int kReadBufferSize = 128;
     static constexpr int kPartialFrameTimeout = 150;  // ms of silence that kill a partial frame
     static constexpr int kIdleQueueTimeout = 2000;    // ms of silence that empty the queue
-    static constexpr int kPumpInterval = 20;
-    static constexpr int kIdlePollInterval = 20000;
+    static constexpr int kPumpInterval = kPumpIntervalMs;
+    static constexpr int kIdlePollInterval = kIdlePollIntervalMs;
     // The refusal of an exchange or build while another exchange runs.
-    static constexpr const char* kBusyError = "Espere, Proceso automático en curso";
+    static constexpr const char* kBusyError = kTextBusy;
 
     CProtocol();
     ~CProtocol();
@@ -86,12 +87,9 @@ public:
         idlePoll_ = idlePoll;
     }
     void SetUiServices(UiServices* ui) { ui_ = ui; }
-    // The running operation's progress dialog and the core's step counter (null between
-    // operations).
-    void SetProgress(ProgressDialog* dialog, int* counter) {
-        progress_ = dialog;
-        counter_ = counter;
-    }
+    // The progress of the running operation, checked for Cancel in every wait (null: the waits
+    // only yield through the UI services).
+    void SetProgress(Progress* progress) { progress_ = progress; }
     // The clock of every wait; without one the link's clock, without a link the system clock.
     void SetClock(Clock* clock) { clock_ = clock; }
     // Called once when a read finds the link broken (after this layer disconnected itself).
@@ -280,8 +278,7 @@ private:
     Timer* pump_ = nullptr;
     Timer* idlePoll_ = nullptr;
     UiServices* ui_ = nullptr;
-    ProgressDialog* progress_ = nullptr;
-    int* counter_ = nullptr;
+    Progress* progress_ = nullptr;
     Clock* clock_ = nullptr;
     std::function<void()> linkLost_;
 };

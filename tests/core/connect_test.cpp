@@ -79,6 +79,7 @@ TEST_P(ConnectKindTest, LogsInAndWritesTheClock) {
 
     ASSERT_FALSE(ui.progress.empty());
     EXPECT_EQ(ui.progress[0]->title, "Conectando...");
+    EXPECT_TRUE(ui.progress[0]->options.showElapsed);
     EXPECT_EQ(ui.progress[0]->maximum, 5);
     EXPECT_EQ(ui.progress[0]->updates.back().second, "Conectado");
 

@@ -453,6 +453,10 @@ TEST_F(NodeTest, ReceiveRunsTheReadsOfEachStatusAndEventNode) {
         if (c.kind != TreeNodeEvents) {
             EXPECT_EQ(ui.progress.back()->maximum, count);
         }
+        // Only the close of the dialog may fill the bar; nothing passes it.
+        const auto& updates = ui.progress.back()->updates;
+        for (std::size_t i = 0; i < updates.size(); ++i)
+            EXPECT_LT(updates[i].first, ui.progress.back()->maximum + (i + 1 == updates.size()));
         EXPECT_EQ(edit.calls.back(), "TransferToPanels");
         EXPECT_FALSE(core->IsBusy());
         EXPECT_FALSE(core->HasProgress());
