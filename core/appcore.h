@@ -97,6 +97,9 @@ public:
     // True (with "Cancelado por el usuario") when the running operation's Cancel was pressed.
     bool CheckCancel();
     bool IsModified();
+    // The edit view stores its panels into their records; an edit of the installation data
+    // marks the installation modified. The window calls it before asking whether to save.
+    void StorePanels();
     // Marks the installation modified: panel edits that change what the installation file stores
     // (flash cells and file paths, site-plan elements) and renames.
     void MarkModified() { instalacio_.SetModified(); }
@@ -337,9 +340,6 @@ private:
     // Empties the installation after everything that points into it: the edit view, the tree
     // and its name groups, the current component and group.
     void ReleaseInstalacio();
-    // The edit view stores its panels into their records; an edit of the installation data
-    // marks the installation modified.
-    void StorePanels();
 
     // ---- report ----
 

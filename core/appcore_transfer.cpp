@@ -404,7 +404,14 @@ int CAppCore::CountNodeItems(TreeItemId item, bool forReceive) {
             if (!flash) return 0;
             if (flash->GetKind() == FlashGroupTable)
                 return Blocks16(static_cast<long long>(flash->GetElements()) * flash->GetBytesElement());
-            if (flash->GetKind() == FlashGroupFiles) return forReceive ? 0 : Blocks16(flash->GetSendSize());
+            if (flash->GetKind() == FlashGroupFiles) {
+                if (forReceive) return 0;
+                // One erase step per marked file besides its blocks; a marked file that cannot be
+                // read still counts, so the upload runs and says why instead of "nothing to send".
+                int marked = 0;
+                for (int i = 0; i < flash->GetFitxerCount(); ++i) marked += flash->GetFitxer(i)->GetSend() ? 1 : 0;
+                return Blocks16(flash->GetSendSize()) + marked;
+            }
             return 0;
         }
         case TreeNodeComponent: {

@@ -160,10 +160,9 @@ bool CProtocol::Send() {
             return false;
         }
         if (!link_->Send(send_.Bytes(), send_.Length())) {
-            error_ = link_->GetError();
-            // A write that failed on a broken link: one read finds the break and reports the
-            // loss, with the same text as when a wait finds it.
-            Receive(0);
+            // A link that can no longer write is gone, as one that can no longer read: the
+            // connection is lost (once), not only this frame.
+            LoseLink();
             return broadcast && wentOut;
         }
         wentOut = true;
