@@ -100,17 +100,10 @@ static bool ReceiveFixed(CAppCore& core, int count, const char* variable, bool o
         const int part = std::min(CAppCore::kMaxReadBytes, count - offset);
         const bool built = offset == 0 ? buildFirst(dest, part) : protocol.BuildRead(dest, variable, true, part, offset);
         if (!built || !protocol.Send()) return FailFromProtocol(core);
-        const std::size_t wanted = static_cast<std::size_t>(offset + part);
-        while (out.size() < wanted && protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
-            int length = 0;
-            const unsigned char* answer = protocol.GetAnswer(length);
-            if (answer && length > 3) {
-                std::size_t take = std::min(static_cast<std::size_t>(length - 3), wanted - out.size());
-                out.insert(out.end(), answer + 3, answer + 3 + take);
-            }
-            if (oneAnswer) break;
-        }
-        if (out.size() < wanted) break;  // the answers stopped: keep what came
+        // The answers stopped: keep what came.
+        if (protocol.CollectAnswers(out, static_cast<std::size_t>(part), {oneAnswer, {}}) != CollectEnd::Complete ||
+            out.size() < static_cast<std::size_t>(offset + part))
+            break;
     }
     if (out.empty()) return true;
     store(out);
@@ -143,12 +136,12 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
     }
     if (!ProgressStep(1, std::string())) return false;
 
-    // The clock: when no answer comes it is left as it was.
+    // The clock (six bytes after the echoed address and offset): when no answer of its own comes
+    // it is left as it was.
     if (!protocol.BuildReadClock(dest) || !protocol.Send()) return FailFromProtocol(*this);
-    if (protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
-        answer = protocol.GetAnswer(length);
-        if (!answer || length < static_cast<int>(CEstat::kClockReplyBytes) ||
-            !estat.SetClock(std::span<const unsigned char>(answer, static_cast<std::size_t>(length)))) {
+    std::vector<unsigned char> reply(3);
+    if (protocol.CollectAnswers(reply, 6, {true, {}}) == CollectEnd::Complete) {
+        if (!estat.SetClock(reply)) {
             SetLastError(kBadValue);
             return false;
         }
@@ -158,15 +151,15 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
     // The event pointer: one byte for a memory of up to 256 records, else two (low first). It is
     // kept as the panel reported it; the read of new records reduces it into the capacity.
     if (!protocol.BuildReadEventPointer(dest) || !protocol.Send()) return FailFromProtocol(*this);
-    if (protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
-        answer = protocol.GetAnswer(length);
+    std::vector<unsigned char> bytes;
+    if (protocol.CollectAnswers(bytes, 3, {true, {}}) == CollectEnd::Complete) {
         const CEvents& events = model->GetEvents();
         const bool oneByte = events.GetMaxEvents() <= 256;
-        if (!answer || length < (oneByte ? 4 : 6)) {
+        if (bytes.size() < 3) {
             SetLastError(kBadValue);
             return false;
         }
-        const int pointer = oneByte ? answer[3] : answer[4] + 256 * answer[5];
+        const int pointer = oneByte ? bytes[0] : bytes[1] + 256 * bytes[2];
         if (!estat.SetEventPointer(pointer)) {
             SetLastError(kBadValue);
             return false;
@@ -348,7 +341,6 @@ bool CAppCore::ReceiveEventLog() {
     CProtocol& protocol = GetProtocol();
     const std::string dest = model->GetBusDir();
     const int size = events.GetBytesEvent();
-    const bool atAddress = events.IsAtAddress();
 
     int start = 0;
     int passes[2];
@@ -366,24 +358,19 @@ bool CAppCore::ReceiveEventLog() {
                 int lead = 0;
                 if (!BuildRecordRead(*this, dest, events, index, chunk, lead)) return false;
                 if (!protocol.Send()) return FailFromProtocol(*this);
-                const std::size_t wanted = static_cast<std::size_t>(lead + chunk * size);
-                const int from = atAddress ? 3 : 2;
                 std::vector<unsigned char> raw;
-                while (raw.size() < wanted && protocol.WaitAnswer(kCmdWriteEeprom, kCmdWriteRam, kCmdFlashData)) {
-                    int length = 0;
-                    const unsigned char* answer = protocol.GetAnswer(length);
-                    if (answer && length > from) {
-                        std::size_t take = std::min(static_cast<std::size_t>(length - from), wanted - raw.size());
-                        raw.insert(raw.end(), answer + from, answer + from + take);
-                    }
-                }
-                if (raw.size() > static_cast<std::size_t>(lead))
-                    buffer.assign(raw.begin() + lead, raw.end());
+                const CollectEnd end =
+                    protocol.CollectAnswers(raw, static_cast<std::size_t>(lead + chunk * size));
+                if (raw.size() > static_cast<std::size_t>(lead)) buffer.assign(raw.begin() + lead, raw.end());
                 // Only records that came whole count; the rest are read again by the next request.
                 complete = static_cast<int>(buffer.size()) / size;
                 if (complete > 0) break;
                 if (CheckCancel()) return false;
-                if (repeats >= kRecordReadRepeats) return FailFromProtocol(*this);
+                if (repeats >= kRecordReadRepeats) {
+                    if (end != CollectEnd::Foreign) return FailFromProtocol(*this);
+                    SetLastError(kBadValue);
+                    return false;
+                }
             }
             buffer.resize(static_cast<std::size_t>(complete) * size);
             events.DecodeRecords(buffer);

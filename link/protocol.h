@@ -27,6 +27,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "link/frame.h"
 #include "link/texts.h"
@@ -60,6 +61,19 @@ struct ExpectedAnswers {
     bool Has(std::uint8_t command) const {
         return command != kCmdNone && (c[0] == command || c[1] == command || c[2] == command);
     }
+};
+
+// How a multi-frame read ended (CProtocol::CollectAnswers).
+enum class CollectEnd {
+    Complete,   // wanted bytes came (with oneAnswer: the first own answer came)
+    Stopped,    // the answers stopped first: the wait's error (TimedOut tells a time-out)
+    Foreign,    // too many answers were not the request's own
+    Cancelled,  // afterAnswer said stop
+};
+struct CollectOptions {
+    bool oneAnswer = false;  // take the first own answer only
+    // Called after each own answer that did not complete the read; false stops it.
+    std::function<bool()> afterAnswer;
 };
 
 class CProtocol {
@@ -118,6 +132,20 @@ public:
     const unsigned char* GetAnswer(int& length) const;
     // The last WaitAnswer, or the last Send, ended without hearing from the panel in time.
     bool TimedOut() const { return lastTimedOut_; }
+
+    // ---- Multi-frame reads. After a memory read (0x51) or a block read (0x44) was sent, collects
+    // the data of its answers into data (appended) until wanted bytes came. Only the request's
+    // own answers count: a memory read's answer carries the memory's command (0xB1 RAM, 0xB0
+    // EEPROM), echoes the address (high byte masked with 0x1F) and the offset of the bytes it
+    // carries (the request's offset + the bytes taken so far), and its data begins at byte 3; a
+    // block read's answer is a 0xF0 frame that echoes the block it carries (low byte first) and
+    // its data begins at byte 2. Any other answer (a late answer to an earlier request, another
+    // request's data) is skipped after a pause of kForeignAnswerPauseMs; the kMaxForeignAnswers-th
+    // one ends the collection with the queue emptied and "Address doesn't match" logged.
+    static constexpr int kForeignAnswerPauseMs = 500;
+    static constexpr int kMaxForeignAnswers = 4;
+    CollectEnd CollectAnswers(std::vector<unsigned char>& data, std::size_t wanted,
+                              const CollectOptions& options = CollectOptions{});
 
     // One step of the receive state machine (the pump timer's tick with 20, every wait with its
     // poll interval).
@@ -245,6 +273,8 @@ private:
                 ExpectedAnswers expected = ExpectedAnswers{});
     bool ReadAt(std::uint8_t destination, unsigned address, bool ram, int count, int offset);
     bool BlockReadAt(std::uint8_t destination, unsigned address, int count);
+    // True when the answer taken last is the sent read's own, carrying its data from byte taken.
+    bool IsOwnAnswer(std::size_t taken) const;
 
     PanelFrame send_;
     PanelFrame answer_;
