@@ -16,7 +16,7 @@
 
 #include "core/appcore.h"
 #include "core/views.h"
-#include "link/transport.h"
+#include "support/pipe_transport.h"
 #include "panelsim.h"
 #include "support/capture_log_sink.h"
 #include "support/temp_dir.h"
