@@ -283,10 +283,12 @@ void CModel::ApplyGroupAttributes(CGrup& grup, const std::string& attributes) {
 }
 
 CGrup* CModel::NewGroup(CGrup* parent, const std::string& attributes) {
+    // Owned first, then linked: running out of memory between the two never leaves the tree
+    // pointing at a group that was deleted.
     auto grup = std::make_unique<CGrup>();
     CGrup* raw = grup.get();
-    parent->AddSubgrup(raw);
     AddGrup(std::move(grup));
+    parent->AddSubgrup(raw);
     ApplyGroupAttributes(*raw, attributes);
     currentGrup_ = raw;
     return raw;
