@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -199,4 +200,27 @@ TEST_F(ConfigFixture, SaveFailureKeepsTheOldFile) {
     // Keeping the backup is part of writing the settings.
     EXPECT_EQ(config.GetError(), "No se pudo escribir el fichero: \nconfig.xml.bak\nEs una carpeta, no un fichero.");
     EXPECT_EQ(dir.Read("config.xml"), "<config>");
+}
+
+TEST_F(ConfigFixture, ASettingsFileThatIsNoneIsRefusedWithoutWaiting) {
+    const struct {
+        const char* what;
+        std::string error;
+    } cases[] = {
+        {"pipe", "No se pudo abrir el fichero para lectura: \nconfig.xml\n"
+                 "No es un fichero normal (es un dispositivo, una tubería o un socket)."},
+        {"large", "No se pudo abrir el fichero para lectura: \nconfig.xml\n"
+                  "El fichero es demasiado grande: ocupa más de 1 MB y no puede ser un fichero de este tipo."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(dir / "config.xml");
+        if (std::string(c.what) == "pipe") {
+            ASSERT_EQ(mkfifo((dir / "config.xml").c_str(), 0600), 0);
+        } else {
+            dir.Write("config.xml", "<config><oem><a>" + std::string(1024 * 1024, 'x') + "</a></oem></config>");
+        }
+        EXPECT_FALSE(config.Load());
+        EXPECT_EQ(config.GetError(), c.error);
+    }
 }
