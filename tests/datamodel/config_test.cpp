@@ -224,3 +224,14 @@ TEST_F(ConfigFixture, ASettingsFileThatIsNoneIsRefusedWithoutWaiting) {
         EXPECT_EQ(config.GetError(), c.error);
     }
 }
+
+TEST_F(ConfigFixture, KeysThatCannotStandAsTagsAreNotWritten) {
+    // A self-closing entry leaves a key ending in '/': written back it would read as another key.
+    ASSERT_TRUE(LoadText("<config><oem><icono//>x</icono//><empresa>E</empresa></oem><ini><ultim>a</ultim></ini>"
+                         "<conexions><local><baud>1</baud></local></conexions></config>"));
+    const std::string text = config.ToXml();
+    EXPECT_EQ(text, "<config>\n\t<oem>\n\t\t<empresa>E</empresa>\n\t</oem>\n\t<ini>\n\t\t<ultim>a</ultim>\n\t</ini>\n"
+                    "\t<conexions>\n\t\t<local>\n\t\t\t<baud>1</baud>\n\t\t</local>\n\t</conexions>\n</config>\n");
+    dir.Write("config.xml", text);
+    EXPECT_EQ(Reloaded().ToXml(), text);
+}
