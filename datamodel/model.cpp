@@ -488,7 +488,12 @@ void CModel::foundElement(std::string& name, const std::string& content,
         if (name == "index") {
             currentFitxer_->SetIndex(StringToInt(text));
         } else if (name == "long") {
-            currentFitxer_->SetLong(StringToInt(text));
+            const int sectors = StringToInt(text);
+            if (sectors > kMaxFlashFileSectors) {
+                return Refuse("El fichero flash " + currentFitxer_->GetId() + " ocupa " + std::to_string(sectors) +
+                              " sectores; el máximo es " + std::to_string(kMaxFlashFileSectors) + ".");
+            }
+            currentFitxer_->SetLong(sectors);
         } else if (name == "sector") {
             currentFitxer_->SetSector(StringToInt(text));
         } else if (name == "descr") {
