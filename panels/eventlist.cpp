@@ -10,7 +10,7 @@
 #include "datamodel/grup.h"
 #include "datamodel/strings.h"
 
-void NameTable::Fill(const CGrup* group, const std::string& word) {
+void EventNameTable::Fill(const CGrup* group, const std::string& word) {
     names_.fill(std::string());
     if (!group) {
         for (int i = 0; i < kEntries; ++i) names_[static_cast<std::size_t>(i)] = word + " " + IntToString(i + 1);
@@ -24,7 +24,7 @@ void NameTable::Fill(const CGrup* group, const std::string& word) {
     }
 }
 
-const std::string* NameTable::Find(int index) const {
+const std::string* EventNameTable::Find(int index) const {
     if (index < 0 || index >= named_) return nullptr;
     return &names_[static_cast<std::size_t>(index)];
 }

@@ -14,7 +14,7 @@ class CGrup;
 
 // Names of zones, areas or users: exactly 32 entries. A number that falls outside the table, or
 // on an entry that nothing filled, has no name and is shown alone.
-class NameTable {
+class EventNameTable {
 public:
     static constexpr int kEntries = 32;
 
@@ -36,9 +36,9 @@ struct EventNames {
     EventNames() { Fill(nullptr, nullptr, nullptr); }
     void Fill(const CGrup* zones, const CGrup* areas, const CGrup* users);
 
-    NameTable zones;
-    NameTable areas;
-    NameTable users;
+    EventNameTable zones;
+    EventNameTable areas;
+    EventNameTable users;
 };
 
 // The installer's choice of rows: one flag per event class, the account filter (extended

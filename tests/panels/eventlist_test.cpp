@@ -86,7 +86,7 @@ struct Group {
 const std::string kHeader7 = "Fecha;Hora;C\xF3" "digo;Tipo;Descripci\xF3" "n;Zona/Usuario;Area;";
 
 TEST(EventListTest, NameTablesHoldThirtyTwoEntriesAndNameNothingOutside) {
-    NameTable defaults;
+    EventNameTable defaults;
     defaults.Fill(nullptr, "Zona");
     ASSERT_NE(defaults.Find(0), nullptr);
     EXPECT_EQ(*defaults.Find(0), "Zona 1");
@@ -97,7 +97,7 @@ TEST(EventListTest, NameTablesHoldThirtyTwoEntriesAndNameNothingOutside) {
     std::vector<std::string> many;
     for (int i = 0; i < 40; ++i) many.push_back("Z" + std::to_string(i));
     Group big(many);
-    NameTable table;
+    EventNameTable table;
     table.Fill(&big.grup, "Zona");
     EXPECT_EQ(*table.Find(31), big.codis[31].GetValue());
     EXPECT_EQ(table.Find(32), nullptr);
