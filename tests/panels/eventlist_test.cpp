@@ -268,7 +268,8 @@ TEST(EventListTest, CsvFileIsWrittenWithCrLfAndFailuresKeepTheOldFile) {
 
     // A folder that does not exist: nothing can be created.
     EXPECT_FALSE(WriteEventsCsv(dir / "no" / "x.csv", events, EventFilter{}, error));
-    EXPECT_EQ(error, "No se pudo abrir el fichero para escritura: \n" + (dir / "no" / "x.csv").string());
+    EXPECT_EQ(error, "No se pudo abrir el fichero para escritura: \n" + (dir / "no" / "x.csv").string() +
+                         "\nNo existe el fichero o la carpeta.");
 
     // A path cp1252 cannot name is refused before anything is written.
     const std::filesystem::path odd = dir.Path() / std::filesystem::path(u8"eventos_\u2713.csv");
@@ -291,7 +292,8 @@ TEST(EventListTest, CsvFileIsWrittenWithCrLfAndFailuresKeepTheOldFile) {
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
-    EXPECT_EQ(error, "No se pudo escribir el fichero: \n" + (dir / "old.csv").string());
+    EXPECT_EQ(error, "No se pudo escribir el fichero: \n" + (dir / "old.csv").string() +
+                         "\nEl fichero supera el tamaño máximo permitido.");
     EXPECT_EQ(dir.Read("old.csv"), "old contents\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);  // no temporary left
 }

@@ -275,7 +275,8 @@ TEST_F(EventsPanelTest, ExportWritesTheFilteredListOrShowsWhyNot) {
     dialogs.AnswerSavePath(dir / "falta" / "lista.csv");
     Press(panel, CPanelEvents::ID_EXPORT);
     ASSERT_EQ(dialogs.Errors().size(), 1u);
-    const std::string expected = "No se pudo abrir el fichero para escritura: \n" + (dir / "falta" / "lista.csv").string();
+    const std::string expected = "No se pudo abrir el fichero para escritura: \n" + (dir / "falta" / "lista.csv").string() +
+                                 "\nNo existe el fichero o la carpeta.";
     EXPECT_EQ(dialogs.Errors()[0], expected);
     EXPECT_EQ(dialogs.Last()->caption, "Error");
     EXPECT_EQ(panel->GetErrorText(), expected);
