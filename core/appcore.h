@@ -330,6 +330,9 @@ private:
     // Bus address of a single-code request: the current group's override, else the current
     // component's address.
     std::string CodiDestination();
+    // Decodes (or with verify compares) the bytes received for a code; false with the reason
+    // when they are fewer than the code needs, do not decode, or differ.
+    bool TakeCodeBytes(CCodi& codi, std::span<const unsigned char> bytes, bool verify);
     // Stride and total bytes of a packed group; false (nothing sent) when it cannot travel.
     bool BlockLayout(CGrup* grup, int& stride, int& total);
     // Start of a window-level transfer: busy, the dialog with count steps, the component current,
