@@ -1,6 +1,8 @@
 // The status panel against the simulated panel: what a receive shows, what each button sends
 // and how failures end.
 #include <wx/checklst.h>
+#include <wx/filefn.h>
+#include <wx/image.h>
 #include <wx/listctrl.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -8,6 +10,7 @@
 #include "datamodel/estat.h"
 #include "datamodel/model.h"
 #include "panels/panelestat.h"
+#include "panels/picturefile.h"
 #include "panels/wxtext.h"
 #include "status_fixture.h"
 
@@ -316,6 +319,33 @@ TEST_F(StatusPanelTest, WithoutTheGeneralPageOnlyTheClockRowIsBuilt) {
     dialogs.AnswerText("083000150324");
     Click(CPanelEstat::ID_SET_CLOCK);
     EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), "08:30:00");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StatusPictures, EveryPictureLoadsAndWhiteBecomesSeeThrough) {
+    const std::string folder = std::string(ORVANE_SOURCE_DIR) + "/";
+    std::vector<std::string> names = {"clock", "date", "cover", "omit", "noomit", "armed", "disarmed"};
+    for (const Warning& w : kWarnings) names.push_back(std::string(w.picture).substr(12, std::string(w.picture).size() - 16));
+    ASSERT_EQ(names.size(), 15u);
+    for (const std::string& name : names) {
+        const std::string path = folder + "icons/estat/" + name + ".png";
+        wxImage image;
+        EXPECT_TRUE(wxFileExists(ToWx(path)) && image.LoadFile(ToWx(path), wxBITMAP_TYPE_PNG)) << name;
+    }
+    // A static icon's white corner is see-through; a button picture is drawn as it is.
+    const wxImage clock = LoadPicture((folder + "icons/estat/clock.png").c_str(), true).ConvertToImage();
+    ASSERT_TRUE(clock.IsOk());
+    EXPECT_TRUE(clock.IsTransparent(0, 0));
+    EXPECT_FALSE(clock.IsTransparent(10, 2));  // the dial's rim
+
+    // A missing file gives a blank picture of its own, and no box.
+    const wxBitmap missing = LoadPicture("icons/estat/none.png", true);
+    ASSERT_TRUE(missing.IsOk());
+    EXPECT_EQ(missing.GetSize(), wxSize(16, 16));
+    EXPECT_TRUE(missing.ConvertToImage().IsTransparent(8, 8));
 }
 
 }  // namespace
