@@ -250,6 +250,19 @@ TEST_F(StatusPanelTest, FailuresEndTheSeriesAndShowTheCoresError) {
     EXPECT_FALSE(core->IsBusy());
     EXPECT_EQ(SimAreas(), 0x01);
 
+    // A failing output command still lets the ticked relay switch, and the outputs are read back.
+    dialogs.shown.clear();
+    sim.Faults().ignoreRequests = 4;
+    const int n = Estat().GetOutputCount();
+    panel->GetOutputList()->Check(1);
+    panel->GetOutputList()->Check(static_cast<unsigned>(n + 1));
+    Click(CPanelEstat::ID_OUTPUTS_ON);
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{"Sin respuesta"});
+    EXPECT_EQ(SimOutput(0x0006, 1), 0);
+    EXPECT_EQ(SimOutput(0x0032, 1), 1);
+    EXPECT_NE(Item(panel->GetOutputList(), static_cast<unsigned>(n + 1)).find(": Activada"), std::string::npos);
+    EXPECT_FALSE(core->IsBusy());
+
     // Another operation runs: nothing is sent.
     dialogs.shown.clear();
     const int before = Executed();
