@@ -299,17 +299,16 @@ TEST_F(StatusPanelTest, FailuresEndTheSeriesAndShowTheCoresError) {
     EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{CAppCore::kCancelled});
     EXPECT_FALSE(core->IsBusy());
 
-    // The link goes in the middle of the output series: one box, the series ends, the loss is
-    // reported, and the idle poll is not left blocked.
+    // The link goes in the middle of the output series: the series stops there with one box, and
+    // the loss is reported once the series has let go of the busy flag.
     panel->GetOutputList()->Check(0);
     panel->GetOutputList()->Check(1);
     panel->GetOutputList()->Check(static_cast<unsigned>(Estat().GetOutputCount()));
     dialogs.shown.clear();
     BreakLink();
     Click(CPanelEstat::ID_OUTPUTS_ON);
-    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{"Error en el socket de conexión"});  // once, not per item
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{CAppCore::kConnectionLost});  // once, not per item
     EXPECT_FALSE(core->IsBusy());
-    Idle(100);  // the pump, no longer held off by the series, finds the loss
     EXPECT_FALSE(core->IsConnected());
     EXPECT_EQ(lostCalls, 1);
     EXPECT_FALSE(core->HasProgress());
