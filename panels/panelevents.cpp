@@ -12,6 +12,7 @@
 
 #include "datamodel/events.h"
 #include "panels/dialogs.h"
+#include "panels/paneledit.h"
 #include "panels/wxtext.h"
 
 namespace {
@@ -85,8 +86,7 @@ void CPanelEvents::Clear() {
 }
 
 void CPanelEvents::DeleteControls() {
-    GetSizer()->Clear(false);
-    DestroyChildren();
+    DestroyPanelControls(this);
     list_ = nullptr;
     wholeMemory_ = nullptr;
     account_ = nullptr;

@@ -85,27 +85,31 @@ struct Group {
 // The cp1252 headings, spelled by their bytes so the test does not depend on how it is compiled.
 const std::string kHeader7 = "Fecha;Hora;C\xF3" "digo;Tipo;Descripci\xF3" "n;Zona/Usuario;Area;";
 
-TEST(EventListTest, NameTablesHoldThirtyTwoEntriesAndNameNothingOutside) {
-    NameTable defaults;
-    defaults.Fill(nullptr, "Zona");
-    ASSERT_NE(defaults.Find(0), nullptr);
-    EXPECT_EQ(*defaults.Find(0), "Zona 1");
-    EXPECT_EQ(*defaults.Find(31), "Zona 32");
-    for (int outside : {-1, 32, 255, -2147483647 - 1}) EXPECT_EQ(defaults.Find(outside), nullptr) << outside;
-
-    // A group longer than the table fills 32 entries; a shorter one leaves the rest unnamed.
+TEST(EventListTest, NamesComeFromTheFirstThirtyTwoCodesAndNeverFromOutside) {
+    // A group longer than the table names zones 1 to 32 only; a short one leaves the rest
+    // unnamed, and a blank name counts as none. Padding blanks are not shown.
     std::vector<std::string> many;
-    for (int i = 0; i < 40; ++i) many.push_back("Z" + std::to_string(i));
+    for (int i = 0; i < 40; ++i) many.push_back("Z" + std::to_string(i + 1));
     Group big(many);
-    NameTable table;
-    table.Fill(&big.grup, "Zona");
-    EXPECT_EQ(*table.Find(31), big.codis[31].GetValue());
-    EXPECT_EQ(table.Find(32), nullptr);
-    Group small({"Entrada", ""});
-    table.Fill(&small.grup, "Zona");
-    EXPECT_EQ(*table.Find(0), small.codis[0].GetValue());
-    EXPECT_NE(table.Find(1), nullptr);  // named, though empty
-    EXPECT_EQ(table.Find(2), nullptr);
+    Group small({"Entrada", "   "});
+    CEvents events;
+    Fill(events, EventFormatStandard, {{"1130", 1, 1}, {"1130", 2, 1}, {"1130", 3, 1}, {"1130", 32, 1},
+                                       {"1130", 33, 1}, {"1130", 255, 1}, {"1130", -5, 1}});
+    struct Case {
+        const CGrup* zones;
+        std::vector<std::string> column;  // zones 1, 2, 3, 32, 33, 255, -5
+    } cases[] = {
+        {nullptr, {"1 : Zona 1", "2 : Zona 2", "3 : Zona 3", "32 : Zona 32", "33", "255", "-5"}},
+        {&big.grup, {"1 : Z1", "2 : Z2", "3 : Z3", "32 : Z32", "33", "255", "-5"}},
+        {&small.grup, {"1 : Entrada", "2", "3", "32", "33", "255", "-5"}},
+    };
+    for (const Case& c : cases) {
+        EventNames names;
+        names.Fill(c.zones, nullptr, nullptr);
+        std::vector<std::string> column;
+        for (int i = 0; i < events.GetCount(); ++i) column.push_back(EventCell(*events.GetEvent(i), 5, 1, names));
+        EXPECT_EQ(column, c.column);
+    }
 }
 
 TEST(EventListTest, RowsCarryNamesOutsideTheExtendedFormat) {
@@ -120,7 +124,6 @@ TEST(EventListTest, RowsCarryNamesOutsideTheExtendedFormat) {
     Group zones({"Puerta", "Ventana"});
     EventNames names;
     names.Fill(&zones.grup, nullptr, nullptr);
-    const std::string puerta = zones.codis[0].GetValue();
     zones.codis[0].SetValue("Otra");  // the names are taken when the tables are filled
     events.GetEvent(0)->SetZone(1);
 
@@ -130,7 +133,7 @@ TEST(EventListTest, RowsCarryNamesOutsideTheExtendedFormat) {
         {"17/03/2007", "14:03:05", "1130", "Alarma", "Robo", "40", "33", "1234"},
         {"17/03/2007", "14:02:05", "1130", "Alarma", "Robo", "0", "1 : Area 1", "1234"},
         {"17/03/2007", "14:01:05", "3401", "Armado", "Usuario ON/OFF", "0 : Usuario 1", "0", "1234"},
-        {"17/03/2007", "14:00:05", "1133", "Alarma", "Sabotaje", "1 : " + puerta, "3 : Area 3", "1234"},
+        {"17/03/2007", "14:00:05", "1133", "Alarma", "Sabotaje", "1 : Puerta", "3 : Area 3", "1234"},
     };
     EXPECT_EQ(ListRows(events, EventFilter{}, names), expected);
     EXPECT_EQ(EventHeadings(EventFormatMixed).back(), "Abonado");
@@ -139,7 +142,7 @@ TEST(EventListTest, RowsCarryNamesOutsideTheExtendedFormat) {
     const std::vector<int> all = SelectEvents(events, EventFilter{}, false);
     EXPECT_EQ(ColumnShapes(events, all, 1, EventFormatMixed, names), std::vector<std::string>{"00:00:00"});
     EXPECT_EQ(ColumnShapes(events, all, 5, EventFormatMixed, names),
-              (std::vector<std::string>{"-0", "00", "0", "0 : Usuario 0", "0 : " + puerta}));
+              (std::vector<std::string>{"-0", "00", "0", "0 : Usuario 0", "0 : Puerta"}));
     EXPECT_EQ(ColumnShapes(events, {0, 99}, 4, EventFormatMixed, names), std::vector<std::string>{"Sabotaje"});
 
     // Only a new alarm is painted; its restore and other classes are not.

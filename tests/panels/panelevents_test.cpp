@@ -110,18 +110,18 @@ TEST_F(EventsPanelTest, ReadFromTheSimulatedPanelListsTheEightSampleRecordsWithN
     ASSERT_NE(panel->GetList(), nullptr);
     // Newest first; user 1 is the second user name (users count from 0), zone 4 the fourth zone.
     const Rows expected = {
-        {"14/06/2024", "10:20:00", "3401", "Armado", "Usuario ON/OFF", "2 : Mar\xED" "a           ",
-         "1 : Vivienda        ", ""},
-        {"14/06/2024", "10:00:00", "1602", "Test", "Test", "0", "1 : Vivienda        ", ""},
-        {"14/06/2024", "09:30:00", "1401", "Desarmado", "Usuario ON/OFF", "1 : Antonio         ",
-         "1 : Vivienda        ", ""},
-        {"14/06/2024", "08:56:00", "3130", "Restauracion", "Robo", "4 : Cocina          ", "1 : Vivienda        ",
+        {"14/06/2024", "10:20:00", "3401", "Armado", "Usuario ON/OFF", "2 : Mar\xED" "a",
+         "1 : Vivienda", ""},
+        {"14/06/2024", "10:00:00", "1602", "Test", "Test", "0", "1 : Vivienda", ""},
+        {"14/06/2024", "09:30:00", "1401", "Desarmado", "Usuario ON/OFF", "1 : Antonio",
+         "1 : Vivienda", ""},
+        {"14/06/2024", "08:56:00", "3130", "Restauracion", "Robo", "4 : Cocina", "1 : Vivienda",
          ""},
-        {"14/06/2024", "08:55:00", "1130", "Alarma", "Robo", "4 : Cocina          ", "1 : Vivienda        ", ""},
-        {"14/06/2024", "07:30:00", "3401", "Armado", "Usuario ON/OFF", "1 : Antonio         ",
-         "1 : Vivienda        ", ""},
-        {"14/06/2024", "05:40:00", "3301", "Restauracion", "No AC", "0", "1 : Vivienda        ", ""},
-        {"14/06/2024", "05:30:00", "1301", "Aver\xED" "a", "No AC", "0", "1 : Vivienda        ", ""},
+        {"14/06/2024", "08:55:00", "1130", "Alarma", "Robo", "4 : Cocina", "1 : Vivienda", ""},
+        {"14/06/2024", "07:30:00", "3401", "Armado", "Usuario ON/OFF", "1 : Antonio",
+         "1 : Vivienda", ""},
+        {"14/06/2024", "05:40:00", "3301", "Restauracion", "No AC", "0", "1 : Vivienda", ""},
+        {"14/06/2024", "05:30:00", "1301", "Aver\xED" "a", "No AC", "0", "1 : Vivienda", ""},
     };
     EXPECT_EQ(AllRows(panel), expected);
     wxListItem heading;
