@@ -146,8 +146,8 @@ bool WriteEventsCsv(const std::filesystem::path& path, CEvents& events, const Ev
         return false;
     }
     bool openFailed = false;
-    if (WriteFileSafely(path, WithCrLf(FormatEventsCsv(events, filter)), nullptr, &openFailed)) return true;
-    error = (openFailed ? "No se pudo abrir el fichero para escritura: \n" : "No se pudo escribir el fichero: \n") +
-            name;
+    std::string reason;
+    if (WriteFileSafely(path, WithCrLf(FormatEventsCsv(events, filter)), &reason, &openFailed)) return true;
+    error = WriteErrorText(name, reason, openFailed);
     return false;
 }

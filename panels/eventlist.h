@@ -72,7 +72,8 @@ bool IsAlarmRow(const CEvent& event);
 std::string FormatEventsCsv(CEvents& events, const EventFilter& filter);
 
 // Writes the CSV to path (a path from the file dialog), replacing an old file only once the
-// whole text is written. False with error set (cp1252) when the path holds characters cp1252
-// cannot write, the file cannot be created, or the writing fails; any old file is then intact.
+// whole text is written. False with error set (cp1252: what failed, the file name and why) when
+// the path holds characters cp1252 cannot write, the file cannot be created, or the writing
+// fails; any old file is then intact.
 bool WriteEventsCsv(const std::filesystem::path& path, CEvents& events, const EventFilter& filter,
                     std::string& error);

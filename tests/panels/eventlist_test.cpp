@@ -82,6 +82,8 @@ struct Group {
     CGrup grup;
 };
 
+bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
+
 // The cp1252 headings, spelled by their bytes so the test does not depend on how it is compiled.
 const std::string kHeader7 = "Fecha;Hora;C\xF3" "digo;Tipo;Descripci\xF3" "n;Zona/Usuario;Area;";
 
@@ -271,7 +273,8 @@ TEST(EventListTest, CsvFileIsWrittenWithCrLfAndFailuresKeepTheOldFile) {
 
     // A folder that does not exist: nothing can be created.
     EXPECT_FALSE(WriteEventsCsv(dir / "no" / "x.csv", events, EventFilter{}, error));
-    EXPECT_EQ(error, "No se pudo abrir el fichero para escritura: \n" + (dir / "no" / "x.csv").string());
+    EXPECT_TRUE(StartsWith(error, "No se pudo abrir el fichero para escritura: \n" + (dir / "no" / "x.csv").string()))
+        << error;
 
     // A path cp1252 cannot name is refused before anything is written.
     const std::filesystem::path odd = dir.Path() / std::filesystem::path(u8"eventos_\u2713.csv");
@@ -294,7 +297,7 @@ TEST(EventListTest, CsvFileIsWrittenWithCrLfAndFailuresKeepTheOldFile) {
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
-    EXPECT_EQ(error, "No se pudo escribir el fichero: \n" + (dir / "old.csv").string());
+    EXPECT_TRUE(StartsWith(error, "No se pudo escribir el fichero: \n" + (dir / "old.csv").string() + "\n")) << error;
     EXPECT_EQ(dir.Read("old.csv"), "old contents\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);  // no temporary left
 }
