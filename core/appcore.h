@@ -94,6 +94,9 @@ public:
     // True (with "Cancelado por el usuario") when the running operation's Cancel was pressed.
     bool CheckCancel();
     bool IsModified();
+    // The edit view stores its panels into their records; an edit of the installation data
+    // marks the installation modified. The window calls it before asking whether to save.
+    void StorePanels();
     // Marks the installation modified: panel edits that change what the installation file stores
     // (flash cells and file paths, site-plan elements) and renames.
     void MarkModified() { instalacio_.SetModified(); }
@@ -311,9 +314,6 @@ private:
     // Empties the installation after everything that points into it: the edit view, the tree
     // and its name groups, the current component and group.
     void ReleaseInstalacio();
-    // The edit view stores its panels into their records; an edit of the installation data
-    // marks the installation modified.
-    void StorePanels();
 
     // ---- report ----
 
@@ -330,6 +330,9 @@ private:
     // Bus address of a single-code request: the current group's override, else the current
     // component's address.
     std::string CodiDestination();
+    // Decodes (or with verify compares) the bytes received for a code; false with the reason
+    // when they are fewer than the code needs, do not decode, or differ.
+    bool TakeCodeBytes(CCodi& codi, std::span<const unsigned char> bytes, bool verify);
     // Stride and total bytes of a packed group; false (nothing sent) when it cannot travel.
     bool BlockLayout(CGrup* grup, int& stride, int& total);
     // Start of a window-level transfer: busy, the dialog with count steps, the component current,

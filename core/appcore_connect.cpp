@@ -80,7 +80,8 @@ bool CAppCore::SetConexioSettings(int kind, int port, const std::string& phone, 
         lastError_ = "No se puede cambiar la conexión mientras está conectado";
         return false;
     }
-    if (!conexio_.SetKind(kind)) {
+    // Kind 0 ("Ninguna") is stored as the installation's choice; the link then has no kind.
+    if (!conexio_.SetKind(kind) && kind != ConexioNone) {
         lastError_ = "Tipo de conexión no válido";
         return false;
     }

@@ -92,10 +92,12 @@ bool CAppCore::EraseAndWriteFlash(const std::string& dest, long long base, std::
 }
 
 // Stores (or with verify compares) every element complete in the collected bytes. A verify
-// difference fails with the text that names the element.
+// difference fails with the text that names the element. Stored elements change what the
+// installation file holds: the installation is marked modified.
 static bool TakeElements(CAppCore& core, CGrupFlash& grup, const std::vector<unsigned char>& data, bool verify) {
     const int size = grup.GetBytesElement();
     const int complete = std::min(grup.GetElements(), static_cast<int>(data.size()) / size);
+    if (!verify && complete > 0) core.MarkModified();
     for (int i = 0; i < complete; ++i) {
         std::span<const unsigned char> element(data.data() + static_cast<std::size_t>(i) * size,
                                                static_cast<std::size_t>(size));

@@ -74,8 +74,9 @@ bool CAppCore::NewInstalacio(const std::string& model, const std::string& versio
 
 bool CAppCore::LoadInstalacioFile(const std::string& path) {
     std::string text;
-    if (!ReadJoinedLines(ToOsPath(path), text)) {
-        lastError_ = "No se pudo abrir el fichero para lectura: \n" + path;
+    std::string reason;
+    if (!ReadJoinedLines(ToOsPath(path), text, &reason)) {
+        lastError_ = ReadErrorText(path, reason);
         return false;
     }
     ReleaseInstalacio();

@@ -158,7 +158,7 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
     }
 
     // The event pointer: one byte for a memory of up to 256 records, else two (low first). It is
-    // kept reduced into the memory's capacity, so a bad value never points outside it.
+    // kept as the panel reported it; the read of new records reduces it into the capacity.
     if (!protocol.BuildReadEventPointer(dest) || !protocol.Send()) return FailFromProtocol(*this);
     if (protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
         answer = protocol.GetAnswer(length);
@@ -168,8 +168,7 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
             SetLastError(kBadValue);
             return false;
         }
-        int pointer = oneByte ? answer[3] : answer[4] + 256 * answer[5];
-        if (events.IsReadable()) pointer = events.ReduceIndex(pointer);
+        const int pointer = oneByte ? answer[3] : answer[4] + 256 * answer[5];
         if (!estat.SetEventPointer(pointer)) {
             SetLastError(kBadValue);
             return false;
@@ -384,6 +383,8 @@ bool CAppCore::ReceiveEventLog() {
             }
             buffer.resize(static_cast<std::size_t>(complete) * size);
             events.DecodeRecords(buffer);
+            // The records read are kept in the installation file.
+            MarkModified();
             events.SetMyPpe(index + complete);
             remaining -= complete;
             if (!ProgressStep(1, std::string())) return false;

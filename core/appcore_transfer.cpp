@@ -42,6 +42,24 @@ std::string DifferenceText(const CCodi& codi) {
 
 }  // namespace
 
+// ---- received code bytes ----
+
+bool CAppCore::TakeCodeBytes(CCodi& codi, std::span<const unsigned char> bytes, bool verify) {
+    // A code whose bytes did not all arrive is a failed read: neither decoded nor compared.
+    if (bytes.size() < static_cast<std::size_t>(codi.GetByteCount())) {
+        lastError_ = kBadValue;
+        return false;
+    }
+    if (verify) {
+        if (codi.EqualsBytes(bytes)) return true;
+        lastError_ = DifferenceText(codi);
+        return false;
+    }
+    if (codi.FromBytes(bytes)) return true;
+    lastError_ = kBadValue;
+    return false;
+}
+
 // ---- destinations ----
 
 std::string CAppCore::CodiDestination() {
@@ -195,14 +213,7 @@ bool CAppCore::ReceiveCodi(CCodi* codi, bool verify) {
         ++tries;
         log_.LogLine("retry no data");
     }
-    if (verify) {
-        if (!codi->EqualsBytes(got)) {
-            lastError_ = DifferenceText(*codi);
-            return false;
-        }
-    } else {
-        codi->FromBytes(got);
-    }
+    if (!TakeCodeBytes(*codi, got, verify)) return false;
     return ProgressStep(1, std::string());
 }
 
@@ -320,14 +331,7 @@ bool CAppCore::ReceiveGrupBlock(CGrup* grup, bool verify) {
         CCodi* codi = grup->GetCodi(i);
         const int at = i * stride;
         std::span<const unsigned char> bytes(buffer.data() + at, static_cast<std::size_t>(total - at));
-        if (verify) {
-            if (!codi->EqualsBytes(bytes)) {
-                lastError_ = DifferenceText(*codi);
-                return false;
-            }
-        } else {
-            codi->FromBytes(bytes);
-        }
+        if (!TakeCodeBytes(*codi, bytes, verify)) return false;
     }
     return ProgressStep(grup->GetCodiCount(), std::string());
 }
@@ -506,7 +510,7 @@ bool CAppCore::Send(TreeItemId item) {
         lastError_ = kBusy;
         return false;
     }
-    if (editView_) editView_->TransferFromPanels();
+    StorePanels();
     const int count = CountNodeItems(item, false);
     if (count < 1) {
         lastError_ = kNothingToSend;
@@ -537,7 +541,7 @@ bool CAppCore::Verify(TreeItemId item) {
         lastError_ = kBusy;
         return false;
     }
-    if (editView_) editView_->TransferFromPanels();
+    StorePanels();
     BeginTransfer("Verificando...", count, treeIndex_.GetComponent(item));
 
     bool ok = false;
@@ -578,7 +582,7 @@ bool CAppCore::Apply(TreeItemId item) {
 }
 
 bool CAppCore::ApplyFactoryValues(TreeItemId item) {
-    if (editView_) editView_->TransferFromPanels();
+    StorePanels();
     switch (treeIndex_.GetKind(item)) {
         case TreeNodeGrup: {
             CGrup* grup = treeIndex_.GetGrup(item);
@@ -623,7 +627,7 @@ bool CAppCore::SendGrup(CGrup* grup) {
         lastError_ = kBusy;
         return false;
     }
-    if (editView_) editView_->TransferFromPanels();
+    StorePanels();
     const int count = CountTreeItems(grup, false);
     if (count <= 0) {
         lastError_ = kNothingToSend;

@@ -266,8 +266,8 @@ std::string WithCrLf(std::string_view text) {
 
 bool StoreTextFile(const std::string& name, std::string_view text, std::string& error) {
     bool openFailed = true;
-    if (!name.empty() && WriteFileSafely(ToOsPath(name), WithCrLf(text), nullptr, &openFailed)) return true;
-    error = (openFailed ? "No se pudo abrir el fichero para escritura: \n" : "No se pudo escribir el fichero: \n") +
-            name;
+    std::string reason;
+    if (!name.empty() && WriteFileSafely(ToOsPath(name), WithCrLf(text), &reason, &openFailed)) return true;
+    error = WriteErrorText(name, reason, openFailed);
     return false;
 }

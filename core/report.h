@@ -30,5 +30,6 @@ std::string WithCrLf(std::string_view text);
 // Stores text (with CR LF line ends) as the file named by the record text name, replacing it only
 // once the whole text is written; the old file stays intact otherwise. False with error set to
 // "No se pudo abrir el fichero para escritura: \n" + name when the file cannot be created, or to
-// "No se pudo escribir el fichero: \n" + name when writing or replacing it fails.
+// "No se pudo escribir el fichero: \n" + name when writing or replacing it fails, each followed
+// by the system's reason on a line of its own.
 bool StoreTextFile(const std::string& name, std::string_view text, std::string& error);

@@ -59,8 +59,10 @@ std::string DecimalText(unsigned char byte) {
 }
 
 // Hour and minute as typed: "hh:mm" (5 characters) or "h:mm" (4 characters, character 1 taken as
-// the colon). Any other length, or a non-digit where a digit belongs, is no time (false).
-bool ParseHora(std::string_view text, int& hour, int& minute) {
+// the colon). Any other length is no time (false). A character that is not a digit where a digit
+// belongs makes the text no time when strict, and counts as 0 otherwise (the value the panel
+// gets for it).
+bool ParseHora(std::string_view text, int& hour, int& minute, bool strict = true) {
     std::string t(text);
     std::size_t hourDigits;
     if (t.size() == 5) {
@@ -71,26 +73,26 @@ bool ParseHora(std::string_view text, int& hour, int& minute) {
     } else {
         return false;
     }
+    bool digits = true;
+    auto digit = [&](char c) {
+        const int d = DigitValue(c);
+        digits = digits && d >= 0;
+        return std::max(d, 0);
+    };
     hour = 0;
-    for (std::size_t i = 0; i < hourDigits; ++i) {
-        int d = DigitValue(t[i]);
-        if (d < 0) return false;
-        hour = hour * 10 + d;
-    }
-    int m1 = DigitValue(t[hourDigits + 1]);
-    int m2 = DigitValue(t[hourDigits + 2]);
-    if (m1 < 0 || m2 < 0) return false;
-    minute = m1 * 10 + m2;
-    return true;
+    for (std::size_t i = 0; i < hourDigits; ++i) hour = hour * 10 + digit(t[i]);
+    minute = digit(t[hourDigits + 1]) * 10;
+    minute += digit(t[hourDigits + 2]);
+    return digits || !strict;
 }
 
 // Byte = hour × 4 + quarter; "63:45" is 0xFF (not set). An hour above 24 or a minute above 59
-// counts as 0; minutes 53 to 59 give quarter 0 of the same hour.
+// counts as 0, and so does an unreadable digit; minutes 53 to 59 give quarter 0 of the same hour.
 unsigned char EncodeHora(std::string_view text) {
     if (text == "63:45") return 0xFF;
     int hour = 0;
     int minute = 0;
-    if (!ParseHora(text, hour, minute)) hour = minute = 0;
+    if (!ParseHora(text, hour, minute, false)) hour = minute = 0;
     if (hour < 0 || hour > 24) hour = 0;
     if (minute < 0 || minute > 59) minute = 0;
     int quarter = 0;

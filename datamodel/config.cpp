@@ -45,8 +45,9 @@ const CConfig::Map* CConfig::LinkMap(int kind) const {
 
 bool CConfig::Load() {
     std::string text;
-    if (!ReadJoinedLines(GetPath(), text)) {
-        error_ = std::string("No se pudo abrir el fichero para lectura: \n") + kFileName;
+    std::string reason;
+    if (!ReadJoinedLines(GetPath(), text, &reason, kMaxSettingsFileBytes)) {
+        error_ = ReadErrorText(kFileName, reason);
         return false;
     }
     Clear();
@@ -88,19 +89,20 @@ bool CConfig::Save() {
             const std::string backupName = std::string(kFileName) + ".bak";
             std::filesystem::path backup = path;
             backup.replace_filename(backupName);
+            // Keeping the copy is part of writing the settings: any failure is a write failure.
             std::string bytes;
-            if (!ReadWholeFile(path, bytes) || !WriteFileSafely(backup, bytes)) {
-                error_ = "No se pudo abrir el fichero para escritura: \n" + backupName;
+            std::string reason;
+            if (!ReadWholeFile(path, bytes, &reason, kMaxDataFileBytes) || !WriteFileSafely(backup, bytes, &reason)) {
+                error_ = WriteErrorText(backupName, reason, false);
                 return false;
             }
         }
         backupPending_ = false;
     }
     bool openFailed = false;
-    if (!WriteFileSafely(path, ToXml(), nullptr, &openFailed)) {
-        error_ = std::string(openFailed ? "No se pudo abrir el fichero para escritura: \n"
-                                        : "No se pudo escribir el fichero: \n") +
-                 kFileName;
+    std::string reason;
+    if (!WriteFileSafely(path, ToXml(), &reason, &openFailed)) {
+        error_ = WriteErrorText(kFileName, reason, openFailed);
         return false;
     }
     return true;

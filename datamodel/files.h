@@ -1,6 +1,7 @@
 // File helpers shared by every reader and writer of the program.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -12,16 +13,47 @@ std::filesystem::path ToOsPath(std::string_view recordText);
 // lossless, when given, tells whether any did).
 std::string FromOsPath(const std::filesystem::path& path, bool* lossless = nullptr);
 
-// Reads a text file line by line, drops each line's end (LF, or CR LF) and joins the lines with
-// nothing between them, as the XML loaders expect. False when the file cannot be read.
-bool ReadJoinedLines(const std::filesystem::path& path, std::string& joined);
+// The largest installation or model file the program reads. A model of 100 000 codes, far more
+// than any panel has, is about 12 MB and an installation using it about 5 MB (tools/bench); a
+// file five times that is not a data file of the program.
+inline constexpr std::uintmax_t kMaxDataFileBytes = 64u * 1024u * 1024u;
+// The settings file holds a handful of texts: a few kilobytes.
+inline constexpr std::uintmax_t kMaxSettingsFileBytes = 1024u * 1024u;
 
-// Reads a whole file as bytes. False when it cannot be read.
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
+// The system's reason for an error number, in Spanish for the errors a user can act on.
+std::string SystemReason(int error);
+
+// Reads a whole file as bytes. Only a regular file of at most maxBytes is read: a folder, a
+// device ("/dev/zero"), a pipe or a socket is refused before anything is read from it, so none
+// can hang the program or exhaust its memory. False with reason (Spanish) when it cannot be read.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string* reason = nullptr,
+                   std::uintmax_t maxBytes = kMaxDataFileBytes);
+
+// Reads at most limit bytes from the start of a file: a longer file is cut, not refused. Any file
+// but a folder is read, without ever waiting: a device gives its first bytes, a pipe what it holds.
+bool ReadFileStart(const std::filesystem::path& path, std::size_t limit, std::string& bytes,
+                   std::string* reason = nullptr);
+
+// Reads a text file line by line, drops each line's end (LF, or CR LF) and joins the lines with
+// nothing between them, as the XML loaders expect. False when the file cannot be read (the same
+// rules as ReadWholeFile).
+bool ReadJoinedLines(const std::filesystem::path& path, std::string& joined, std::string* reason = nullptr,
+                     std::uintmax_t maxBytes = kMaxDataFileBytes);
 
 // Replaces a file without ever destroying the old one: the content goes to a temporary file in
 // the same folder, every write and the close are checked, then it is renamed over the target.
-// On failure the target is untouched, the temporary file removed, and reason says why.
+// A symbolic link is followed: the file it points to is replaced (its temporary file beside it)
+// and the link stays. A file without write permission is refused, not replaced. Temporary files
+// that a save interrupted by a crash left beside the file are removed.
+// On failure the target is untouched, the temporary file removed, and reason says why (Spanish).
 // openFailed (optional) tells a file that could not be created from a write that failed later.
 bool WriteFileSafely(const std::filesystem::path& target, std::string_view content,
                      std::string* reason = nullptr, bool* openFailed = nullptr);
+
+// The name part of the temporary files of WriteFileSafely: "." + file name + this + 6 characters.
+inline constexpr std::string_view kSaveTempMark = ".orvane-tmp-";
+
+// The user's messages for a file that could not be read or written: the fixed text, the file
+// name and, on a line of its own, the reason when there is one.
+std::string ReadErrorText(std::string_view name, std::string_view reason);
+std::string WriteErrorText(std::string_view name, std::string_view reason, bool openFailed);

@@ -1,32 +1,8 @@
 #include "datamodel/fitxer.h"
 
 #include <algorithm>
-#include <fstream>
-#include <system_error>
 
 #include "datamodel/files.h"
-
-namespace {
-
-// Reads at most limit bytes from the start of a file, so that a file far longer than the sectors
-// it may fill (or a device that never ends) costs no more than its reserved space. False when the
-// file cannot be opened or read.
-bool ReadFileStart(const std::filesystem::path& path, std::size_t limit, std::string& bytes) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.clear();
-    char chunk[65536];
-    while (bytes.size() < limit && in) {
-        const std::size_t want = std::min(sizeof chunk, limit - bytes.size());
-        in.read(chunk, static_cast<std::streamsize>(want));
-        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-    }
-    return !in.bad();
-}
-
-}  // namespace
 
 CFitxer::CFitxer()
     : index_(0), sector_(0), long_(0), size_(-1), send_(false), rom_(false),

@@ -24,8 +24,11 @@ int StatusByte(const std::string& text) {
     return value;
 }
 
-std::string LoadError(std::string_view id, std::string_view versio) {
-    return "No se puede crear el modelo: " + std::string(id) + "-" + std::string(versio);
+// The model's own reason, when it gives one, follows on a line of its own.
+std::string LoadError(std::string_view id, std::string_view versio, const CModel& model) {
+    std::string text = "No se puede crear el modelo: " + std::string(id) + "-" + std::string(versio);
+    if (!model.GetLoadError().empty()) text += "\n" + model.GetLoadError();
+    return text;
 }
 
 }  // namespace
@@ -67,7 +70,7 @@ bool CInstalacio::InitCentral(std::string_view name, std::string_view id, std::s
     if (!central_.SetBusDir(busdir)) return false;
     modified_ = true;
     if (!central_.Load()) {
-        error_ = LoadError(id, versio);
+        error_ = LoadError(id, versio, central_);
         return false;
     }
     return true;
@@ -79,7 +82,7 @@ int CInstalacio::AddComponent(std::string_view name, std::string_view id, std::s
     model->SetId(id);
     model->SetVersio(versio);
     if (!model->Load()) {
-        error_ = LoadError(id, versio);
+        error_ = LoadError(id, versio, *model);
         return -1;
     }
     components_.push_back(std::move(model));
@@ -204,7 +207,7 @@ void CInstalacio::StartComponent(std::string& name, const std::string& attribute
     } else {
         currentModel_->SetId(model);
         currentModel_->SetVersio(versio);
-        if (!currentModel_->Load()) Fail(LoadError(model, versio));
+        if (!currentModel_->Load()) Fail(LoadError(model, versio, *currentModel_));
     }
 }
 

@@ -12,7 +12,15 @@ void CLog::Append(const std::string& text) {
     if (sink_) sink_->Append(text);
 }
 
-void CLog::AppendRaw(const std::string& text) { Append(text); }
+void CLog::AppendRaw(const std::string& text) {
+    if (text.size() > static_cast<std::size_t>(kTrimLimit)) {
+        const bool endsLine = text.back() == '\n';
+        Append(text.substr(0, static_cast<std::size_t>(kTrimLimit)) + (endsLine ? " [...]\n" : " [...]"));
+    } else {
+        Append(text);
+    }
+    Trim();
+}
 
 void CLog::WriteTimestamp() {
     LocalTime now = clock_->Now();

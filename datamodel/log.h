@@ -37,7 +37,9 @@ public:
     void Trim();
 
     // Text that goes straight into the pane, as the installation loader echoes what it reads:
-    // no time stamp, no trimming, and the at-line-start state is left as it was.
+    // no time stamp, and the at-line-start state is left as it was. It is trimmed like every
+    // other write, and a text longer than the pane's limit keeps only its first kTrimLimit
+    // characters, so a large file never leaves megabytes of echo in the pane.
     void AppendRaw(const std::string& text);
 
     bool AtLineStart() const { return atLineStart_; }

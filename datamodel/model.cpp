@@ -1,6 +1,7 @@
 #include "datamodel/model.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 
@@ -117,6 +118,12 @@ bool CModel::SetVrxZona(int vrxzona) {
 int CModel::AddCode(std::unique_ptr<CCodi> codi) {
     if (!codi) return -1;
     codes_.push_back(std::move(codi));
+    try {
+        codeIndex_.try_emplace(codes_.back()->GetId(), codes_.back().get());
+    } catch (...) {
+        codes_.pop_back();  // the list and the index stay in step when memory runs out
+        throw;
+    }
     return static_cast<int>(codes_.size()) - 1;
 }
 
@@ -136,7 +143,10 @@ CCodi* CModel::GetCodi(int index) const { return At(codes_, index); }
 CGrup* CModel::GetGrup(int index) const { return At(groups_, index); }
 CGrupFlash* CModel::GetGrupFlash(int index) const { return At(flashGroups_, index); }
 
-CCodi* CModel::FindCode(std::string_view id) const { return Find(codes_, id); }
+CCodi* CModel::FindCode(std::string_view id) const {
+    const auto found = codeIndex_.find(id);
+    return found == codeIndex_.end() ? nullptr : found->second;
+}
 CGrup* CModel::FindGrup(std::string_view id) const { return Find(groups_, id); }
 CGrupFlash* CModel::FindGrupFlash(std::string_view id) const { return Find(flashGroups_, id); }
 
@@ -180,6 +190,7 @@ void CModel::ResetReadingState() {
     mesuraKind_ = -1;
     currentFitxer_ = nullptr;
     ignoreDepth_ = 0;
+    refused_ = false;
 }
 
 // Everything the model file fills; identity and bus addresses stay.
@@ -188,6 +199,7 @@ void CModel::ClearContent() {
     estatRoot_.Reset();
     flashGroups_.clear();
     groups_.clear();
+    codeIndex_.clear();
     codes_.clear();
     estat_.Reset();
     estat_.GetPpeCodi().Clear();
@@ -205,23 +217,41 @@ void CModel::Clear() {
 }
 
 bool CModel::Load() {
+    loadError_.clear();
     if (id_.empty() || versio_.empty()) return false;
     // The identity comes from installation files, which travel between installers: it names a
-    // file inside models/ and nothing else.
+    // file inside models/ and nothing else (a NUL would end the name early).
+    static constexpr std::string_view kNotInName("/\\\0", 3);
     for (const std::string* part : {&id_, &versio_}) {
-        if (part->find_first_of("/\\") != std::string::npos || *part == "." || *part == "..") return false;
+        if (part->find_first_of(kNotInName) != std::string::npos || *part == "." || *part == "..") {
+            loadError_ = "El nombre del modelo no es válido.";
+            return false;
+        }
     }
     std::string text;
-    if (!ReadJoinedLines(ToOsPath("models/" + id_ + "-" + versio_ + ".xml"), text)) return false;
+    std::string reason;
+    if (!ReadJoinedLines(ToOsPath("models/" + id_ + "-" + versio_ + ".xml"), text, &reason)) {
+        // A missing model file says enough by its name.
+        if (reason != SystemReason(ENOENT)) loadError_ = reason;
+        return false;
+    }
     return LoadFromText(std::move(text));
 }
 
 bool CModel::LoadFromText(std::string text) {
     ClearContent();
+    loadError_.clear();
     XmlParser parser(this);
     bool ok = parser.Parse(text, 0, static_cast<long>(text.size()) - 1);
+    ok = ok && !refused_;
     ResetReadingState();
     return ok;
+}
+
+void CModel::Refuse(std::string reason) {
+    if (refused_) return;
+    refused_ = true;
+    loadError_ = std::move(reason);
 }
 
 void CModel::UpdateRadioZoneCount() {
@@ -263,6 +293,7 @@ CGrup* CModel::NewGroup(CGrup* parent, const std::string& attributes) {
 }
 
 void CModel::foundNode(std::string& name, const std::string& attributes) {
+    if (refused_) return;
     if (ignoreDepth_ > 0) {
         ++ignoreDepth_;
         name = kIgnored;
@@ -311,6 +342,10 @@ void CModel::foundNode(std::string& name, const std::string& attributes) {
         AddGrupFlash(std::move(flash));
     } else if (name == "columna") {
         if (!currentGrupFlash_) return Ignore(name);
+        if (currentGrupFlash_->GetColumnaCount() >= kMaxFlashColumns) {
+            return Refuse("La tabla flash " + currentGrupFlash_->GetId() + " tiene más de " +
+                          std::to_string(kMaxFlashColumns) + " columnas.");
+        }
         currentColumna_ = currentGrupFlash_->AddColumna();
     } else if (name == "fitxer") {
         if (!currentGrupFlash_) return Ignore(name);
@@ -389,7 +424,7 @@ void CModel::CodiLeaf(CCodi& codi, const std::string& name, const std::string& t
 
 void CModel::foundElement(std::string& name, const std::string& content,
                           const std::string& attributes) {
-    if (ignoreDepth_ > 0) return;
+    if (ignoreDepth_ > 0 || refused_) return;
     const std::string text = XmlDecode(content);
     if (section_ == "model") {
         if (name == "descr") {
@@ -428,18 +463,7 @@ void CModel::foundElement(std::string& name, const std::string& content,
             if (TakesText(attributes, currentGrup_->GetBitName(i), true)) currentGrup_->SetBitName(i, text);
         }
     } else if (section_ == "grup-flash") {
-        if (!currentGrupFlash_) return;
-        if (name == "descr") {
-            if (TakesText(attributes, currentGrupFlash_->GetDescr(), true)) currentGrupFlash_->SetDescr(text);
-        } else if (name == "busdir") {
-            currentGrupFlash_->SetDest(text);
-        } else if (name == "elements") {
-            currentGrupFlash_->SetElements(StringToInt(text));
-        } else if (name == "bytes-element") {
-            currentGrupFlash_->SetBytesElement(StringToInt(text));
-        } else if (name == "addrbase") {
-            currentGrupFlash_->SetAddrBase(text);
-        }
+        if (currentGrupFlash_) FlashLeaf(*currentGrupFlash_, name, text, attributes);
     } else if (section_ == "columna") {
         if (!currentGrupFlash_) return;
         CCodi* column = currentGrupFlash_->GetColumnaAt(currentColumna_);
@@ -500,7 +524,12 @@ void CModel::foundElement(std::string& name, const std::string& content,
         } else if (name == "flash") {
             events_.SetFlash(text);
         } else if (name == "maxevents") {
-            events_.SetMaxEvents(StringToInt(text));
+            const int capacity = StringToInt(text);
+            if (capacity > kMaxEvents) {
+                return Refuse("La memoria de eventos tiene " + std::to_string(capacity) + " eventos; el máximo es " +
+                              std::to_string(kMaxEvents) + ".");
+            }
+            events_.SetMaxEvents(capacity);
         } else if (name == "bytesevent") {
             events_.SetBytesEvent(StringToInt(text));
         } else if (name == "tipus") {
@@ -509,7 +538,38 @@ void CModel::foundElement(std::string& name, const std::string& content,
     }
 }
 
+void CModel::FlashLeaf(CGrupFlash& flash, const std::string& name, const std::string& text,
+                       const std::string& attributes) {
+    if (name == "descr") {
+        if (TakesText(attributes, flash.GetDescr(), true)) flash.SetDescr(text);
+    } else if (name == "busdir") {
+        flash.SetDest(text);
+    } else if (name == "elements" || name == "bytes-element") {
+        // The table is allocated once both are known: its size is checked before.
+        const bool isCount = name == "elements";
+        const int value = StringToInt(text);
+        if (isCount && value > kMaxFlashElements) {
+            return Refuse("La tabla flash " + flash.GetId() + " tiene " + std::to_string(value) +
+                          " elementos; el máximo es " + std::to_string(kMaxFlashElements) + ".");
+        }
+        const int other = isCount ? flash.GetBytesElement() : flash.GetElements();
+        const long long bytes = static_cast<long long>(value) * other;
+        if (!flash.HasTable() && value > 0 && bytes > CGrupFlash::kMaxTableBytes) {
+            return Refuse("La tabla flash " + flash.GetId() + " ocupa " + std::to_string(bytes) +
+                          " bytes; el máximo es " + std::to_string(CGrupFlash::kMaxTableBytes) + ".");
+        }
+        if (isCount) {
+            flash.SetElements(value);
+        } else {
+            flash.SetBytesElement(value);
+        }
+    } else if (name == "addrbase") {
+        flash.SetAddrBase(text);
+    }
+}
+
 void CModel::endNode(std::string& name, const std::string& /*attributes*/) {
+    if (refused_) return;
     if (ignoreDepth_ > 0) {
         --ignoreDepth_;
         return;

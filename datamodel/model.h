@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "datamodel/codi.h"
@@ -93,6 +94,16 @@ public:
     bool Load();
     // The same for the text of a model file held in memory.
     bool LoadFromText(std::string text);
+    // Why the last load failed, when there is more to say than that the model file is missing or
+    // malformed: a file that is not a regular file or is too large, an identity that cannot name
+    // a model file, or a size that no panel has (the model is refused before memory is taken).
+    const std::string& GetLoadError() const { return loadError_; }
+
+    // Bounds on the sizes a model file asks for. A panel addresses its event memory and its flash
+    // tables with 16-bit indices, so no real model comes near them.
+    static constexpr int kMaxFlashElements = 65536;
+    static constexpr int kMaxFlashColumns = 256;
+    static constexpr int kMaxEvents = 65536;
 
     // Deletes every code, group and flash group, resets the status record, the event memory and
     // both roots, empties name, id and version and sets the counts to 0. The bus addresses stay.
@@ -116,6 +127,17 @@ private:
                   const std::string& attributes);
     void UpdateRadioZoneCount();
     void Ignore(std::string& name);
+    void Refuse(std::string reason);
+    void FlashLeaf(CGrupFlash& flash, const std::string& name, const std::string& text,
+                   const std::string& attributes);
+
+    // Code lookup by id without a walk over every code: a model may hold 100 000 codes and an
+    // installation names each of them. The first code of an id wins; ids are fixed once a code
+    // is added.
+    struct IdHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view id) const noexcept { return std::hash<std::string_view>{}(id); }
+    };
 
     std::string name_;
     std::string id_;
@@ -130,6 +152,7 @@ private:
     CGrup estatRoot_;
     CEvents events_;
     std::vector<std::unique_ptr<CCodi>> codes_;
+    std::unordered_map<std::string, CCodi*, IdHash, std::equal_to<>> codeIndex_;
     std::vector<std::unique_ptr<CGrup>> groups_;
     std::vector<std::unique_ptr<CGrupFlash>> flashGroups_;
 
@@ -145,6 +168,9 @@ private:
     CFitxer* currentFitxer_ = nullptr;
     // Elements out of place are skipped with everything inside them; this counts the open ones.
     int ignoreDepth_ = 0;
+    // Set when the file asks for a size beyond the bounds: the rest of it is not read.
+    bool refused_ = false;
+    std::string loadError_;
 
     CEstat estat_;
 };

@@ -161,7 +161,9 @@ bool CProtocol::Send() {
             return false;
         }
         if (!link_->Send(send_.Bytes(), send_.Length())) {
-            error_ = link_->GetError();
+            // A link that can no longer write is gone, as one that can no longer read: the
+            // connection is lost (once), not only this frame.
+            LoseLink();
             return broadcast && wentOut;
         }
         wentOut = true;

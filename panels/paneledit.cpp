@@ -225,3 +225,8 @@ void MarkInstallationModified(wxWindow* window) {
         }
     }
 }
+
+void DestroyPanelControls(wxWindow* panel) {
+    if (wxSizer* sizer = panel->GetSizer()) sizer->Clear(true);
+    panel->DestroyChildren();
+}

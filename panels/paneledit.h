@@ -94,6 +94,10 @@ private:
     std::function<void()> modified_;
 };
 
+// Deletes every control of a hosted panel: its sizer's contents (a titled box's sizer owns the
+// box) and then every child window left.
+void DestroyPanelControls(wxWindow* panel);
+
 // Marks the installation modified through the edit view that hosts window (searched up its
 // parents); does nothing when window is not inside one.
 void MarkInstallationModified(wxWindow* window);

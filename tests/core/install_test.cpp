@@ -185,7 +185,7 @@ TEST_F(InstallTest, FailedOpensLeaveNothingOpen) {
         std::string bytes;  // no file when empty
         std::string error;
     } cases[] = {
-        {"ausente.voski", "", "No se pudo abrir el fichero para lectura: \n" + Path("ausente.voski")},
+        {"ausente.voski", "", "No se pudo abrir el fichero para lectura: \n" + Path("ausente.voski") + "\nNo existe el fichero o la carpeta."},
         {"cortado.voski", SampleBytes().substr(0, 700), "Formato XML incorrecto"},
         {"texto.voski", "no es una instalación\r\n", "Formato XML incorrecto"},
         {"vacio.voski", "\r\n", "Formato XML incorrecto"},
@@ -229,8 +229,10 @@ TEST_F(InstallTest, FailedSaveKeepsTheFileTheNameAndTheModifiedFlags) {
     const struct {
         std::string path, error;
     } cases[] = {
-        {Path("no/existe.voski"), "No se pudo abrir el fichero para escritura: \n" + Path("no/existe.voski")},
-        {Path("carpeta.voski"), "No se pudo escribir el fichero: \n" + Path("carpeta.voski")},
+        {Path("no/existe.voski"),
+         "No se pudo abrir el fichero para escritura: \n" + Path("no/existe.voski") + "\nNo existe el fichero o la carpeta."},
+        {Path("carpeta.voski"),
+         "No se pudo abrir el fichero para escritura: \n" + Path("carpeta.voski") + "\nEs una carpeta, no un fichero."},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(core->SaveInstalacioAs(c.path));

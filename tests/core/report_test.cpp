@@ -123,7 +123,8 @@ TEST_F(CoreTest, ReportExportWritesCrLfKeepsTheModifiedFlagsAndReportsAFailedCre
 
     const std::string nowhere = (dir / "no" / "informe.txt").string();
     EXPECT_FALSE(core->ExportReport(nowhere));
-    EXPECT_EQ(core->GetLastError(), "No se pudo abrir el fichero para escritura: \n" + nowhere);
+    EXPECT_EQ(core->GetLastError(),
+              "No se pudo abrir el fichero para escritura: \n" + nowhere + "\nNo existe el fichero o la carpeta.");
 }
 
 }  // namespace

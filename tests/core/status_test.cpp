@@ -1,5 +1,6 @@
 // Status reads, commands and the event memory against the simulated panel.
 #include <map>
+#include <tuple>
 
 #include "core_harness.h"
 #include "datamodel/estat.h"
@@ -110,14 +111,15 @@ TEST_F(StatusTest, GeneralStatusTakesZonesClockPointerAndCoverage) {
     EXPECT_EQ(RemoteSubs(), Bytes{0xFF});
     EXPECT_GE(ExecutedTimes(0x5B).at(0) - start, 500);
 
-    // Past 256 records the pointer takes two bytes.
-    Events().SetMaxEvents(1000);
-    SetPointer(300);
-    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
-    EXPECT_EQ(Estat().GetEventPointer(), 300);
-    Events().SetMaxEvents(256);
-    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
-    EXPECT_EQ(Estat().GetEventPointer(), 300 & 0xFF);
+    // Past 256 records the pointer takes two bytes; it is kept as the panel reported it, even
+    // outside the memory.
+    for (auto [capacity, pointer, kept] : {std::tuple{256, 300, 300 & 0xFF}, {257, 300, 300}, {1000, 1500, 1500}}) {
+        Events().SetMaxEvents(capacity);
+        SetPointer(pointer);
+        ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+        EXPECT_EQ(Estat().GetEventPointer(), kept) << capacity;
+        EXPECT_NE(Log().find("Event Pointer: " + std::to_string(kept) + "\n"), std::string::npos) << capacity;
+    }
 }
 
 TEST_F(StatusTest, CommandsAskForTheStatusHalfASecondLaterExceptOnTheLocalCable) {
@@ -442,8 +444,11 @@ TEST_F(NodeTest, ReceiveRunsTheReadsOfEachStatusAndEventNode) {
         const TreeItemId item = Find(c.label, c.kind);
         ASSERT_NE(item, kNoTreeItem);
         const int count = core->CountNodeItems(item, true);
+        core->GetInstalacio().ClearModified();
         ASSERT_TRUE(core->Receive(item)) << core->GetLastError();
         EXPECT_EQ(Requests(), c.requests);
+        // Records read are kept in the installation file; status readings are not.
+        EXPECT_EQ(core->GetInstalacio().IsModified(), std::string(c.requests).ends_with("records"));
         EXPECT_EQ(ui.progress.back()->title, "Recibiendo...");
         if (c.kind != TreeNodeEvents) {
             EXPECT_EQ(ui.progress.back()->maximum, count);
@@ -479,8 +484,10 @@ TEST_F(NodeTest, ReceiveSendAndVerifyOfAFlashTableNode) {
     ASSERT_NE(item, kNoTreeItem);
     CGrupFlash* table = core->GetTreeIndex().GetGrupFlash(item);
     const int blocks = core->CountNodeItems(item, true);
+    core->GetInstalacio().ClearModified();
     ASSERT_TRUE(core->Receive(item)) << core->GetLastError();
     EXPECT_EQ(Requests(), "blocks");
+    EXPECT_TRUE(core->GetInstalacio().IsModified());  // the file keeps the table
     ASSERT_TRUE(core->Verify(item)) << core->GetLastError();
     EXPECT_EQ(Requests(), "blocks");
     EXPECT_EQ(ui.progress.back()->title, "Verificando...");

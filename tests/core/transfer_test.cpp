@@ -341,6 +341,37 @@ TEST_F(TransferTest, ApplyAndDefaultValues) {
     EXPECT_EQ(core->GetLastError(), "Opción no válida");
 }
 
+TEST_F(TransferTest, OperationsThatStoreThePanelsMarkAnEditOfTheInstallationData) {
+    const TreeItemId datos = tree.Child(tree.root, "Datos");
+    const std::pair<const char*, std::function<bool()>> operations[] = {
+        {"Send", [&] { return core->Send(datos); }},
+        {"Verify", [&] { return core->Verify(GrupItem("G02")); }},
+        {"ApplyFactoryValues", [&] { return core->ApplyFactoryValues(datos); }},
+        {"SendGrup", [&] { return core->SendGrup(Central().FindGrup("G02")); }}};
+    for (const auto& [name, operation] : operations) {
+        edit.onStore = nullptr;
+        core->ShowTreeItem(datos);
+        Inst().ClearModified();
+        edit.onStore = [&] { edit.dades->SetIpPort(edit.dades->GetIpPort() + 1); };
+        operation();
+        EXPECT_TRUE(Inst().IsModified()) << name;
+    }
+}
+
+TEST_F(TransferTest, APackedCodeWhoseBytesDidNotAllArriveFailsTheRead) {
+    // A stride shorter than the codes: the last code's bytes lie past the group's read.
+    CGrup* users = Central().FindGrup("G01U");
+    ASSERT_GT(users->GetCodi(0)->GetByteCount(), 1);
+    ASSERT_TRUE(users->SetDistancia(1));
+    CCodi* last = users->GetCodi(users->GetCodiCount() - 1);
+    const std::string before = last->GetValue();
+    for (bool verify : {false, true}) {
+        EXPECT_FALSE(core->ReceiveGrupBlock(users, verify));
+        EXPECT_EQ(core->GetLastError(), "Valor incorrecto") << verify;
+        EXPECT_EQ(last->GetValue(), before);
+    }
+}
+
 TEST_F(TransferTest, KeypadGroupsAddressTheCentral) {
     CGrup* access = Central().FindGrup("G01");
     core->SetCurrentComponent(Inst().GetComponent(0));

@@ -93,6 +93,10 @@ TEST(Codi, StoringAndEncodingByType) {
         {CodiHoraQuart, "9:45", "9:45", {0x27}},
         {CodiHoraQuart, "24:00", "24:00", {0x60}},
         {CodiHoraQuart, "12:38:59", "12:45", {0x33}},
+        // An unreadable digit counts as 0; only a time out of range becomes 0:00.
+        {CodiHoraQuart, "12:x5", "12:00", {0x30}},
+        {CodiHoraQuart, "1a:30", "10:30", {0x2A}},
+        {CodiHoraQuart, "9:1x", "9:15", {0x25}},
         {CodiHoraQuart, "ab:cd", "0:00", {0x00}},
         {CodiSortida, "activada", "Desactivada", {0}},
         {CodiSortida, "Activada", "Activada", {1}},

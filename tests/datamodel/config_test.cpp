@@ -149,7 +149,7 @@ TEST_F(ConfigFixture, LoadFailures) {
     config.SetTipusConexio(1);
     config.SetParam("portcom", "4");
     EXPECT_FALSE(config.Load());  // no file: the settings stay as they were
-    EXPECT_EQ(config.GetError(), "No se pudo abrir el fichero para lectura: \nconfig.xml");
+    EXPECT_EQ(config.GetError(), "No se pudo abrir el fichero para lectura: \nconfig.xml\nNo existe el fichero o la carpeta.");
     EXPECT_EQ(config.GetParam("portcom"), "4");
 
     for (const char* text : {"", "texto", "<config><oem>", "<?xml version=\"1.0\"?><config></config>"}) {
@@ -189,12 +189,14 @@ TEST_F(ConfigFixture, SaveFailureKeepsTheOldFile) {
     CConfig other;
     other.SetFolder(dir / "no-such-folder");
     EXPECT_FALSE(other.Save());
-    EXPECT_EQ(other.GetError(), "No se pudo abrir el fichero para escritura: \nconfig.xml");
+    EXPECT_EQ(other.GetError(),
+              "No se pudo abrir el fichero para escritura: \nconfig.xml\nNo existe el fichero o la carpeta.");
     // A malformed file whose backup cannot be written is not overwritten either.
     ASSERT_FALSE(LoadText("<config>"));
     std::filesystem::create_directory(dir / "config.xml.bak");
     dir.Write("config.xml.bak/x", "keeps the folder non-empty");
     EXPECT_FALSE(config.Save());
-    EXPECT_EQ(config.GetError(), "No se pudo abrir el fichero para escritura: \nconfig.xml.bak");
+    // Keeping the backup is part of writing the settings.
+    EXPECT_EQ(config.GetError(), "No se pudo escribir el fichero: \nconfig.xml.bak\nEs una carpeta, no un fichero.");
     EXPECT_EQ(dir.Read("config.xml"), "<config>");
 }

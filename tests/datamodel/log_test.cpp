@@ -70,3 +70,16 @@ TEST(Log, WithoutSinkOutputIsDropped) {
     log.LogHex(nullptr, 5);  // no bytes to read: nothing but the line end
     EXPECT_EQ(sink.Text(), "[10:30:00] \n");
 }
+
+TEST_F(LogFixture, EchoOfALargeFileStaysShort) {
+    // Many ordinary echo lines: the pane is cut like for every other line.
+    for (int i = 0; i < 5000; ++i) log.AppendRaw("foundElement: val atr:  val: 0123456789\n");
+    EXPECT_LE(sink.GetLastPosition(), CLog::kTrimLimit + 100);
+    // One echo line of a huge value keeps only the pane's worth of it.
+    sink.Clear();
+    log.AppendRaw("foundElement: val atr:  val: " + std::string(5'000'000, 'v') + "\n");
+    EXPECT_EQ(sink.GetLastPosition(), CLog::kTrimLimit + 7 - CLog::kTrimCount);
+    EXPECT_TRUE(sink.Text().ends_with("v [...]\n"));
+    log.LogLine("sigue");
+    EXPECT_TRUE(sink.Text().ends_with("v [...]\n[09:05:07] sigue\n"));
+}

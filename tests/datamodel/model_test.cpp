@@ -219,7 +219,7 @@ TEST_F(ModelTest, HostileNumbersAndIndicesAreRefused) {
 <busdir>XYZ</busdir><busdir>12</busdir><busdir>nope</busdir>
 <grup id="G" distancia="-7"><descr>G</descr><subgrup id="S" type="bits"><descr>S</descr><bitdescr bit="0">cero</bitdescr><bitdescr bit="-3">neg</bitdescr><bitdescr>sin bit</bitdescr>
 <codi id="1"><tipus>bitmask</tipus><offset>-2</offset><bitdescr bit="99">fuera</bitdescr><eeprom>G0</eeprom><omplir>abc</omplir></codi></subgrup></grup>
-<grup-flash id="F"><elements>100000</elements><bytes-element>100000</bytes-element><columna><tipus>nibble4</tipus><val>1</val></columna></grup-flash>
+<grup-flash id="F"><elements>-3</elements><bytes-element>4</bytes-element><columna><tipus>nibble4</tipus><val>1</val></columna></grup-flash>
 <estat><tcvzona formula="A"><mesura><offset>-1</offset></mesura></tcvzona><analogic><vdd>-3</vdd></analogic></estat>
 <events><maxevents>-1</maxevents><bytesevent>-8</bytesevent></events></model>)"));
     EXPECT_EQ(m.GetBusDir(), "12");

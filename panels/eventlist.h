@@ -1,0 +1,93 @@
+// What the event list shows and exports, without a window: the name tables of zones, areas and
+// users, the filters, the order of the rows, the text of each cell and the events CSV file.
+// Texts are cp1252 like every program text.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class CEvent;
+class CEvents;
+class CGrup;
+
+// Names of zones, areas or users: exactly 32 entries. A number that falls outside the table, or
+// on an entry that nothing filled, has no name and is shown alone.
+class EventNameTable {
+public:
+    static constexpr int kEntries = 32;
+
+    // With a group, entry i takes the value of the group's code i (the first 32 codes; the
+    // entries beyond the group's codes stay unnamed). Without one, entry i is word, a blank and
+    // i + 1 ("Zona 1" ... "Zona 32").
+    void Fill(const CGrup* group, const std::string& word);
+    // The name of entry index, or null (index outside 0 .. 31, or an unnamed entry).
+    const std::string* Find(int index) const;
+
+private:
+    std::array<std::string, kEntries> names_;
+    int named_ = 0;  // entries 0 .. named_ - 1 hold names
+};
+
+// The three tables of the event list. Zones and areas count from 1 (zone n is entry n - 1),
+// users from 0 (user n is entry n).
+struct EventNames {
+    EventNames() { Fill(nullptr, nullptr, nullptr); }
+    void Fill(const CGrup* zones, const CGrup* areas, const CGrup* users);
+
+    EventNameTable zones;
+    EventNameTable areas;
+    EventNameTable users;
+};
+
+// The installer's choice of rows: one flag per event class, the account filter (extended
+// format only) and the order.
+struct EventFilter {
+    bool alarms = true;        // class 1
+    bool supervisions = true;  // class 2
+    bool troubles = true;      // class 3
+    bool openClose = true;     // class 4
+    bool bypasses = true;      // class 5
+    bool tests = true;         // class 6
+    bool phoneCalls = true;    // class 7, listed only: the CSV never holds a phone call
+    bool byAccount = false;
+    std::string account;       // compared whole and case-sensitive with the event's account
+    bool reverse = false;      // oldest first instead of newest first
+
+    // Whether an event of this class passes the class flags (an unknown class never does).
+    bool ShowsClass(int eventClass) const;
+};
+
+// The indices of the events to show, in row order: newest first unless reversed; with the
+// account filter only for the extended format; forCsv leaves out every phone call.
+std::vector<int> SelectEvents(const CEvents& events, const EventFilter& filter, bool forCsv);
+
+// The column headings for a record format: 7 columns; 8 for formats 2 and 3 ("Abonado"); 10 for
+// format 3 ("Linea receptor", "Numero receptor").
+std::vector<std::string> EventHeadings(int format);
+
+// The text of one cell of an event's row. Columns 5 and 6 carry names (" : " and the name after
+// the number) except in format 3; a phone call shows its own type and description, its number
+// in column 5 and no area. A column the format does not have is empty.
+std::string EventCell(CEvent& event, int column, int format, const EventNames& names);
+// The whole row (one text per heading of the format).
+std::vector<std::string> EventRow(CEvent& event, int format, const EventNames& names);
+// The texts of one column over the given events, each different one once, with every digit
+// written as '0': UI fonts draw all digits equally wide, so measuring these few shapes gives the
+// width of the widest cell without measuring thousands of rows.
+std::vector<std::string> ColumnShapes(CEvents& events, const std::vector<int>& indices, int column, int format,
+                                      const EventNames& names);
+// A row painted as an alarm: a new alarm, not its restore.
+bool IsAlarmRow(const CEvent& event);
+
+// The events CSV: the headings, then one line per event in the list's order and filters (never a
+// phone call); every field followed by ";", the description between double quotes, zones and
+// areas as numbers. Lines end with "\n" here; the file stores them as CR LF.
+std::string FormatEventsCsv(CEvents& events, const EventFilter& filter);
+
+// Writes the CSV to path (a path from the file dialog), replacing an old file only once the
+// whole text is written. False with error set (cp1252) when the path holds characters cp1252
+// cannot write, the file cannot be created, or the writing fails; any old file is then intact.
+bool WriteEventsCsv(const std::filesystem::path& path, CEvents& events, const EventFilter& filter,
+                    std::string& error);

@@ -1,0 +1,191 @@
+// The status panel's buttons: the panel clock from the PC or typed, the phone test, zone bypass
+// and restore, arming and disarming areas, outputs and relays on and off. Every command runs as
+// one command series of the core, which holds the busy flag and one "Enviando..." dialog from
+// start to end on every path out (a failed step, a lost link), so the idle poll never runs in
+// the middle; then the panel reloads and the errors are shown. A command with nothing selected
+// sends nothing and says so.
+#include <wx/checklst.h>
+#include <wx/listctrl.h>
+
+#include "core/appcore.h"
+#include "datamodel/estat.h"
+#include "panels/dialogs.h"
+#include "panels/panelestat.h"
+#include "panels/wxtext.h"
+
+namespace {
+
+constexpr const char* kSending = "Enviando...";
+constexpr const char* kInformation = "Información";
+
+// Progress steps the core counts for one general status read: the status, the clock, the event
+// pointer and the coverage code.
+constexpr int kStatusReadSteps = 4;
+// One step more than a series counts, so the dialog never reaches its end (where it would hide)
+// before the series is over.
+constexpr int kSpareStep = 1;
+// Clock or phone test: the command, the panel's own step, the status read.
+constexpr int kClockSteps = 1 + 1 + kStatusReadSteps + kSpareStep;
+// Area or zone command: up to two frames, the status read, the outputs read.
+constexpr int kZoneAreaSteps = 2 + kStatusReadSteps + 1 + kSpareStep;
+
+const char* const kPrompt =
+    "Escriba la fecha y la hora en este formato:\n\n      hhmmssddmmaa\n\n*(aa = años después de 2000)";
+
+}  // namespace
+
+template <class Body>
+void CPanelEstat::RunSeries(int maximum, Body body) {
+    if (!core_ || !record_) return;
+    std::vector<std::string> errors;
+    {
+        CAppCore::CommandSeries series(*core_, kSending, maximum);
+        if (!series.Started()) {
+            errors.push_back(core_->GetLastError());
+        } else {
+            body(errors);
+            UpdateControls();
+        }
+    }
+    // One box per distinct failure in a row: a dead link fails every remaining step alike.
+    for (std::size_t i = 0; i < errors.size(); ++i) {
+        if (i == 0 || errors[i] != errors[i - 1]) GetDialogs().Error(errors[i], "Error");
+    }
+}
+
+void CPanelEstat::SendClock(const std::optional<PanelClock>& clock) {
+    RunSeries(kClockSteps, [this, &clock](std::vector<std::string>& errors) {
+        const bool sent = clock ? core_->SetPanelClock(*clock) : core_->SetPanelClock();
+        if (!sent) {
+            errors.push_back(core_->GetLastError());
+            return;
+        }
+        // Cancel here stops before the status read, without an error.
+        if (!core_->ProgressStep(1, std::string())) return;
+        if (!core_->ReceiveStatus(false)) errors.push_back(core_->GetLastError());
+    });
+}
+
+void CPanelEstat::PhoneTest() {
+    RunSeries(kClockSteps, [this](std::vector<std::string>& errors) {
+        if (!core_->SendPhoneTest()) {
+            errors.push_back(core_->GetLastError());
+            return;
+        }
+        if (!core_->ProgressStep(1, std::string())) return;
+        if (!core_->ReceiveStatus(false)) errors.push_back(core_->GetLastError());
+    });
+}
+
+void CPanelEstat::OnSyncClock(wxCommandEvent&) { SendClock(std::nullopt); }
+
+void CPanelEstat::OnSetClock(wxCommandEvent&) {
+    if (!core_) return;
+    const std::optional<std::string> typed = GetDialogs().GetText(kPrompt, "Fecha y Hora");
+    if (!typed || typed->empty()) return;
+    std::string error;
+    const std::optional<PanelClock> clock = ParseTypedClock(*typed, error);
+    if (!clock) {
+        GetDialogs().Error(error, "Error");
+        return;
+    }
+    SendClock(clock);
+}
+
+void CPanelEstat::OnPhoneTest(wxCommandEvent&) { PhoneTest(); }
+
+std::vector<bool> CPanelEstat::Ticked(const wxCheckListBox* list) const {
+    std::vector<bool> ticked;
+    if (!list) return ticked;
+    for (unsigned i = 0; i < list->GetCount(); ++i) ticked.push_back(list->IsChecked(i));
+    return ticked;
+}
+
+std::vector<bool> CPanelEstat::SelectedZones() const {
+    std::vector<bool> selected;
+    if (!zoneList_) return selected;
+    for (long row = 0; row < zoneList_->GetItemCount(); ++row) {
+        const long zone = static_cast<long>(zoneList_->GetItemData(row));
+        if (zone < 0 || zone >= CEstat::kMaxZones) continue;
+        if (selected.size() <= static_cast<std::size_t>(zone)) selected.resize(static_cast<std::size_t>(zone) + 1);
+        selected[static_cast<std::size_t>(zone)] = zoneList_->GetItemState(row, wxLIST_STATE_SELECTED) != 0;
+    }
+    return selected;
+}
+
+void CPanelEstat::ZoneCommand(bool bypass) {
+    if (!core_ || !record_) return;
+    int count = 0;
+    const ZoneMask mask = MakeZoneMask(*record_, SelectedZones(), bypass, count);
+    if (count == 0) {
+        GetDialogs().Info(bypass ? "No hay zonas seleccionadas sin omitir." : "No hay zonas omitidas seleccionadas.",
+                          kInformation);
+        return;
+    }
+    const int zones = record_->GetZoneCount();
+    RunSeries(kZoneAreaSteps, [this, &mask, zones](std::vector<std::string>& errors) {
+        if (!core_->SendZoneCommand(mask, zones)) errors.push_back(core_->GetLastError());
+    });
+}
+
+void CPanelEstat::OnBypassZones(wxCommandEvent&) { ZoneCommand(true); }
+
+void CPanelEstat::OnUnbypassZones(wxCommandEvent&) { ZoneCommand(false); }
+
+void CPanelEstat::AreaCommand(bool arm) {
+    if (!core_ || !record_) return;
+    const unsigned char mask = MakeAreaMask(record_->GetAreaCount(), Ticked(areaList_));
+    if (mask == 0) {
+        GetDialogs().Info("No hay áreas seleccionadas.", kInformation);
+        return;
+    }
+    RunSeries(kZoneAreaSteps, [this, mask, arm](std::vector<std::string>& errors) {
+        if (!core_->SendAreaCommand(mask, arm)) errors.push_back(core_->GetLastError());
+    });
+}
+
+void CPanelEstat::OnArmAreas(wxCommandEvent&) { AreaCommand(true); }
+
+void CPanelEstat::OnDisarmAreas(wxCommandEvent&) { AreaCommand(false); }
+
+void CPanelEstat::SetOutputs(bool on) {
+    if (!core_ || !record_) return;
+    const std::vector<bool> ticked = Ticked(outputList_);
+    const int outputs = record_->GetOutputCount();
+    const int relays = record_->GetRelayCount();
+    auto isTicked = [&ticked](int item) { return item < static_cast<int>(ticked.size()) && ticked[static_cast<std::size_t>(item)]; };
+    bool any = false;
+    for (int item = 0; item < outputs + relays; ++item) any = any || isTicked(item);
+    if (!any) {
+        GetDialogs().Info("No hay salidas seleccionadas.", kInformation);
+        return;
+    }
+    // One step per output and relay, the two read-backs.
+    RunSeries(outputs + relays + 2 + kSpareStep, [this, on, outputs, relays, &isTicked](std::vector<std::string>& errors) {
+        // Switches the ticked items of one kind; a failure skips the rest of that kind.
+        CAppCore* core = core_;
+        auto run = [core, on, &isTicked, &errors](int first, int count, bool (CAppCore::*send)(int, bool)) {
+            bool commanded = false;
+            for (int i = 0; i < count; ++i) {
+                if (!isTicked(first + i)) {
+                    core->ProgressStep(1, std::string());  // Cancel is not looked at here
+                    continue;
+                }
+                commanded = true;
+                if (!(core->*send)(i, on)) {
+                    errors.push_back(core->GetLastError());
+                    break;
+                }
+            }
+            return commanded;
+        };
+        const bool outputsCommanded = run(0, outputs, &CAppCore::SendOutputCommand);
+        const bool relaysCommanded = run(outputs, relays, &CAppCore::SendRelayCommand);
+        if (outputsCommanded && !core->ReceiveOutputs()) errors.push_back(core->GetLastError());
+        if (relaysCommanded && !core->ReceiveRelays()) errors.push_back(core->GetLastError());
+    });
+}
+
+void CPanelEstat::OnOutputsOn(wxCommandEvent&) { SetOutputs(true); }
+
+void CPanelEstat::OnOutputsOff(wxCommandEvent&) { SetOutputs(false); }

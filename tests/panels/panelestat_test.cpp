@@ -1,0 +1,321 @@
+// The status panel against the simulated panel: what a receive shows, what each button sends
+// and how failures end.
+#include <wx/checklst.h>
+#include <wx/listctrl.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+
+#include "datamodel/estat.h"
+#include "datamodel/model.h"
+#include "panels/panelestat.h"
+#include "panels/wxtext.h"
+#include "status_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class StatusPanelTest : public StatusViewTest {
+protected:
+    // The status node shown and received; its panel.
+    CPanelEstat* Receive() {
+        ShowAndReceive(StatusNode());
+        return view->GetEstatPanel();
+    }
+    void Click(int id) {
+        wxCommandEvent event(wxEVT_BUTTON, id);
+        view->GetEstatPanel()->ProcessWindowEvent(event);
+    }
+    std::string ZoneState(int row) const {
+        return FromWx(view->GetEstatPanel()->GetZoneList()->GetItemText(row, 1));
+    }
+    std::string Item(wxCheckListBox* list, unsigned i) const { return FromWx(list->GetString(i)); }
+    std::uint8_t SimAreas() { return sim.Central().status[6]; }
+    std::uint8_t SimBypass() { return sim.Central().status[4]; }
+    std::uint8_t SimOutput(std::uint16_t variable, std::uint32_t i) { return sim.Central().Ram(variable, i); }
+    int Executed() const { return sim.ExecutedCount(); }
+};
+
+// UI services that look at the core at every progress update: the core must be busy, and an
+// idle-poll tick there must find it busy and do nothing.
+class BusyProbe final : public UiServices {
+public:
+    BusyProbe(UiServices& inner, CAppCore& core) : inner_(inner), core_(core) {}
+    void Yield() override { inner_.Yield(); }
+    void ShowMessage(const std::string& text, const std::string& caption) override { inner_.ShowMessage(text, caption); }
+    std::unique_ptr<ProgressDialog> OpenProgress(const std::string& title, const std::string& message, int maximum,
+                                                 const ProgressOptions& options) override {
+        return std::make_unique<Probe>(inner_.OpenProgress(title, message, maximum, options), *this);
+    }
+    int updates = 0;
+    int idle = 0;
+
+private:
+    class Probe final : public ProgressDialog {
+    public:
+        Probe(std::unique_ptr<ProgressDialog> inner, BusyProbe& owner) : inner_(std::move(inner)), owner_(owner) {}
+        bool Update(int value, const std::string& message) override {
+            ++owner_.updates;
+            if (!owner_.core_.IsBusy()) ++owner_.idle;
+            owner_.core_.OnPollTimer();
+            if (!owner_.core_.IsBusy()) ++owner_.idle;
+            return inner_->Update(value, message);
+        }
+        bool WasCancelled() const override { return inner_->WasCancelled(); }
+
+    private:
+        std::unique_ptr<ProgressDialog> inner_;
+        BusyProbe& owner_;
+    };
+    UiServices& inner_;
+    CAppCore& core_;
+};
+
+TEST_F(StatusPanelTest, ReceiveOnTheStatusNodeShowsThePanelsState) {
+    CPanelEstat* panel = Receive();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(panel->GetZoneList(), nullptr);
+    EXPECT_EQ(panel->GetEstat(), &Estat());
+
+    // Zone 2 open, zone 4 in alarm, zone 6 bypassed; the rest ok.
+    wxListCtrl* zones = panel->GetZoneList();
+    ASSERT_EQ(zones->GetItemCount(), Estat().GetZoneCount());
+    EXPECT_EQ(ZoneState(1), "Detectando");
+    EXPECT_EQ(ZoneState(3), "Alarma");
+    EXPECT_EQ(ZoneState(5), "Omitida");
+    EXPECT_EQ(ZoneState(0), "ok");
+    EXPECT_EQ(zones->GetItemBackgroundColour(3), wxColour(255, 170, 170));
+    EXPECT_EQ(zones->GetItemBackgroundColour(1), wxColour(255, 221, 170));
+    EXPECT_EQ(zones->GetItemBackgroundColour(5), wxColour(238, 238, 238));
+    EXPECT_EQ(FromWx(zones->GetItemText(0, 0)), NameAt(panel->GetZoneNames(), 0, kZoneWord));
+
+    // Area 1 armed.
+    wxCheckListBox* areas = panel->GetAreaList();
+    ASSERT_EQ(static_cast<int>(areas->GetCount()), Estat().GetAreaCount());
+    EXPECT_NE(Item(areas, 0).find(": Conectada"), std::string::npos);
+    EXPECT_NE(Item(areas, 1).find(": Desconectada"), std::string::npos);
+
+    // The third output and the first relay on (the relays follow the outputs).
+    wxCheckListBox* outputs = panel->GetOutputList();
+    const int n = Estat().GetOutputCount();
+    ASSERT_EQ(static_cast<int>(outputs->GetCount()), n + Estat().GetRelayCount());
+    for (int i = 0; i < static_cast<int>(outputs->GetCount()); ++i) {
+        const bool on = i == 2 || i == n;
+        EXPECT_NE(Item(outputs, static_cast<unsigned>(i)).find(on ? ": Activada" : ": Desactivada"), std::string::npos)
+            << Item(outputs, static_cast<unsigned>(i));
+    }
+
+    // The alarm memory is the one warning; coverage 72 %: three bars.
+    for (int bit = 0; bit < 8; ++bit) {
+        EXPECT_EQ(panel->GetWarningIcon(bit)->IsShown(), bit == 7) << bit;
+        EXPECT_EQ(panel->GetWarningText(bit)->IsShown(), bit == 7) << bit;
+    }
+    EXPECT_EQ(FromWx(panel->GetWarningText(7)->GetLabel()), "Memoria de alarmas");
+    EXPECT_EQ(FromWx(panel->GetCoverageText()->GetLabel()), "Cobertura: 72%");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(panel->GetCoverageBar(i)->IsShown(), i < 3) << i;
+    EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), Estat().GetTimeText());
+    EXPECT_EQ(FromWx(panel->GetDateText()->GetLabel()), Estat().GetDateText());
+    EXPECT_FALSE(core->IsBusy());
+
+    // Forgotten, the record is no longer loaded; the controls stay.
+    panel->Clear();
+    EXPECT_FALSE(panel->UpdateControls());
+    EXPECT_FALSE(panel->StoreControls());
+    EXPECT_NE(panel->GetZoneList(), nullptr);
+}
+
+TEST_F(StatusPanelTest, EachCommandChangesThePanelAndTheViewFollows) {
+    CPanelEstat* panel = Receive();
+    ASSERT_NE(panel, nullptr);
+    BusyProbe probe(ui, *core);
+    core->SetUiServices(&probe);
+
+    // Arm area 2, then disarm areas 1 and 2.
+    panel->GetAreaList()->Check(1);
+    Click(CPanelEstat::ID_ARM_AREAS);
+    EXPECT_EQ(SimAreas(), 0x03);
+    EXPECT_NE(Item(panel->GetAreaList(), 1).find(": Conectada"), std::string::npos);
+    EXPECT_FALSE(panel->GetAreaList()->IsChecked(1));  // a reload clears the ticks
+    panel->GetAreaList()->Check(0);
+    panel->GetAreaList()->Check(1);
+    Click(CPanelEstat::ID_DISARM_AREAS);
+    EXPECT_EQ(SimAreas(), 0x00);
+    EXPECT_NE(Item(panel->GetAreaList(), 0).find(": Desconectada"), std::string::npos);
+
+    // Bypass zones 1 and 6: zone 6 is bypassed already and stays out of the mask.
+    wxListCtrl* zones = panel->GetZoneList();
+    zones->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    zones->SetItemState(5, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    Click(CPanelEstat::ID_BYPASS_ZONES);
+    EXPECT_EQ(SimBypass(), 0x21);
+    EXPECT_EQ(ZoneState(0), "Omitida");
+    EXPECT_EQ(ZoneState(5), "Omitida");
+    // Restore zone 6 with zone 3 (not bypassed) selected too.
+    zones->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    zones->SetItemState(5, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    Click(CPanelEstat::ID_UNBYPASS_ZONES);
+    EXPECT_EQ(SimBypass(), 0x01);
+    EXPECT_EQ(ZoneState(5), "ok");
+    EXPECT_EQ(ZoneState(2), "ok");
+
+    // Output 2 and relay 2 on; then the third output off.
+    const int n = Estat().GetOutputCount();
+    panel->GetOutputList()->Check(1);
+    panel->GetOutputList()->Check(static_cast<unsigned>(n + 1));
+    Click(CPanelEstat::ID_OUTPUTS_ON);
+    EXPECT_EQ(SimOutput(0x0006, 1), 1);
+    EXPECT_EQ(SimOutput(0x0032, 1), 1);
+    EXPECT_NE(Item(panel->GetOutputList(), 1).find(": Activada"), std::string::npos);
+    EXPECT_NE(Item(panel->GetOutputList(), static_cast<unsigned>(n + 1)).find(": Activada"), std::string::npos);
+    panel->GetOutputList()->Check(2);
+    Click(CPanelEstat::ID_OUTPUTS_OFF);
+    EXPECT_EQ(SimOutput(0x0006, 2), 0);
+    EXPECT_NE(Item(panel->GetOutputList(), 2).find(": Desactivada"), std::string::npos);
+
+    // The typed clock reaches the panel and comes back in the status read.
+    dialogs.AnswerText("120000010107");
+    Click(CPanelEstat::ID_SET_CLOCK);
+    EXPECT_EQ(sim.Central().RamBytes(0x0003, 0, 6), (Bytes{12, 0, 0, 1, 1, 7}));
+    EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), "12:00:00");
+    EXPECT_EQ(FromWx(panel->GetDateText()->GetLabel()), "01/01/07");
+
+    // The PC's clock (the virtual clock's local time) and the phone test.
+    Click(CPanelEstat::ID_SYNC_CLOCK);
+    EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), Estat().GetTimeText());
+    EXPECT_NE(Estat().GetTimeText(), "12:00:00");
+    sim.ClearEvents();
+    Click(CPanelEstat::ID_PHONE_TEST);
+    int phoneTests = 0;
+    for (const auto& e : sim.Events())
+        phoneTests += e.kind == panelsim::SimEvent::Executed && e.bytes.size() > 4 && e.bytes[3] == 0x40 && e.bytes[4] == 0xD2;
+    EXPECT_EQ(phoneTests, 1);
+
+    EXPECT_TRUE(dialogs.Errors().empty()) << dialogs.Errors().front();
+    // The series held the busy flag throughout: no idle poll ran inside one.
+    EXPECT_GT(probe.updates, 20);
+    EXPECT_EQ(probe.idle, 0);
+    core->SetUiServices(&ui);
+    EXPECT_FALSE(core->IsBusy());
+    EXPECT_EQ(ui.progress.back()->title, "Enviando...");
+    ExpectProgressWithinMaximum();
+}
+
+TEST_F(StatusPanelTest, NothingSelectedOrABadClockSendsNothing) {
+    CPanelEstat* panel = Receive();
+    ASSERT_NE(panel, nullptr);
+    const int before = Executed();
+    const std::size_t dialogsBefore = ui.progress.size();
+
+    Click(CPanelEstat::ID_ARM_AREAS);
+    Click(CPanelEstat::ID_OUTPUTS_OFF);
+    Click(CPanelEstat::ID_BYPASS_ZONES);
+    // Only bypassed zones selected: nothing to bypass.
+    panel->GetZoneList()->SetItemState(5, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    Click(CPanelEstat::ID_BYPASS_ZONES);
+    ASSERT_EQ(dialogs.shown.size(), 4u);
+    for (const auto& shown : dialogs.shown) EXPECT_EQ(shown.kind, "info") << shown.text;
+    EXPECT_EQ(dialogs.shown[0].text, "No hay áreas seleccionadas.");
+    EXPECT_EQ(dialogs.shown[1].text, "No hay salidas seleccionadas.");
+
+    // Typed clocks: cancelled, wrong length, letters, a day that does not exist.
+    dialogs.shown.clear();
+    dialogs.AnswerText(std::nullopt);
+    Click(CPanelEstat::ID_SET_CLOCK);
+    for (const char* typed : {"12000001010", "ab0000010107", "120000310407"}) {
+        dialogs.AnswerText(typed);
+        Click(CPanelEstat::ID_SET_CLOCK);
+    }
+    const std::vector<std::string> errors = dialogs.Errors();
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors[0], "Format de fecha/hora incorrecto");
+    for (const std::string& e : errors) EXPECT_EQ(e.rfind("Format de fecha/hora incorrecto", 0), 0u) << e;
+
+    EXPECT_EQ(Executed(), before);
+    EXPECT_EQ(ui.progress.size(), dialogsBefore);
+    EXPECT_FALSE(core->IsBusy());
+}
+
+TEST_F(StatusPanelTest, FailuresEndTheSeriesAndShowTheCoresError) {
+    CPanelEstat* panel = Receive();
+    ASSERT_NE(panel, nullptr);
+
+    // The panel does not answer the area command.
+    sim.Faults().ignoreRequests = 4;
+    panel->GetAreaList()->Check(1);
+    Click(CPanelEstat::ID_ARM_AREAS);
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{"Sin respuesta"});
+    EXPECT_FALSE(core->IsBusy());
+    EXPECT_EQ(SimAreas(), 0x01);
+
+    // Another operation runs: nothing is sent.
+    dialogs.shown.clear();
+    const int before = Executed();
+    core->SetBusy(true);
+    panel->GetOutputList()->Check(0);
+    Click(CPanelEstat::ID_OUTPUTS_ON);
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{CAppCore::kBusy});
+    EXPECT_EQ(Executed(), before);
+    core->SetBusy(false);
+
+    // Cancel at the panel's own step after the clock write stops before the status read,
+    // without an error. (The step is the first update to count 1; the frame layer's own
+    // updates come before it.)
+    Click(CPanelEstat::ID_SYNC_CLOCK);
+    const auto& updates = ui.progress.back()->updates;
+    int step = 0;
+    while (step < static_cast<int>(updates.size()) && updates[static_cast<std::size_t>(step)].first < 1) ++step;
+    ASSERT_LT(step, static_cast<int>(updates.size()));
+    dialogs.shown.clear();
+    ui.cancelAfterUpdates = step + 1;
+    sim.ClearEvents();
+    Click(CPanelEstat::ID_SYNC_CLOCK);
+    int statusReads = 0;
+    for (const auto& e : sim.Events())
+        statusReads += e.kind == panelsim::SimEvent::Executed && e.bytes.size() > 4 && e.bytes[3] == 0x5B;
+    EXPECT_EQ(statusReads, 0);
+    EXPECT_TRUE(ui.progress.back()->cancelled);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(core->IsBusy());
+
+    // Cancel during the clock write itself fails the write: its error is shown.
+    ui.cancelAfterUpdates = 1;
+    Click(CPanelEstat::ID_SYNC_CLOCK);
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{CAppCore::kCancelled});
+    EXPECT_FALSE(core->IsBusy());
+
+    // The link goes in the middle of the output series: one box, the series ends, the loss is
+    // reported, and the idle poll is not left blocked.
+    panel->GetOutputList()->Check(0);
+    panel->GetOutputList()->Check(1);
+    panel->GetOutputList()->Check(static_cast<unsigned>(Estat().GetOutputCount()));
+    dialogs.shown.clear();
+    BreakLink();
+    Click(CPanelEstat::ID_OUTPUTS_ON);
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{"Error en el socket de conexión"});  // once, not per item
+    EXPECT_FALSE(core->IsBusy());
+    Idle(100);  // the pump, no longer held off by the series, finds the loss
+    EXPECT_FALSE(core->IsConnected());
+    EXPECT_EQ(lostCalls, 1);
+    EXPECT_FALSE(core->HasProgress());
+    ExpectProgressWithinMaximum();
+}
+
+TEST_F(StatusPanelTest, WithoutTheGeneralPageOnlyTheClockRowIsBuilt) {
+    Estat().SetHasGeneral(false);
+    CPanelEstat* panel = Receive();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->GetZoneList(), nullptr);
+    EXPECT_EQ(panel->GetAreaList(), nullptr);
+    EXPECT_EQ(panel->GetCoverageText(), nullptr);
+    EXPECT_EQ(panel->GetWarningIcon(0), nullptr);
+    EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), Estat().GetTimeText());
+    EXPECT_EQ(panel->FindWindow(CPanelEstat::ID_ARM_AREAS), nullptr);
+    EXPECT_NE(panel->FindWindow(CPanelEstat::ID_SYNC_CLOCK), nullptr);
+
+    // Its clock button still works.
+    dialogs.AnswerText("083000150324");
+    Click(CPanelEstat::ID_SET_CLOCK);
+    EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), "08:30:00");
+}
+
+}  // namespace

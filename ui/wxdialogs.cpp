@@ -1,0 +1,87 @@
+#include "ui/wxdialogs.h"
+
+#include <wx/app.h>
+#include <wx/choicdlg.h>
+#include <wx/dirdlg.h>
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+#include <wx/textdlg.h>
+
+#include "panels/wxtext.h"
+
+namespace {
+// Questions belong to the main window; boxes have no parent.
+wxWindow* QuestionParent() { return wxTheApp ? wxTheApp->GetTopWindow() : nullptr; }
+
+wxString FolderText(const std::filesystem::path& folder) { return wxString::FromUTF8(folder.string()); }
+
+std::filesystem::path ToolkitPath(const wxString& path) {
+    return std::filesystem::path(std::string(static_cast<const char*>(path.fn_str())));
+}
+}  // namespace
+
+void WxDialogs::Info(const std::string& text, const std::string& caption) {
+    wxMessageBox(ToWx(text), ToWx(caption), wxOK | wxCENTRE | wxICON_INFORMATION);
+}
+
+void WxDialogs::Error(const std::string& text, const std::string& caption) {
+    wxMessageBox(ToWx(text), ToWx(caption), wxOK | wxCENTRE | wxICON_ERROR);
+}
+
+bool WxDialogs::AskYesNo(const std::string& text, const std::string& caption) {
+    wxMessageDialog dlg(QuestionParent(), ToWx(text), ToWx(caption), wxYES_NO | wxICON_QUESTION);
+    return dlg.ShowModal() == wxID_YES;
+}
+
+Answer WxDialogs::AskYesNoCancel(const std::string& text, const std::string& caption) {
+    wxMessageDialog dlg(QuestionParent(), ToWx(text), ToWx(caption), wxYES_NO | wxCANCEL | wxICON_QUESTION);
+    switch (dlg.ShowModal()) {
+        case wxID_YES: return Answer::Yes;
+        case wxID_NO: return Answer::No;
+        default: return Answer::Cancel;
+    }
+}
+
+std::optional<int> WxDialogs::ChooseOne(const std::string& text, const std::string& caption,
+                                        const std::vector<std::string>& choices, int initial) {
+    if (choices.empty()) return std::nullopt;  // the toolkit asserts on an empty list
+    wxArrayString items;
+    for (const std::string& c : choices) items.Add(ToWx(c));
+    wxSingleChoiceDialog dlg(QuestionParent(), ToWx(text), ToWx(caption), items);
+    if (initial >= 0 && initial < static_cast<int>(choices.size())) dlg.SetSelection(initial);
+    if (dlg.ShowModal() != wxID_OK) return std::nullopt;
+    const int sel = dlg.GetSelection();
+    if (sel < 0 || sel >= static_cast<int>(choices.size())) return std::nullopt;
+    return sel;
+}
+
+std::optional<std::string> WxDialogs::GetText(const std::string& text, const std::string& caption,
+                                              const std::string& initial) {
+    wxTextEntryDialog dlg(QuestionParent(), ToWx(text), ToWx(caption), ToWx(initial), wxOK | wxCANCEL | wxCENTRE);
+    if (dlg.ShowModal() != wxID_OK) return std::nullopt;
+    return FromWx(dlg.GetValue());
+}
+
+std::optional<std::filesystem::path> WxDialogs::ChooseOpenPath(const std::string& message, const std::string& wildcard,
+                                                               const std::filesystem::path& folder) {
+    wxFileDialog dlg(QuestionParent(), ToWx(message), FolderText(folder), wxEmptyString, ToWx(wildcard),
+                     wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dlg.ShowModal() != wxID_OK) return std::nullopt;
+    return ToolkitPath(dlg.GetPath());
+}
+
+std::optional<std::filesystem::path> WxDialogs::ChooseSavePath(const std::string& message, const std::string& wildcard,
+                                                               const std::filesystem::path& folder,
+                                                               const std::string& defaultName) {
+    // The caller asks before replacing a file, so the question goes through this seam too.
+    wxFileDialog dlg(QuestionParent(), ToWx(message), FolderText(folder), ToWx(defaultName), ToWx(wildcard), wxFD_SAVE);
+    if (dlg.ShowModal() != wxID_OK) return std::nullopt;
+    return ToolkitPath(dlg.GetPath());
+}
+
+std::optional<std::filesystem::path> WxDialogs::ChooseFolder(const std::string& message,
+                                                             const std::filesystem::path& folder) {
+    wxDirDialog dlg(QuestionParent(), ToWx(message), FolderText(folder), wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+    if (dlg.ShowModal() != wxID_OK) return std::nullopt;
+    return ToolkitPath(dlg.GetPath());
+}
