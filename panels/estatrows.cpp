@@ -2,21 +2,13 @@
 
 #include <algorithm>
 
-#include "datamodel/codi.h"
 #include "datamodel/estat.h"
-#include "datamodel/grup.h"
 #include "datamodel/mesura.h"
 #include "datamodel/strings.h"
 
 NameTable MakeNames(const CGrup* group, const std::string& word) {
     NameTable names;
-    for (int i = 0; i < kNameCount; ++i) {
-        if (!group) {
-            names[static_cast<std::size_t>(i)] = word + " " + IntToString(i + 1);
-        } else if (const CCodi* codi = group->GetCodi(i)) {
-            names[static_cast<std::size_t>(i)] = codi->GetValue();
-        }
-    }
+    plan::FillNames(names, group, word);
     return names;
 }
 

@@ -9,20 +9,22 @@
 #include <string>
 #include <vector>
 
+#include "panels/planlogic.h"
+
 class CEstat;
 class CGrup;
 
-// Display names of zones, areas or outputs 1 to 32 (entry n - 1).
-inline constexpr int kNameCount = 32;
-using NameTable = std::array<std::string, kNameCount>;
+// Display names of zones, areas or outputs 1 to 32 (entry n - 1): the site plans' tables.
+inline constexpr int kNameCount = plan::kNames;
+using NameTable = plan::NameTable;
 
 // The default words of the three tables.
 inline constexpr const char* kZoneWord = "Zona";
 inline constexpr const char* kAreaWord = "Area";
 inline constexpr const char* kOutputWord = "Salida";
 
-// From the alias group: name i is the text of the group's i-th code (names past its codes stay
-// empty); without a group, the word, a blank and i + 1.
+// From the alias group: name i is the text of the group's i-th code without its padding blanks
+// (names past its codes stay empty); without a group, the word, a blank and i + 1.
 NameTable MakeNames(const CGrup* group, const std::string& word);
 // Name of entry index (0-based). A model may count more zones, areas or outputs and relays than
 // the table holds: those get the word and their number, never an entry past the table.

@@ -25,7 +25,7 @@ TEST(EstatRows, NameTablesNeverReachPastTheirThirtyTwoEntries) {
 
     CGrup group;  // does not own its codes
     std::vector<std::unique_ptr<CCodi>> codis;
-    for (const char* value : {"Entrada", "Salón", "Garaje"}) {
+    for (const char* value : {"Entrada         ", "Salón", "Garaje"}) {
         codis.push_back(std::make_unique<CCodi>());
         codis.back()->SetValue(value);
         group.AddCodi(codis.back().get());
