@@ -18,6 +18,7 @@
 #include "datamodel/files.h"
 #include "panels/dialogs.h"
 #include "panels/paneledit.h"
+#include "panels/picturefile.h"
 #include "panels/wxtext.h"
 
 namespace fs = std::filesystem;
@@ -49,21 +50,6 @@ wxColour LabelBackground(plan::LabelColour colour) {
     return *wxBLUE;
 }
 }  // namespace
-
-wxBitmap LoadPanelPicture(const std::string& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) {
-        ReportOnce("picture not found: " + file);
-        return wxNullBitmap;
-    }
-    wxLogNull quiet;  // a bad file must not open the toolkit's log box
-    wxImage image;
-    if (!image.LoadFile(OsPathToWx(file), wxBITMAP_TYPE_PNG) || !image.IsOk()) {
-        ReportOnce("picture not readable: " + file);
-        return wxNullBitmap;
-    }
-    return wxBitmap(image);
-}
 
 CPanelMapa::CPanelMapa(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                        const wxString& name)
@@ -178,7 +164,7 @@ GraficIconRef CPanelMapa::Icon(int kind, bool second) {
     const char* file = plan::IconFile(kind, second);
     if (!file) return nullptr;
     GraficIconRef& slot = icons_[static_cast<std::size_t>(kind * 2 + (second ? 1 : 0))];
-    if (!slot) slot = std::make_shared<const GraficIcon>(GraficIcon{LoadPanelPicture(file), file});
+    if (!slot) slot = std::make_shared<const GraficIcon>(GraficIcon{LoadPicture(file, false), file});
     return slot;
 }
 

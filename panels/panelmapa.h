@@ -33,10 +33,6 @@ struct GraficIcon {
     std::string file;
 };
 
-// A PNG of the program's pictures, relative to the working folder. A missing or unreadable file
-// gives an invalid bitmap and one line on stderr (never a message box).
-wxBitmap LoadPanelPicture(const std::string& file);
-
 class CPanelMapa : public wxScrolledWindow {
 public:
     // Ids of the pop-up menu entries and of the repaint timer.
