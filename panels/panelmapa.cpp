@@ -51,6 +51,21 @@ wxColour LabelBackground(plan::LabelColour colour) {
 }
 }  // namespace
 
+wxBitmap LoadPanelPicture(const std::string& file) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) {
+        ReportOnce("picture not found: " + file);
+        return wxNullBitmap;
+    }
+    wxLogNull quiet;  // a bad file must not open the toolkit's log box
+    wxImage image;
+    if (!image.LoadFile(OsPathToWx(file), wxBITMAP_TYPE_PNG) || !image.IsOk()) {
+        ReportOnce("picture not readable: " + file);
+        return wxNullBitmap;
+    }
+    return wxBitmap(image);
+}
+
 CPanelMapa::CPanelMapa(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                        const wxString& name)
     : wxScrolledWindow(parent, id, pos == wxDefaultPosition && size == wxDefaultSize ? wxPoint(0, 0) : pos,

@@ -33,6 +33,11 @@ struct GraficIcon {
     std::string file;
 };
 
+// A PNG of the program's pictures, relative to the working folder. A missing or unreadable file
+// gives an invalid bitmap and one line on stderr (never a message box). The panels load through
+// LoadPicture (picturefile.h), which builds on it.
+wxBitmap LoadPanelPicture(const std::string& file);
+
 class CPanelMapa : public wxScrolledWindow {
 public:
     // Ids of the pop-up menu entries and of the repaint timer.
