@@ -4,7 +4,11 @@
 #include "datamodel/estat.h"
 #include "datamodel/model.h"
 
-CAppCore::CAppCore(UiServices* ui, const std::filesystem::path& configFolder) : ui_(ui) {
+CAppCore::CAppCore(UiServices* ui, const std::filesystem::path& configFolder) {
+    SetUiServices(ui);
+    protocol_.SetLink(&conexio_);
+    protocol_.SetProgress(&progress_);
+    conexio_.SetProgress(&progress_);
     if (!configFolder.empty()) config_.SetFolder(configFolder);
     if (!config_.Load()) {
         const std::string error = config_.GetError();
@@ -25,10 +29,9 @@ CAppCore::CAppCore(UiServices* ui, const std::filesystem::path& configFolder) : 
 CAppCore::~CAppCore() {
     if (connected_) {
         // No window is left to run events in or to show a dialog while the core goes away.
-        ui_ = nullptr;
-        protocol_.SetUiServices(nullptr);
-        conexio_.SetUiServices(nullptr);
+        SetUiServices(nullptr);
         connectionLost_ = nullptr;
+        statusChanged_ = nullptr;
         Disconnect();
         if (connected_ || conexio_.IsOpen()) {
             conexio_.Close();
@@ -37,6 +40,8 @@ CAppCore::~CAppCore() {
         }
     }
     EndProgress();
+    protocol_.SetProgress(nullptr);
+    conexio_.SetProgress(nullptr);
     protocol_.SetLinkLostHandler(nullptr);
     // The link and the frame layer outlive the log writer; they must not write into it.
     protocol_.SetLog(nullptr);
@@ -58,49 +63,38 @@ void CAppCore::SetClock(Clock* clock) {
 
 Clock& CAppCore::GetClock() const { return clock_ ? *clock_ : SystemClock(); }
 
+void CAppCore::SetTimers(Timer* poll, Timer* pump) {
+    pollTimer_ = poll;
+    pumpTimer_ = pump;
+    protocol_.SetTimers(pump, poll);
+}
+
+void CAppCore::SetUiServices(UiServices* ui) {
+    ui_ = ui;
+    progress_.SetUiServices(ui);
+    protocol_.SetUiServices(ui);
+    conexio_.SetUiServices(ui);
+}
+
 void CAppCore::CreateImageList() {
     for (int i = 0; i < kTreeIconCount; ++i) {
         icons_[i] = tree_ ? tree_->AddImage(static_cast<TreeIcon>(i)) : -1;
     }
     treeIndex_.SetTreeView(tree_);
-    protocol_.SetLink(&conexio_);
-    protocol_.SetTimers(pumpTimer_, pollTimer_);
-    protocol_.SetUiServices(ui_);
-    conexio_.SetUiServices(ui_);
 }
 
 // ---- shared services ----
 
-void CAppCore::YieldUi() {
-    if (ui_) ui_->Yield();
-}
-
-bool CAppCore::UpdateProgress(const std::string& text) {
-    // The dialog never goes past its maximum: step counts that come out higher than planned
-    // must not end (and hide) the dialog in the middle of the operation.
-    int value = progressCounter_;
-    if (progressMaximum_ > 0 && value > progressMaximum_) value = progressMaximum_;
-    if (value < 0) value = 0;
-    if (progress_->Update(value, text) && !progress_->WasCancelled()) return true;
+bool CAppCore::ProgressStep(int steps, const std::string& text) {
+    if (progress_.Step(steps, text)) return true;
     lastError_ = kCancelled;
     return false;
 }
 
-bool CAppCore::ProgressStep(int steps, const std::string& text) {
-    if (!progress_) {
-        YieldUi();
-        return true;
-    }
-    progressCounter_ += steps;
-    return UpdateProgress(text);
-}
-
 bool CAppCore::CheckCancel() {
-    if (!progress_) {
-        YieldUi();
-        return false;
-    }
-    return !UpdateProgress(std::string());
+    if (!progress_.Cancelled()) return false;
+    lastError_ = kCancelled;
+    return true;
 }
 
 bool CAppCore::IsModified() { return instalacio_.IsModified(); }
@@ -142,27 +136,14 @@ int CAppCore::GetPpeValue() {
 
 // ---- operation frame ----
 
-bool CAppCore::BeginProgress(const std::string& text, int maximum, bool withLink) {
+bool CAppCore::BeginProgress(const std::string& text, int maximum, const ProgressOptions& options) {
     // A dialog left by a caller is replaced; the busy flag is the caller's.
-    protocol_.SetProgress(nullptr, nullptr);
-    conexio_.SetProgress(nullptr, nullptr);
-    progress_.reset();
-    progressCounter_ = 0;
-    progressMaximum_ = maximum;
-    if (ui_) progress_ = ui_->OpenProgress(text, text, maximum, ProgressOptions{});
-    protocol_.SetProgress(progress_.get(), &progressCounter_);
-    progressWithLink_ = withLink;
-    if (withLink) conexio_.SetProgress(progress_.get(), &progressCounter_);
+    progress_.Open(text, text, maximum, options);
     return true;
 }
 
 void CAppCore::EndProgress() {
-    protocol_.SetProgress(nullptr, nullptr);
-    if (progressWithLink_) conexio_.SetProgress(nullptr, nullptr);
-    progressWithLink_ = false;
-    progress_.reset();
-    progressCounter_ = 0;
-    progressMaximum_ = 0;
+    progress_.Close();
     busy_ = false;
     if (connected_ && protocol_.LinkLost()) {
         // The operation keeps its own error text (it names what failed).
@@ -171,18 +152,24 @@ void CAppCore::EndProgress() {
     }
 }
 
-CAppCore::CommandSeries::CommandSeries(CAppCore& core, const std::string& text, int maximum) : core_(core) {
-    if (core_.busy_) {
-        core_.lastError_ = kBusy;
-        return;
-    }
-    core_.busy_ = true;
-    core_.BeginProgress(text, maximum);
-    started_ = true;
+CAppCore::BusyScope::BusyScope(CAppCore& core) : core_(core), was_(core.busy_) { core_.busy_ = true; }
+
+CAppCore::BusyScope::BusyScope(CAppCore& core, const std::string& text, int maximum) : BusyScope(core) {
+    ownDialog_ = !core_.HasProgress();
+    if (ownDialog_) core_.BeginProgress(text, maximum);
 }
 
-CAppCore::CommandSeries::~CommandSeries() {
-    if (started_) core_.EndProgress();  // also clears the busy flag
+CAppCore::BusyScope::~BusyScope() {
+    if (ownDialog_) core_.EndProgress();
+    core_.busy_ = was_;
+}
+
+CAppCore::CommandSeries::CommandSeries(CAppCore& core, const std::string& text, int maximum) {
+    if (core.busy_) {
+        core.lastError_ = kBusy;
+        return;
+    }
+    scope_.emplace(core, text, maximum);
 }
 
 void CAppCore::RestartPollTimer() {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -21,7 +22,9 @@
 #include "datamodel/log.h"
 #include "datamodel/seams.h"
 #include "link/conexio.h"
+#include "link/progress.h"
 #include "link/protocol.h"
+#include "link/texts.h"
 
 class CCodi;
 class CDades;
@@ -35,20 +38,20 @@ class CModel;
 class CAppCore {
 public:
     static constexpr const char* kVersion = "1.06";
-    static constexpr const char* kCancelled = "Cancelado por el usuario";
-    static constexpr const char* kBusy = "Espere, Proceso automático en curso";
-    static constexpr const char* kNotConnected = "No conetado";
-    static constexpr const char* kConnectionLost = "Se perdió la conexión";
+    static constexpr const char* kCancelled = kTextCancelled;
+    static constexpr const char* kBusy = kTextBusy;
+    static constexpr const char* kNotConnected = kTextNotConnected;
+    static constexpr const char* kConnectionLost = kTextConnectionLost;
     static constexpr const char* kBadValue = "Valor incorrecto";
-    static constexpr const char* kBadAddress = "Dirección no válida";
+    static constexpr const char* kBadAddress = kTextBadAddress;
     static constexpr const char* kNothingToReceive = "Nada que recibir";
     static constexpr const char* kNothingToSend = "Nada que enviar";
     // The largest memory read the panel is asked for at once; longer reads are split.
     static constexpr int kMaxReadBytes = 255;
     // Flash is read and written in blocks of this many bytes.
     static constexpr int kFlashBlockBytes = 16;
-    static constexpr int kPumpInterval = 20;
-    static constexpr int kPollInterval = 20000;
+    static constexpr int kPumpInterval = kPumpIntervalMs;
+    static constexpr int kPollInterval = kIdlePollIntervalMs;
     static constexpr int kMaxPollFailures = 3;
 
     // Loads "config.xml" from configFolder (empty: the working folder). When that fails the
@@ -63,13 +66,13 @@ public:
     // ---- Start-up wiring (by the window, once, then CreateImageList) ----
     void SetLogSink(LogSink* sink);
     void SetTreeView(TreeView* tree) { tree_ = tree; }
-    void SetTimers(Timer* poll, Timer* pump) {
-        pollTimer_ = poll;
-        pumpTimer_ = pump;
-    }
+    // The idle-poll and link-pump timers, for the core and the frame layer at once.
+    void SetTimers(Timer* poll, Timer* pump);
     void SetEditView(EditView* view) { editView_ = view; }
     void SetLegendView(LegendView* legend) { legend_ = legend; }
-    void SetUiServices(UiServices* ui) { ui_ = ui; }
+    // The UI services of the core, its progress, the frame layer and the link at once, so no
+    // wait runs without its yield and Cancel whatever the order of wiring.
+    void SetUiServices(UiServices* ui);
     // The clock of every sleep of the core, the frame layer, the link and the log.
     void SetClock(Clock* clock);
     // Called once whenever the core ends a lost connection (a lost link seen by the pump or at
@@ -81,7 +84,7 @@ public:
     // receive on a status node), so the window refreshes its title and the hosted panels.
     void SetStatusChangedHandler(std::function<void()> handler) { statusChanged_ = std::move(handler); }
     // Adds the seven tree pictures to the tree's image list and keeps their indices; gives the
-    // tree to the index, the link to the frame layer, the timers and UI services to both.
+    // tree to the index.
     void CreateImageList();
 
     // ---- Shared services ----
@@ -111,35 +114,50 @@ public:
     bool OnPollTimer();
 
     // The operation frame: a progress dialog whose title and message are text, with maximum
-    // steps, handed with the counter to the frame layer (and the link when withLink). The status
-    // panel and the site-plan canvas use it around their command series too. An operation that
-    // exchanges frames: refuse while busy, SetBusy(true), BeginProgress, ..., EndProgress on
-    // every path out.
-    bool BeginProgress(const std::string& text, int maximum, bool withLink = false);
+    // steps (an open one is replaced); the frame layer and the link step and check the same
+    // progress. An operation that exchanges frames: refuse while busy, SetBusy(true),
+    // BeginProgress, ..., EndProgress on every path out (or a BusyScope).
+    bool BeginProgress(const std::string& text, int maximum, const ProgressOptions& options = ProgressOptions{});
+    // Holds the busy flag for its lifetime and gives back the state it found, so a command inside
+    // a series that runs under its own busy flag leaves that flag set. Given a text, it also opens
+    // a progress dialog of maximum steps unless one is open, and closes it (EndProgress) on every
+    // path out before the busy flag comes back.
+    class BusyScope {
+    public:
+        explicit BusyScope(CAppCore& core);
+        BusyScope(CAppCore& core, const std::string& text, int maximum);
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        CAppCore& core_;
+        bool was_;
+        bool ownDialog_ = false;
+    };
     // A panel's command series (the status panel, the site-plan canvas): holds the busy flag and
     // one progress dialog of maximum steps for the whole series and releases both on every path
     // out, so the idle poll never runs inside a series and never stays blocked after it.
     class CommandSeries {
     public:
         CommandSeries(CAppCore& core, const std::string& text, int maximum);
-        ~CommandSeries();
         CommandSeries(const CommandSeries&) = delete;
         CommandSeries& operator=(const CommandSeries&) = delete;
         // False when another operation runs ("Espere, Proceso automático en curso" in the last
         // error); nothing is held then.
-        bool Started() const { return started_; }
+        bool Started() const { return scope_.has_value(); }
 
     private:
-        CAppCore& core_;
-        bool started_ = false;
+        std::optional<BusyScope> scope_;
     };
     // Deletes the dialog, zeroes the counter, clears the pointers handed out and the busy flag;
     // when the link was found lost meanwhile, runs the loss path (the last error stays the
     // operation's, the window is told).
     void EndProgress();
-    bool HasProgress() const { return progress_ != nullptr; }
-    ProgressDialog* GetProgress() const { return progress_.get(); }
-    int& ProgressCounter() { return progressCounter_; }
+    bool HasProgress() const { return progress_.IsOpen(); }
+    ProgressDialog* GetProgress() const { return progress_.Dialog(); }
+    // The running operation's progress, shared with the frame layer and the link.
+    Progress& GetOperationProgress() { return progress_; }
     bool IsBusy() const { return busy_; }
     void SetBusy(bool busy) { busy_ = busy; }
     // Stops the idle-poll timer and starts it again with its interval.
@@ -260,10 +278,21 @@ private:
     void LoseConnection(const std::string& error);
     // Counts a failed idle poll; at the third in a row the connection is lost (true).
     bool CountPollFailure(const std::string& error);
-    void YieldUi();
-    // Updates the dialog to the counter (capped at its maximum) with text; false with
-    // "Cancelado por el usuario" when Cancel was pressed.
-    bool UpdateProgress(const std::string& text);
+    // Watches a status read: when it ends, the status-changed handler is called if the current
+    // component's status record differs from what it was at the start.
+    class StatusWatch {
+    public:
+        explicit StatusWatch(CAppCore& core);
+        ~StatusWatch();
+        StatusWatch(const StatusWatch&) = delete;
+        StatusWatch& operator=(const StatusWatch&) = delete;
+
+    private:
+        CAppCore& core_;
+        std::string before_;
+    };
+    // What a status read can change of the current component's status record, as one text.
+    std::string StatusSnapshot();
 
     CTreeIndex treeIndex_;
     CProtocol protocol_;
@@ -286,9 +315,8 @@ private:
     std::string title_;
     EditView* editView_ = nullptr;
     LegendView* legend_ = nullptr;
-    std::unique_ptr<ProgressDialog> progress_;
+    Progress progress_;
     UiServices* ui_ = nullptr;
-    int progressCounter_ = 0;
     bool busy_ = false;
     std::string grupName_;
     CGrup* aliasZones_ = nullptr;
@@ -296,8 +324,6 @@ private:
     CGrup* aliasOutputs_ = nullptr;
     CGrup* aliasUsers_ = nullptr;
     Clock* clock_ = nullptr;
-    int progressMaximum_ = 0;
-    bool progressWithLink_ = false;
     std::function<void()> connectionLost_;
     std::function<void()> statusChanged_;
 

@@ -153,10 +153,8 @@ bool CAppCore::Connect() {
             if (!ProgressStep(1, "Pidiendo callback")) return FailConnect(lastError_);
             if (kind == ConexioModem) {
                 protocol_.Connect(255);
-                protocol_.SetProgress(progress_.get(), &progressCounter_);
                 bool accepted = protocol_.BuildLogin(central.GetBusDir(), instalacio_.GetInstallerCode(), true) &&
                                 protocol_.Send() && protocol_.WaitAnswer(kCmdLoginReply, kCmdWriteEeprom, kCmdWriteRam);
-                protocol_.SetProgress(nullptr, nullptr);
                 protocol_.Disconnect();
                 conexio_.Close();
                 if (!accepted)
@@ -172,7 +170,6 @@ bool CAppCore::Connect() {
     if (!ProgressStep(1, "Estableciendo comunicación...")) return FailConnect(lastError_);
 
     protocol_.Connect(255);
-    protocol_.SetProgress(progress_.get(), &progressCounter_);
     busy_ = true;
     const char* byKind = ConexioKindTable::Get(kind).loginDestination;
     const std::string destination = kind == ConexioLocal ? central.GetBusDir() : std::string(byKind ? byKind : "");
@@ -204,7 +201,8 @@ bool CAppCore::Connect() {
 }
 
 void CAppCore::OpenConnectProgress(int maximum) {
-    BeginProgress("Conectando...", maximum, true);
+    // The installer sees how long the call has been trying.
+    BeginProgress("Conectando...", maximum, ProgressOptions{true, true});
 }
 
 bool CAppCore::FailConnect(const std::string& error) {
@@ -214,9 +212,7 @@ bool CAppCore::FailConnect(const std::string& error) {
 }
 
 void CAppCore::ResetConnection() {
-    conexio_.SetProgress(nullptr, nullptr);
     conexio_.Close();
-    protocol_.SetProgress(nullptr, nullptr);
     // The frame layer stops with the link, so no timer or queue outlives the failed connect.
     protocol_.Disconnect();
     connected_ = false;

@@ -154,22 +154,26 @@ bool CAppCore::ReceiveGrupFlash(CGrupFlash* grup, bool verify) {
         for (int tries = 0;;) {
             if (!protocol.BuildBlockRead(dest, IntToHexString(static_cast<int>(base + first)), count))
                 return failWith(protocol.GetError());
+            // The dialog advances after every answer that does not complete the table.
+            auto step = [&] { return ProgressStep(1, std::string()); };
+            CollectEnd end = CollectEnd::Stopped;
             if (protocol.Send()) {
-                while (data.size() < wanted && protocol.WaitAnswer(kCmdFlashData, kCmdWriteEeprom, kCmdWriteRam)) {
-                    int length = 0;
-                    const unsigned char* answer = protocol.GetAnswer(length);
-                    if (answer && length > 2) {
-                        std::size_t take = std::min(static_cast<std::size_t>(length - 2), wanted - data.size());
-                        data.insert(data.end(), answer + 2, answer + 2 + take);
-                    }
-                    if (data.size() < total && !ProgressStep(1, std::string())) return failWith(kCancelled);
+                end = protocol.CollectAnswers(data, wanted - before, {false, step});
+                if (end == CollectEnd::Cancelled) return failWith(kCancelled);
+                if (end == CollectEnd::Complete) {
+                    if (data.size() < total && !step()) return failWith(kCancelled);
+                    break;
                 }
-                if (data.size() == wanted) break;
                 // Some of the request's bytes came, then the answers stopped.
-                if (data.size() > before) return failWith(protocol.GetError());
+                if (data.size() > before)
+                    return failWith(end == CollectEnd::Foreign ? kBadValue : protocol.GetError());
             }
             // Nothing came for this request (or it could not be sent).
             if (CheckCancel()) return failWith(kCancelled);
+            if (end == CollectEnd::Foreign) {
+                if (++tries <= kReadTries + 1) continue;
+                return failWith(kBadValue);
+            }
             if (!protocol.TimedOut() || tries > kReadTries) return failWith(protocol.GetError());
             ++tries;
         }
@@ -250,12 +254,10 @@ static bool SendControl(CAppCore& core, ControlCode code) {
         return false;
     }
     CProtocol& protocol = core.GetProtocol();
-    const bool wasBusy = core.IsBusy();
-    core.SetBusy(true);
-    const bool ok = protocol.BuildControl(core.UseCurrentComponent()->GetBusDir(), code, false) && protocol.Send();
-    core.SetBusy(wasBusy);
-    if (!ok) core.SetLastError(protocol.GetError());
-    return ok;
+    CAppCore::BusyScope busy(core);
+    if (protocol.BuildControl(core.UseCurrentComponent()->GetBusDir(), code, false) && protocol.Send()) return true;
+    core.SetLastError(protocol.GetError());
+    return false;
 }
 
 bool CAppCore::StoreFactoryValues() { return SendControl(*this, kCtrlStoreFactory); }

@@ -44,39 +44,36 @@ static bool NotConnected(CAppCore& core) {
     return false;
 }
 
-// Sets the busy flag for one command and gives back the state it found, so a command inside
-// a series that a panel runs under its own busy flag leaves that flag set.
-class BusyScope {
-public:
-    explicit BusyScope(CAppCore& core) : core_(core), was_(core.IsBusy()) { core_.SetBusy(true); }
-    ~BusyScope() { core_.SetBusy(was_); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    CAppCore& core_;
-    bool was_;
-};
-
-// The progress dialog of a command, opened unless the calling panel already gave the core one;
-// closed (with busy restored) on every path.
-class CommandProgress {
-public:
-    CommandProgress(CAppCore& core, int maximum) : core_(core), busy_(core), own_(!core.HasProgress()) {
-        core_.RestartPollTimer();
-        if (own_) core_.BeginProgress(kSending, maximum);
+std::string CAppCore::StatusSnapshot() {
+    const CEstat& estat = UseCurrentComponent()->GetEstat();
+    std::string out;
+    for (int zone = 0; zone < CEstat::kMaxZones; ++zone) {
+        out += static_cast<char>(estat.IsZoneDetect(zone) | estat.IsZoneAlarm(zone) << 1 |
+                                 estat.IsZoneOmit(zone) << 2 | estat.IsZoneAveria(zone) << 3);
     }
-    ~CommandProgress() {
-        if (own_) core_.EndProgress();
+    out += static_cast<char>(estat.GetAreaStatus());
+    out += static_cast<char>(estat.GetPanelStatus());
+    out.append(estat.GetClock().begin(), estat.GetClock().end());
+    out += IntToString(estat.GetEventPointer()) + ";" + IntToString(estat.GetPpeValue()) + ";";
+    for (auto [count, get] : {std::pair{estat.GetMesuraCount(), &CEstat::GetMesura},
+                              {estat.GetOutputCount(), &CEstat::GetOutput}, {estat.GetRelayCount(), &CEstat::GetRelay}}) {
+        for (int i = 0; i < count; ++i) {
+            const CMesura* m = (estat.*get)(i);
+            out += static_cast<char>(m ? m->GetRaw() : 0);
+        }
     }
-    CommandProgress(const CommandProgress&) = delete;
-    CommandProgress& operator=(const CommandProgress&) = delete;
+    for (int zone = 0; zone < estat.GetRadioZoneCount(); ++zone) {
+        out += static_cast<char>(estat.GetRadioFlag0(zone) | estat.GetRadioFlag1(zone) << 1 |
+                                 estat.GetRadioFlag2(zone) << 2 | estat.GetRadioFlag3(zone) << 3);
+    }
+    return out;
+}
 
-private:
-    CAppCore& core_;
-    BusyScope busy_;  // destroyed after the dialog closes, so the caller's flag comes back last
-    bool own_;
-};
+CAppCore::StatusWatch::StatusWatch(CAppCore& core) : core_(core), before_(core.StatusSnapshot()) {}
+
+CAppCore::StatusWatch::~StatusWatch() {
+    if (core_.statusChanged_ && core_.StatusSnapshot() != before_) core_.statusChanged_();
+}
 
 // Byte i of the answer goes to the reading of offset i; readings whose byte never came keep
 // their value.
@@ -103,17 +100,10 @@ static bool ReceiveFixed(CAppCore& core, int count, const char* variable, bool o
         const int part = std::min(CAppCore::kMaxReadBytes, count - offset);
         const bool built = offset == 0 ? buildFirst(dest, part) : protocol.BuildRead(dest, variable, true, part, offset);
         if (!built || !protocol.Send()) return FailFromProtocol(core);
-        const std::size_t wanted = static_cast<std::size_t>(offset + part);
-        while (out.size() < wanted && protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
-            int length = 0;
-            const unsigned char* answer = protocol.GetAnswer(length);
-            if (answer && length > 3) {
-                std::size_t take = std::min(static_cast<std::size_t>(length - 3), wanted - out.size());
-                out.insert(out.end(), answer + 3, answer + 3 + take);
-            }
-            if (oneAnswer) break;
-        }
-        if (out.size() < wanted) break;  // the answers stopped: keep what came
+        // The answers stopped: keep what came.
+        if (protocol.CollectAnswers(out, static_cast<std::size_t>(part), {oneAnswer, {}}) != CollectEnd::Complete ||
+            out.size() < static_cast<std::size_t>(offset + part))
+            break;
     }
     if (out.empty()) return true;
     store(out);
@@ -122,6 +112,7 @@ static bool ReceiveFixed(CAppCore& core, int count, const char* variable, bool o
 
 bool CAppCore::ReceiveStatus(bool afterCommand) {
     if (!IsConnected()) return NotConnected(*this);
+    StatusWatch watch(*this);
     CProtocol& protocol = GetProtocol();
     CModel* model = UseCurrentComponent();
     const std::string dest = model->GetBusDir();
@@ -145,12 +136,12 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
     }
     if (!ProgressStep(1, std::string())) return false;
 
-    // The clock: when no answer comes it is left as it was.
+    // The clock (six bytes after the echoed address and offset): when no answer of its own comes
+    // it is left as it was.
     if (!protocol.BuildReadClock(dest) || !protocol.Send()) return FailFromProtocol(*this);
-    if (protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
-        answer = protocol.GetAnswer(length);
-        if (!answer || length < static_cast<int>(CEstat::kClockReplyBytes) ||
-            !estat.SetClock(std::span<const unsigned char>(answer, static_cast<std::size_t>(length)))) {
+    std::vector<unsigned char> reply(3);
+    if (protocol.CollectAnswers(reply, 6, {true, {}}) == CollectEnd::Complete) {
+        if (!estat.SetClock(reply)) {
             SetLastError(kBadValue);
             return false;
         }
@@ -160,15 +151,15 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
     // The event pointer: one byte for a memory of up to 256 records, else two (low first). It is
     // kept as the panel reported it; the read of new records reduces it into the capacity.
     if (!protocol.BuildReadEventPointer(dest) || !protocol.Send()) return FailFromProtocol(*this);
-    if (protocol.WaitAnswer(kCmdNone, kCmdNone, kCmdWriteRam)) {
-        answer = protocol.GetAnswer(length);
+    std::vector<unsigned char> bytes;
+    if (protocol.CollectAnswers(bytes, 3, {true, {}}) == CollectEnd::Complete) {
         const CEvents& events = model->GetEvents();
         const bool oneByte = events.GetMaxEvents() <= 256;
-        if (!answer || length < (oneByte ? 4 : 6)) {
+        if (bytes.size() < 3) {
             SetLastError(kBadValue);
             return false;
         }
-        const int pointer = oneByte ? answer[3] : answer[4] + 256 * answer[5];
+        const int pointer = oneByte ? bytes[0] : bytes[1] + 256 * bytes[2];
         if (!estat.SetEventPointer(pointer)) {
             SetLastError(kBadValue);
             return false;
@@ -182,6 +173,7 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
 }
 
 bool CAppCore::ReceiveMesures() {
+    StatusWatch watch(*this);
     CEstat& estat = UseCurrentComponent()->GetEstat();
     return ReceiveFixed(
         *this, estat.GetMesuraCount(), kVarMesures, false,
@@ -193,6 +185,7 @@ bool CAppCore::ReceiveMesures() {
 }
 
 bool CAppCore::ReceiveOutputs() {
+    StatusWatch watch(*this);
     CEstat& estat = UseCurrentComponent()->GetEstat();
     return ReceiveFixed(
         *this, estat.GetOutputCount(), kVarOutputs, true,
@@ -204,6 +197,7 @@ bool CAppCore::ReceiveOutputs() {
 }
 
 bool CAppCore::ReceiveRelays() {
+    StatusWatch watch(*this);
     CEstat& estat = UseCurrentComponent()->GetEstat();
     return ReceiveFixed(
         *this, estat.GetRelayCount(), kVarRelays, true,
@@ -215,6 +209,7 @@ bool CAppCore::ReceiveRelays() {
 }
 
 bool CAppCore::ReceiveRadio() {
+    StatusWatch watch(*this);
     CEstat& estat = UseCurrentComponent()->GetEstat();
     // Four bit planes of count / 8 bytes: count / 2 bytes, none below two radio zones. Flags
     // whose byte did not come keep their value.
@@ -226,7 +221,8 @@ bool CAppCore::ReceiveRadio() {
 
 bool CAppCore::SendAreaCommand(unsigned char areaMask, bool arm) {
     if (!IsConnected()) return NotConnected(*this);
-    CommandProgress scope(*this, 5);
+    BusyScope scope(*this, kSending, 5);
+    RestartPollTimer();
     CProtocol& protocol = GetProtocol();
     const std::string dest = UseCurrentComponent()->GetBusDir();
     const bool built = arm ? protocol.BuildArmAreas(dest, areaMask) : protocol.BuildDisarmAreas(dest, areaMask);
@@ -242,7 +238,8 @@ bool CAppCore::SendZoneCommand(std::span<const unsigned char> zoneMask, int zone
         SetLastError(kBadValue);
         return false;
     }
-    CommandProgress scope(*this, frames + 4);
+    BusyScope scope(*this, kSending, frames + 4);
+    RestartPollTimer();
     CProtocol& protocol = GetProtocol();
     const std::string dest = UseCurrentComponent()->GetBusDir();
     for (int i = 0; i < frames; ++i) {
@@ -259,7 +256,7 @@ static bool SendSwitch(CAppCore& core, bool relay, int n, bool on) {
     CProtocol& protocol = core.GetProtocol();
     bool sent;
     {
-        BusyScope busy(core);
+        CAppCore::BusyScope busy(core);
         core.RestartPollTimer();
         const std::string dest = core.UseCurrentComponent()->GetBusDir();
         const int which = std::max(n, 0);
@@ -344,7 +341,6 @@ bool CAppCore::ReceiveEventLog() {
     CProtocol& protocol = GetProtocol();
     const std::string dest = model->GetBusDir();
     const int size = events.GetBytesEvent();
-    const bool atAddress = events.IsAtAddress();
 
     int start = 0;
     int passes[2];
@@ -362,24 +358,19 @@ bool CAppCore::ReceiveEventLog() {
                 int lead = 0;
                 if (!BuildRecordRead(*this, dest, events, index, chunk, lead)) return false;
                 if (!protocol.Send()) return FailFromProtocol(*this);
-                const std::size_t wanted = static_cast<std::size_t>(lead + chunk * size);
-                const int from = atAddress ? 3 : 2;
                 std::vector<unsigned char> raw;
-                while (raw.size() < wanted && protocol.WaitAnswer(kCmdWriteEeprom, kCmdWriteRam, kCmdFlashData)) {
-                    int length = 0;
-                    const unsigned char* answer = protocol.GetAnswer(length);
-                    if (answer && length > from) {
-                        std::size_t take = std::min(static_cast<std::size_t>(length - from), wanted - raw.size());
-                        raw.insert(raw.end(), answer + from, answer + from + take);
-                    }
-                }
-                if (raw.size() > static_cast<std::size_t>(lead))
-                    buffer.assign(raw.begin() + lead, raw.end());
+                const CollectEnd end =
+                    protocol.CollectAnswers(raw, static_cast<std::size_t>(lead + chunk * size));
+                if (raw.size() > static_cast<std::size_t>(lead)) buffer.assign(raw.begin() + lead, raw.end());
                 // Only records that came whole count; the rest are read again by the next request.
                 complete = static_cast<int>(buffer.size()) / size;
                 if (complete > 0) break;
                 if (CheckCancel()) return false;
-                if (repeats >= kRecordReadRepeats) return FailFromProtocol(*this);
+                if (repeats >= kRecordReadRepeats) {
+                    if (end != CollectEnd::Foreign) return FailFromProtocol(*this);
+                    SetLastError(kBadValue);
+                    return false;
+                }
             }
             buffer.resize(static_cast<std::size_t>(complete) * size);
             events.DecodeRecords(buffer);

@@ -153,11 +153,9 @@ bool CAppCore::ReceiveCodi(CCodi* codi, bool verify) {
     const int n = codi->GetByteCount();
     if (n < 1) return ProgressStep(1, std::string());  // nothing to read
     const bool ram = codi->GetAccess() == CodiRam;
-    const std::array<unsigned char, 2> number = TwoBytes(codi->GetCodeNumber());
 
     std::vector<unsigned char> got;
-    int tries = 0;
-    for (;;) {
+    for (int tries = 0;;) {
         got.clear();
         if (!protocol_.BuildRead(dest, codi->GetCodeNumber(), ram, n, codi->GetAddress())) {
             lastError_ = protocol_.GetError();  // the request itself is refused: no retry
@@ -173,36 +171,13 @@ bool CAppCore::ReceiveCodi(CCodi* codi, bool verify) {
             log_.LogLine("retry no answer");
             continue;
         }
-        bool mismatched = false;
-        int mismatches = 0;
-        while (static_cast<int>(got.size()) < n && protocol_.WaitAnswer(kCmdWriteEeprom, kCmdWriteRam, kCmdFlashData)) {
-            int length = 0;
-            const unsigned char* answer = protocol_.GetAnswer(length);
-            if (!answer || length < 4) {
-                lastError_ = kBadValue;
-                return false;
-            }
-            if ((answer[0] & 0x1F) == (number[0] & 0x1F) && answer[1] == number[1]) {
-                for (int i = 3; i < length && static_cast<int>(got.size()) < n; ++i) got.push_back(answer[i]);
-                continue;
-            }
-            // The answer echoes another code (a late answer to an earlier request).
-            if (++mismatches >= 4) {
-                protocol_.ClearQueue();
-                log_.LogLine("Address doesn't match");
-                lastError_ = kBadValue;
-                got.clear();
-                ++tries;
-                mismatched = true;
-                break;
-            }
-            GetClock().SleepMs(500);
-        }
-        if (static_cast<int>(got.size()) == n) break;
+        const CollectEnd end = protocol_.CollectAnswers(got, static_cast<std::size_t>(n));
+        if (end == CollectEnd::Complete) break;
         // Nothing, or not all of the code, came: a partial value is never decoded.
         if (CheckCancel()) return false;
-        if (mismatched) {
-            if (tries <= 3) continue;
+        if (end == CollectEnd::Foreign) {
+            // Answers to other requests only: a new attempt, while tries stay at most 3.
+            if (++tries <= 3) continue;
             lastError_ = kBadValue;
             return false;
         }
@@ -294,31 +269,25 @@ bool CAppCore::ReceiveGrupBlock(CGrup* grup, bool verify) {
     const int piece = total <= kMaxReadBytes ? total : kReadPiece;
     for (int offset = 0; offset < total; offset += piece) {
         const int count = std::min(piece, total - offset);
-        int tries = 0;
-        for (;;) {
+        for (int tries = 0;;) {
             std::vector<unsigned char> got;
             if (!protocol_.BuildRead(dest, first->GetCodeNumber(), ram, count, offset)) {
                 lastError_ = protocol_.GetError();
                 return false;
             }
-            if (protocol_.Send()) {
-                while (static_cast<int>(got.size()) < count &&
-                       protocol_.WaitAnswer(kCmdWriteEeprom, kCmdWriteRam, kCmdFlashData)) {
-                    int length = 0;
-                    const unsigned char* answer = protocol_.GetAnswer(length);
-                    if (!answer || length < 4) {
-                        lastError_ = kBadValue;
-                        return false;
-                    }
-                    for (int i = 3; i < length && static_cast<int>(got.size()) < count; ++i) got.push_back(answer[i]);
-                }
-            }
-            if (static_cast<int>(got.size()) == count) {
+            CollectEnd end = CollectEnd::Stopped;
+            if (protocol_.Send()) end = protocol_.CollectAnswers(got, static_cast<std::size_t>(count));
+            if (end == CollectEnd::Complete) {
                 buffer.insert(buffer.end(), got.begin(), got.end());
                 break;
             }
             // Nothing, or only part of the group, came: no code takes a partial value.
             if (CheckCancel()) return false;
+            if (end == CollectEnd::Foreign) {
+                if (++tries <= 3) continue;
+                lastError_ = kBadValue;
+                return false;
+            }
             if (!protocol_.TimedOut() || tries > 2) {
                 lastError_ = protocol_.GetError();
                 return false;

@@ -5,7 +5,9 @@
 
 #include "datamodel/log.h"
 #include "datamodel/seams.h"
+#include "link/progress.h"
 #include "link/socket.h"
+#include "link/texts.h"
 
 namespace {
 
@@ -20,13 +22,13 @@ const ConexioKindEntry kKinds[] = {
 };
 const ConexioKindEntry kOtherKind = {ConexioNone, -1, nullptr, 350, 0, 0, 20, false};
 
-const char kCancelled[] = "Cancelado por el usuario";
+const char* const kCancelled = kTextCancelled;
 const char kOpenLocalFailed[] =
     "No se puede abrir el puerto local.\nPuede que el puerto no exista o esté ocupado por otro programa.";
 const char kCloseLocalFailed[] = "No se puede cerrar el puerto local";
 const char kSerialWriteFailed[] = "Error enviando datos a puerto serie";
 const char kSocketFailed[] = "Error en el socket de conexión";
-const char kLinkLost[] = "Se perdió la conexión";
+const char* const kLinkLost = kTextConnectionLost;
 const char kMissingParams[] = "Parámetros de configuración insuficientes";
 
 // Modem replies are read in pieces of at most this many bytes; one reply keeps at most
@@ -146,11 +148,6 @@ bool CConexio::SetSpecialCall(bool on) {
 int CConexio::GetReplyWait() const { return ConexioKindTable::Get(kind_).replyWait; }
 int CConexio::GetRxTimeout() const { return ConexioKindTable::Get(kind_).rxTimeout; }
 int CConexio::GetPollInterval() const { return ConexioKindTable::Get(kind_).pollInterval; }
-
-void CConexio::SetProgress(ProgressDialog* dialog, int* counter) {
-    progress_ = dialog;
-    counter_ = counter;
-}
 
 void CConexio::SetClock(Clock* clock) { clock_ = clock ? clock : &SystemClock(); }
 
@@ -390,30 +387,25 @@ bool CConexio::SetRts(int state, int kind) {
 // ---- progress and cancel ----
 
 bool CConexio::UpdateProgress(const std::string& message) {
-    if (progress_ && counter_) {
-        ++*counter_;
-        if (!progress_->Update(*counter_, message)) {
-            error_ = kCancelled;
-            cancelled_ = true;
-            return false;
-        }
+    if (!progress_) {
+        if (ui_) ui_->Yield();
         return true;
     }
-    if (ui_) ui_->Yield();
-    return true;
+    if (progress_->Step(1, message)) return true;
+    error_ = kCancelled;
+    cancelled_ = true;
+    return false;
 }
 
 bool CConexio::IsCancelled() {
-    if (progress_ && counter_) {
-        if (!progress_->Update(*counter_, std::string())) {
-            error_ = kCancelled;
-            cancelled_ = true;
-            return true;
-        }
+    if (!progress_) {
+        if (ui_) ui_->Yield();
         return false;
     }
-    if (ui_) ui_->Yield();
-    return false;
+    if (!progress_->Cancelled()) return false;
+    error_ = kCancelled;
+    cancelled_ = true;
+    return true;
 }
 
 bool CConexio::Cancelled() { return IsCancelled(); }

@@ -14,7 +14,7 @@
 class CConfig;
 class CLog;
 class Clock;
-class ProgressDialog;
+class Progress;
 class SocketClient;
 class UiServices;
 
@@ -91,7 +91,9 @@ public:
     int GetPollInterval() const;
 
     // Wiring (non-owning; null detaches). The clock defaults to SystemClock().
-    void SetProgress(ProgressDialog* dialog, int* counter);
+    // The progress of the running operation: the modem steps advance it, every wait checks its
+    // Cancel (null: the waits only yield through the UI services).
+    void SetProgress(Progress* progress) { progress_ = progress; }
     void SetUiServices(UiServices* ui) { ui_ = ui; }
     void SetLog(CLog* log) { log_ = log; }
     void SetClock(Clock* clock);
@@ -113,7 +115,10 @@ public:
     int Receive(unsigned char* buffer, int maximum);
     bool SetRts(int state, int kind);
 
+    // One step of the running operation with its message; false (with "Cancelado por el usuario")
+    // when Cancel was pressed.
     bool UpdateProgress(const std::string& message);
+    // True (with "Cancelado por el usuario") when Cancel was pressed.
     bool IsCancelled();
 
     static bool PortExists(int port) { return CSerial::PortExists(port); }
@@ -191,8 +196,7 @@ private:
     std::string error_;
     bool cancelled_ = false;  // the running modem step saw Cancel
 
-    ProgressDialog* progress_ = nullptr;
-    int* counter_ = nullptr;
+    Progress* progress_ = nullptr;
     UiServices* ui_ = nullptr;
     CLog* log_ = nullptr;
     Clock* clock_ = nullptr;

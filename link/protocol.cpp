@@ -6,12 +6,13 @@
 #include "datamodel/seams.h"
 #include "datamodel/strings.h"
 #include "link/conexio.h"
+#include "link/progress.h"
 
 namespace {
 
-const char* const kBusyText = CProtocol::kBusyError;
-const char* const kNotConnected = "No conetado";
-const char* const kLinkLostText = "Se perdió la conexión";
+const char* const kBusyText = kTextBusy;
+const char* const kNotConnected = kTextNotConnected;
+const char* const kLinkLostText = kTextConnectionLost;
 
 // Marks an exchange as running for the lifetime of the guard.
 class BusyGuard {
@@ -71,7 +72,7 @@ std::uint8_t CProtocol::AddressFromHex(const std::string& text) {
 
 bool CProtocol::Connect(int ownAddress) {
     if (ownAddress != 255 && (ownAddress < 0 || ownAddress > PanelFrame::kAddressMask)) {
-        error_ = "Dirección no válida";
+        error_ = kTextBadAddress;
         return false;
     }
     if (ownAddress == 255) {
@@ -117,15 +118,13 @@ void CProtocol::ResetReceiver() {
 void CProtocol::ClearQueue() { queue_.clear(); }
 
 bool CProtocol::CheckCancel() {
-    if (progress_ && counter_) {
-        if (!progress_->Update(*counter_, std::string())) {
-            error_ = "Cancelado por el usuario";
-            return true;
-        }
+    if (!progress_) {
+        Yield();
         return false;
     }
-    Yield();
-    return false;
+    if (!progress_->Cancelled()) return false;
+    error_ = kTextCancelled;
+    return true;
 }
 
 // ---- Sending ----

@@ -27,13 +27,15 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "link/frame.h"
+#include "link/texts.h"
 
 class CConexio;
 class CLog;
 class Clock;
-class ProgressDialog;
+class Progress;
 class Timer;
 class UiServices;
 
@@ -61,16 +63,29 @@ struct ExpectedAnswers {
     }
 };
 
+// How a multi-frame read ended (CProtocol::CollectAnswers).
+enum class CollectEnd {
+    Complete,   // wanted bytes came (with oneAnswer: the first own answer came)
+    Stopped,    // the answers stopped first: the wait's error (TimedOut tells a time-out)
+    Foreign,    // too many answers were not the request's own
+    Cancelled,  // afterAnswer said stop
+};
+struct CollectOptions {
+    bool oneAnswer = false;  // take the first own answer only
+    // Called after each own answer that did not complete the read; false stops it.
+    std::function<bool()> afterAnswer;
+};
+
 class CProtocol {
 public:
     static constexpr std::size_t kQueueLimit = 64;
     static constexpr int kReadBufferSize = 128;
     static constexpr int kPartialFrameTimeout = 150;  // ms of silence that kill a partial frame
     static constexpr int kIdleQueueTimeout = 2000;    // ms of silence that empty the queue
-    static constexpr int kPumpInterval = 20;
-    static constexpr int kIdlePollInterval = 20000;
+    static constexpr int kPumpInterval = kPumpIntervalMs;
+    static constexpr int kIdlePollInterval = kIdlePollIntervalMs;
     // The refusal of an exchange or build while another exchange runs.
-    static constexpr const char* kBusyError = "Espere, Proceso automático en curso";
+    static constexpr const char* kBusyError = kTextBusy;
 
     CProtocol();
     ~CProtocol();
@@ -86,12 +101,9 @@ public:
         idlePoll_ = idlePoll;
     }
     void SetUiServices(UiServices* ui) { ui_ = ui; }
-    // The running operation's progress dialog and the core's step counter (null between
-    // operations).
-    void SetProgress(ProgressDialog* dialog, int* counter) {
-        progress_ = dialog;
-        counter_ = counter;
-    }
+    // The progress of the running operation, checked for Cancel in every wait (null: the waits
+    // only yield through the UI services).
+    void SetProgress(Progress* progress) { progress_ = progress; }
     // The clock of every wait; without one the link's clock, without a link the system clock.
     void SetClock(Clock* clock) { clock_ = clock; }
     // Called once when a read finds the link broken (after this layer disconnected itself).
@@ -120,6 +132,20 @@ public:
     const unsigned char* GetAnswer(int& length) const;
     // The last WaitAnswer, or the last Send, ended without hearing from the panel in time.
     bool TimedOut() const { return lastTimedOut_; }
+
+    // ---- Multi-frame reads. After a memory read (0x51) or a block read (0x44) was sent, collects
+    // the data of its answers into data (appended) until wanted bytes came. Only the request's
+    // own answers count: a memory read's answer carries the memory's command (0xB1 RAM, 0xB0
+    // EEPROM), echoes the address (high byte masked with 0x1F) and the offset of the bytes it
+    // carries (the request's offset + the bytes taken so far), and its data begins at byte 3; a
+    // block read's answer is a 0xF0 frame that echoes the block it carries (low byte first) and
+    // its data begins at byte 2. Any other answer (a late answer to an earlier request, another
+    // request's data) is skipped after a pause of kForeignAnswerPauseMs; the kMaxForeignAnswers-th
+    // one ends the collection with the queue emptied and "Address doesn't match" logged.
+    static constexpr int kForeignAnswerPauseMs = 500;
+    static constexpr int kMaxForeignAnswers = 4;
+    CollectEnd CollectAnswers(std::vector<unsigned char>& data, std::size_t wanted,
+                              const CollectOptions& options = CollectOptions{});
 
     // One step of the receive state machine (the pump timer's tick with 20, every wait with its
     // poll interval).
@@ -247,6 +273,8 @@ private:
                 ExpectedAnswers expected = ExpectedAnswers{});
     bool ReadAt(std::uint8_t destination, unsigned address, bool ram, int count, int offset);
     bool BlockReadAt(std::uint8_t destination, unsigned address, int count);
+    // True when the answer taken last is the sent read's own, carrying its data from byte taken.
+    bool IsOwnAnswer(std::size_t taken) const;
 
     PanelFrame send_;
     PanelFrame answer_;
@@ -280,8 +308,7 @@ private:
     Timer* pump_ = nullptr;
     Timer* idlePoll_ = nullptr;
     UiServices* ui_ = nullptr;
-    ProgressDialog* progress_ = nullptr;
-    int* counter_ = nullptr;
+    Progress* progress_ = nullptr;
     Clock* clock_ = nullptr;
     std::function<void()> linkLost_;
 };

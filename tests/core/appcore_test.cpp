@@ -97,16 +97,48 @@ TEST_F(CoreTest, StatusPollsAlternateAndReloadThePanelsOnSuccess) {
     ASSERT_TRUE(LoadSample());
     ASSERT_TRUE(ConnectForTest());
     CoreTestAccess::SetStatusPolling(*core, true);
-    // General status, then outputs and relays, then general status again.
+    int changed = 0;
+    core->SetStatusChangedHandler([&] { ++changed; });
+    // General status, then outputs and relays, then general status again; the window hears of
+    // the reads that changed the status only (outputs and relays are two reads).
     int successes = 0;
-    for (bool toggle : {true, false, true}) {
+    for (auto [toggle, changes] : {std::pair{true, 1}, {false, 3}, {true, 3}, {false, 3}}) {
         core->OnPollTimer();
         EXPECT_EQ(CoreTestAccess::PollToggle(*core), toggle);
+        EXPECT_EQ(changed, changes);
         successes += core->IsConnected() && core->GetPollFailures() == 0;
         // A panel reload follows exactly the polls that succeeded.
         EXPECT_EQ(edit.Count("TransferToPanels"), successes);
     }
-    EXPECT_GT(successes, 0);
+    EXPECT_EQ(successes, 4);
+    // A panel's command reads the status too.
+    ASSERT_TRUE(core->SendAreaCommand(0x01, false)) << core->GetLastError();
+    EXPECT_GT(changed, 3);
+
+    // One failed poll on a broken link ends the connection.
+    int lost = 0;
+    core->SetConnectionLostHandler([&] { ++lost; });
+    BreakLink();
+    EXPECT_FALSE(core->OnPollTimer());
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(core->GetLastError(), "Se perdió la conexión");
+}
+
+TEST_F(CoreTest, UiServicesAndTimersReachTheFrameLayerWhateverTheWiringOrder) {
+    core = std::make_unique<CAppCore>(nullptr, dir.Path());
+    core->SetClock(&clock);
+    core->CreateImageList();
+    core->SetUiServices(&ui);
+    core->SetTimers(&pollTimer, &pumpTimer);
+    ASSERT_TRUE(LoadSample());
+    ASSERT_TRUE(ConnectForTest());
+    pumpTimer.Stop();
+    ASSERT_TRUE(core->GetProtocol().Connect());
+    EXPECT_TRUE(pumpTimer.running);
+    const int yields = ui.yields;
+    sim.Faults().ignoreRequests = 1;
+    EXPECT_TRUE(core->GetProtocol().BuildPing("01"));
+    EXPECT_GT(ui.yields, yields);  // the frame layer's wait let the window run
 }
 
 TEST_F(CoreTest, ALostLinkSeenByThePumpIsReportedAndClosed) {
@@ -170,15 +202,15 @@ TEST_F(CoreTest, ProgressStepAdvancesClampsAndReportsCancel) {
     EXPECT_EQ(record.message, "Recibiendo...");
     EXPECT_EQ(record.maximum, 3);
     EXPECT_TRUE(core->ProgressStep(2, "a"));
-    EXPECT_TRUE(core->ProgressStep(5, ""));  // past the maximum: the dialog stays at 3
+    EXPECT_TRUE(core->ProgressStep(5, ""));  // past the maximum: the bar stays one short of full
     EXPECT_FALSE(core->CheckCancel());
+    EXPECT_EQ(core->GetOperationProgress().Value(), 7);
+    core->EndProgress();  // the operation ended: the bar is full as the dialog closes
     using Update = std::pair<int, std::string>;
-    EXPECT_EQ(record.updates, (std::vector<Update>{{2, "a"}, {3, ""}, {3, ""}}));
-    EXPECT_EQ(core->ProgressCounter(), 7);
-    core->EndProgress();
+    EXPECT_EQ(record.updates, (std::vector<Update>{{2, "a"}, {2, ""}, {2, ""}, {3, ""}}));
     EXPECT_FALSE(record.open);
     EXPECT_FALSE(core->IsBusy());
-    EXPECT_EQ(core->ProgressCounter(), 0);
+    EXPECT_EQ(core->GetOperationProgress().Value(), 0);
 
     ui.cancelAfterUpdates = 2;
     core->BeginProgress("Enviando...", 10);

@@ -4,7 +4,9 @@
 #include <functional>
 
 #include "core_harness.h"
+#include "datamodel/codi.h"
 #include "datamodel/dades.h"
+#include "datamodel/grup.h"
 #include "datamodel/model.h"
 #include "datamodel/strings.h"
 
@@ -79,6 +81,7 @@ TEST_P(ConnectKindTest, LogsInAndWritesTheClock) {
 
     ASSERT_FALSE(ui.progress.empty());
     EXPECT_EQ(ui.progress[0]->title, "Conectando...");
+    EXPECT_TRUE(ui.progress[0]->options.showElapsed);
     EXPECT_EQ(ui.progress[0]->maximum, 5);
     EXPECT_EQ(ui.progress[0]->updates.back().second, "Conectado");
 
@@ -383,6 +386,34 @@ TEST_F(ModemConnectTest, GsmCallbackSendsNoCallbackRequest) {
     ASSERT_EQ(logins.size(), 1u);
     EXPECT_EQ(logins[0][4], 0);
     EXPECT_EQ(logins[0][1] & 0x7F, 0x12);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ModemConnectTest, GsmPackedWriteAsksForTheLastAnswerOnlyAndPacesTheOthers) {
+    UseModemKind(ConexioGsm, false, false);
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    CGrup* users = core->GetInstalacio().GetCentral().FindGrup("G01U");
+    users->GetCodi(0)->SetValue("4567");
+    sim.ClearEvents();
+    ASSERT_TRUE(core->SendGrupBlock(users)) << core->GetLastError();
+    std::vector<std::int64_t> times;
+    std::vector<bool> answerWanted;
+    for (const auto& e : sim.Events()) {
+        if (e.kind != panelsim::SimEvent::Executed || e.bytes[3] != 0xB0) continue;
+        times.push_back(e.timeMs);
+        answerWanted.push_back((e.bytes[2] & 0x80) != 0);
+    }
+    ASSERT_GT(times.size(), 1u);
+    std::vector<bool> expected(times.size() - 1, false);
+    expected.push_back(true);
+    EXPECT_EQ(answerWanted, expected);
+    // A frame asking for no answer waits out the acknowledgement wait (3500 ms on GSM), then
+    // 150 ms more before the next frame.
+    for (std::size_t i = 0; i + 1 < times.size(); ++i) EXPECT_GE(times[i + 1] - times[i], 3500 + 150) << i;
+    EXPECT_EQ(sim.Central().EepromBytes(0x10, 2), (Bytes{0x45, 0x67}));
 }
 
 }  // namespace

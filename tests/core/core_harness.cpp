@@ -172,39 +172,6 @@ int FakeEditView::Count(const std::string& call) const {
     return static_cast<int>(std::count(calls.begin(), calls.end(), call));
 }
 
-// ---- FakeUi ----
-
-namespace {
-class FakeProgress final : public ProgressDialog {
-public:
-    FakeProgress(std::shared_ptr<ProgressRecord> record, int cancelAfter)
-        : record_(std::move(record)), cancelAfter_(cancelAfter) {}
-    ~FakeProgress() override { record_->open = false; }
-    bool Update(int value, const std::string& message) override {
-        record_->updates.push_back({value, message});
-        if (cancelAfter_ > 0 && static_cast<int>(record_->updates.size()) >= cancelAfter_) record_->cancelled = true;
-        return !record_->cancelled;
-    }
-    bool WasCancelled() const override { return record_->cancelled; }
-
-private:
-    std::shared_ptr<ProgressRecord> record_;
-    int cancelAfter_;
-};
-}  // namespace
-
-std::unique_ptr<ProgressDialog> FakeUi::OpenProgress(const std::string& title, const std::string& message,
-                                                     int maximum, const ProgressOptions&) {
-    auto record = std::make_shared<ProgressRecord>();
-    record->title = title;
-    record->message = message;
-    record->maximum = maximum;
-    progress.push_back(record);
-    const int cancel = cancelAfterUpdates;
-    cancelAfterUpdates = -1;
-    return std::make_unique<FakeProgress>(record, cancel);
-}
-
 // ---- CoreTest ----
 
 CoreTest::CoreTest() {

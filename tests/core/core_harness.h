@@ -16,11 +16,12 @@
 
 #include "core/appcore.h"
 #include "core/views.h"
-#include "link/transport.h"
+#include "support/pipe_transport.h"
 #include "panelsim.h"
 #include "support/capture_log_sink.h"
 #include "support/temp_dir.h"
 #include "support/fake_timer.h"
+#include "support/fake_ui.h"
 #include "support/virtual_clock.h"
 
 // Test-only: what a test needs to set or see of the core's private state.
@@ -110,34 +111,6 @@ public:
     CAppCore* core = nullptr;
     std::vector<CCodi*> codis;
     std::vector<CMesura*> mesures;
-};
-
-// What one progress dialog was asked to show.
-struct ProgressRecord {
-    std::string title;
-    std::string message;
-    int maximum = 0;
-    std::vector<std::pair<int, std::string>> updates;
-    bool cancelled = false;
-    bool open = true;
-};
-
-// UI services for tests: yields are counted, message boxes recorded, progress dialogs recorded
-// and told to report Cancel after a number of updates.
-class FakeUi final : public UiServices {
-public:
-    void Yield() override { ++yields; }
-    std::unique_ptr<ProgressDialog> OpenProgress(const std::string& title, const std::string& message,
-                                                 int maximum, const ProgressOptions& options) override;
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        messages.push_back({text, caption});
-    }
-
-    // The next dialog opened reports Cancel from its n-th update on (1: the first); -1 never.
-    int cancelAfterUpdates = -1;
-    int yields = 0;
-    std::vector<std::pair<std::string, std::string>> messages;  // text, caption
-    std::vector<std::shared_ptr<ProgressRecord>> progress;
 };
 
 // The fixture. The core is built in SetUp (after the working folder is laid out), so a test that

@@ -429,30 +429,32 @@ TEST_F(NodeTest, ReceiveRunsTheReadsOfEachStatusAndEventNode) {
         const char* label;
         int kind;
         const char* requests;
+        int maximum;  // of the progress dialog
     } cases[] = {
-        {"Estado", TreeNodeEstat, "status clock pointer ppe measures outputs relays radio"},
-        {"General", TreeNodeVista, "status clock pointer ppe outputs relays"},
-        {"Analógico", TreeNodeVista, "measures"},
-        {"Salidas", TreeNodeVista, "outputs"},
-        {"Via radio", TreeNodeVista, "radio"},
-        {"Gráfico", TreeNodeVista, "status clock pointer ppe"},
-        {"Eventos", TreeNodeEvents, "status clock pointer ppe records"},  // the 8 records of the filled panel
-        {"Eventos", TreeNodeEvents, "status clock pointer ppe"},          // nothing new
+        {"Estado", TreeNodeEstat, "status clock pointer ppe measures outputs relays radio", 6},
+        {"General", TreeNodeVista, "status clock pointer ppe outputs relays", 4},
+        {"Analógico", TreeNodeVista, "measures", 1},
+        {"Salidas", TreeNodeVista, "outputs", 1},
+        {"Via radio", TreeNodeVista, "radio", 1},
+        {"Gráfico", TreeNodeVista, "status clock pointer ppe", 3},
+        {"Eventos", TreeNodeEvents, "status clock pointer ppe records", 3},  // the 8 records of the filled panel
+        {"Eventos", TreeNodeEvents, "status clock pointer ppe", 1},          // nothing new
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         const TreeItemId item = Find(c.label, c.kind);
         ASSERT_NE(item, kNoTreeItem);
-        const int count = core->CountNodeItems(item, true);
         core->GetInstalacio().ClearModified();
         ASSERT_TRUE(core->Receive(item)) << core->GetLastError();
         EXPECT_EQ(Requests(), c.requests);
         // Records read are kept in the installation file; status readings are not.
         EXPECT_EQ(core->GetInstalacio().IsModified(), std::string(c.requests).ends_with("records"));
         EXPECT_EQ(ui.progress.back()->title, "Recibiendo...");
-        if (c.kind != TreeNodeEvents) {
-            EXPECT_EQ(ui.progress.back()->maximum, count);
-        }
+        EXPECT_EQ(ui.progress.back()->maximum, c.maximum);
+        // Only the close of the dialog may fill the bar; nothing passes it.
+        const auto& updates = ui.progress.back()->updates;
+        for (std::size_t i = 0; i < updates.size(); ++i)
+            EXPECT_LT(updates[i].first, ui.progress.back()->maximum + (i + 1 == updates.size()));
         EXPECT_EQ(edit.calls.back(), "TransferToPanels");
         EXPECT_FALSE(core->IsBusy());
         EXPECT_FALSE(core->HasProgress());

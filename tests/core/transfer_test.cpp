@@ -328,6 +328,9 @@ TEST_F(TransferTest, ApplyAndDefaultValues) {
     ASSERT_FALSE(sim.ControlCodes().empty());
     EXPECT_EQ(sim.ControlCodes().back(), 9);
     EXPECT_EQ(Frames(0x10).back()[1] & 0x7F, 0x01);
+    EXPECT_EQ(ui.Last().title, "Aplicando...");
+    EXPECT_EQ(ui.Last().maximum, 2);
+    EXPECT_EQ(ui.Last().updates, (std::vector<std::pair<int, std::string>>{{1, ""}, {1, ""}, {1, ""}, {2, ""}}));
 
     CCodi* user1 = Central().FindCode("011");
     ASSERT_NE(user1->GetValue(), user1->GetDefaultValue());
@@ -369,6 +372,25 @@ TEST_F(TransferTest, APackedCodeWhoseBytesDidNotAllArriveFailsTheRead) {
         EXPECT_FALSE(core->ReceiveGrupBlock(users, verify));
         EXPECT_EQ(core->GetLastError(), "Valor incorrecto") << verify;
         EXPECT_EQ(last->GetValue(), before);
+    }
+}
+
+TEST_F(TransferTest, APackedGroupFindsItsCodeNumberWhenItHasNone) {
+    CGrup* users = Central().FindGrup("G01U");
+    CCodi* first = users->GetCodi(0);
+    const std::string number = first->GetCodeNumber();
+    ASSERT_FALSE(number.empty());
+    for (bool write : {false, true}) {
+        for (bool known : {true, false}) {
+            if (!known) first->SetCodeNumber("");
+            const std::size_t queries = Frames(0x23).size();
+            const std::size_t requests = Frames(write ? 0xB0 : 0x51).size();
+            ASSERT_TRUE(write ? core->SendGrupBlock(users) : core->ReceiveGrupBlock(users, false)) << core->GetLastError();
+            EXPECT_EQ(Frames(0x23).size() - queries, known ? 0u : 1u) << write;
+            EXPECT_EQ(first->GetCodeNumber(), number);
+            ASSERT_GT(Frames(write ? 0xB0 : 0x51).size(), requests);
+            EXPECT_EQ(Frames(write ? 0xB0 : 0x51)[requests][5], HexStringToInt(number) & 0xFF) << write;
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "link/socket.h"
+#include "link/progress.h"
 #include "link_harness.h"
 #include "support/temp_dir.h"
 
@@ -266,10 +267,12 @@ TEST(Conexio, TcpOpenFailuresKeepTheClientText) {
     // A connect that hangs is given up when the installer cancels.
     Listener full(0);
     SocketClient first("127.0.0.1", full.Port());
-    ScriptedProgress dialog;
-    int counter = 0;
-    dialog.cancelIf = [&] { return dialog.updates >= 5; };
-    f.link.SetProgress(&dialog, &counter);
+    FakeUi ui;
+    Progress progress;
+    progress.SetUiServices(&ui);
+    progress.Open("Conectando...", "Conectando...", 5);
+    ui.cancelIf = [&] { return ui.Last().updates.size() >= 5; };
+    f.link.SetProgress(&progress);
     f.Tcp(ConexioTcpIp, "127.0.0.1", full.Port());
     EXPECT_FALSE(f.link.Open());
     EXPECT_EQ(f.link.GetError(), "Cancelado por el usuario");
@@ -284,17 +287,22 @@ TEST(Conexio, ProgressStepsYieldsAndCancel) {
     EXPECT_FALSE(link.IsCancelled());
     EXPECT_EQ(ui.yields, 2);
 
-    ScriptedProgress dialog;
-    int counter = 3;
-    link.SetProgress(&dialog, &counter);
-    EXPECT_TRUE(link.UpdateProgress("Llamando..."));
-    EXPECT_EQ(dialog.lastValue, 4);
+    // The steps go to the operation's progress, which never fills the bar before it ends.
+    Progress progress;
+    progress.SetUiServices(&ui);
+    progress.Open("Conectando...", "Conectando...", 2);
+    link.SetProgress(&progress);
+    for (const char* step : {"Inicializando módem...", "Llamando...", "Conectando..."})
+        EXPECT_TRUE(link.UpdateProgress(step));
     EXPECT_FALSE(link.IsCancelled());
-    EXPECT_EQ(counter, 4);  // no step
-    EXPECT_EQ(dialog.messages, std::vector<std::string>{"Llamando..."});
-    dialog.cancelled = true;
+    EXPECT_EQ(progress.Value(), 3);
+    EXPECT_EQ(ui.Last().updates, (std::vector<std::pair<int, std::string>>{
+                                     {1, "Inicializando módem..."}, {1, "Llamando..."}, {1, "Conectando..."}, {1, ""}}));
+    ui.Last().cancelled = true;
     EXPECT_TRUE(link.IsCancelled());
     EXPECT_EQ(link.GetError(), "Cancelado por el usuario");
     EXPECT_FALSE(link.UpdateProgress("Conectando..."));
     EXPECT_EQ(ui.yields, 2);  // the dialog lets the window run instead
+    progress.Close();
+    EXPECT_EQ(ui.Last().updates.back().first, 2);  // full once the operation ended
 }

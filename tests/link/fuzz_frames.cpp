@@ -8,7 +8,7 @@
 #include "datamodel/seams.h"
 #include "link/conexio.h"
 #include "link/protocol.h"
-#include "link/transport.h"
+#include "support/pipe_transport.h"
 
 namespace {
 

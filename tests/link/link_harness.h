@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "link/serial.h"
+#include "support/fake_ui.h"
 #include "support/fake_modem.h"
 #include "wire_fixture.h"
 
@@ -112,38 +113,6 @@ private:
     PipeTransport pipe_;
     std::unique_ptr<Pty> pty_;
     bool slaveWasOpen_ = false;
-};
-
-// A progress dialog that records its messages and reports Cancel once cancelIf says so.
-class ScriptedProgress final : public ProgressDialog {
-public:
-    bool Update(int value, const std::string& message) override {
-        ++updates;
-        lastValue = value;
-        if (!message.empty()) messages.push_back(message);
-        if (!cancelled && cancelIf && cancelIf()) cancelled = true;
-        return !cancelled;
-    }
-    bool WasCancelled() const override { return cancelled; }
-    std::function<bool()> cancelIf;
-    bool cancelled = false;
-    int updates = 0;
-    int lastValue = 0;
-    std::vector<std::string> messages;
-};
-
-class FakeUi final : public UiServices {
-public:
-    void Yield() override {
-        ++yields;
-        if (onYield) onYield();
-    }
-    std::unique_ptr<ProgressDialog> OpenProgress(const std::string&, const std::string&, int, const ProgressOptions&) override {
-        return nullptr;
-    }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    std::function<void()> onYield;
-    int yields = 0;
 };
 
 // ---- loopback TCP ----

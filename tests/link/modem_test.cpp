@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "datamodel/config.h"
+#include "link/progress.h"
 #include "link_harness.h"
 
 namespace {
@@ -20,8 +21,8 @@ struct ModemFixture {
     CLog log{&sink, &clock};
     FakeModem modem;
     ModemPeer peer;
-    ScriptedProgress dialog;
-    int counter = 0;
+    FakeUi ui;
+    Progress progress;
     CConexio link;
 
     explicit ModemFixture(int kind = ConexioModem, bool overPty = false) : peer(clock, modem, overPty) {
@@ -38,8 +39,11 @@ struct ModemFixture {
         link.SetParity(0);
         link.SetPort(kTestPort);
         link.SetPhone(kPhone);
-        link.SetProgress(&dialog, &counter);
+        progress.SetUiServices(&ui);
+        progress.Open("Conectando...", "Conectando...", 10);
+        link.SetProgress(&progress);
     }
+    ProgressRecord& Dialog() { return ui.Last(); }
     ~ModemFixture() { SetSerialDeviceOverride(kTestPort, ""); }
     PipeTransport::End& Port() { return peer.Port(); }
     bool Saw(const std::string& command) const {
@@ -55,8 +59,8 @@ TEST(ModemDialogue, PstnDialOverAPtyCarriesFramesAndHangsUpWithTheEscape) {
     EXPECT_EQ(f.modem.Commands(), (std::vector<std::string>{"ATH", "ATZ", "ATV1", "ATE0",
                                                             "ATE0V1K0C0Y0B6S10=255S99=44S120=2S13=16S0=0",
                                                             "ATDT931234567"}));
-    EXPECT_EQ(f.dialog.messages, (std::vector<std::string>{"Inicializando módem...", "Llamando...", "Conectando..."}));
-    EXPECT_EQ(f.counter, 3);
+    EXPECT_EQ(f.Dialog().messages, (std::vector<std::string>{"Inicializando módem...", "Llamando...", "Conectando..."}));
+    EXPECT_EQ(f.progress.Value(), 3);
     EXPECT_TRUE(f.modem.DataMode());
     EXPECT_NE(f.sink.Text().find(">ATDT931234567\r\n"), std::string::npos);
     EXPECT_NE(f.sink.Text().find("<\r\nCONNECT 9600\r\n"), std::string::npos);
@@ -165,7 +169,7 @@ TEST(ModemDialogue, CancelDuringTheTriesOrAfterConnectHangsUpAndClosesThePort) {
     {
         ModemFixture f;
         f.modem.dataDialOutcome = FakeModem::Outcome::Silence;
-        f.dialog.cancelIf = [&] { return !f.modem.Dialled().empty(); };
+        f.ui.cancelIf = [&] { return !f.modem.Dialled().empty(); };
         EXPECT_FALSE(f.link.Open());
         EXPECT_EQ(f.link.GetError(), "Cancelado por el usuario");
         EXPECT_EQ(f.modem.HangUps(), 2);  // ATH before dialling and the hang-up of the cancel
@@ -174,7 +178,7 @@ TEST(ModemDialogue, CancelDuringTheTriesOrAfterConnectHangsUpAndClosesThePort) {
     }
     {
         ModemFixture f;
-        f.dialog.cancelIf = [&] { return f.modem.DataMode(); };
+        f.ui.cancelIf = [&] { return f.modem.DataMode(); };
         EXPECT_FALSE(f.link.Open());
         EXPECT_EQ(f.link.GetError(), "Cancelado por el usuario");
         EXPECT_EQ(f.modem.Escapes(), 1);
@@ -184,7 +188,7 @@ TEST(ModemDialogue, CancelDuringTheTriesOrAfterConnectHangsUpAndClosesThePort) {
     {
         // Before dialling there is no call to end: the port is only closed.
         ModemFixture f;
-        f.dialog.cancelIf = [&] { return f.dialog.updates == 1; };
+        f.ui.cancelIf = [&] { return f.Dialog().updates.size() == 1; };
         EXPECT_FALSE(f.link.Open());
         EXPECT_EQ(f.link.GetError(), "Cancelado por el usuario");
         EXPECT_EQ(f.Port().BytesWritten(), 0u);
@@ -208,8 +212,8 @@ TEST(ModemDialogue, GsmCallbackRequestThenAnswerTheCall) {
         EXPECT_TRUE(f.link.IsOpen());
         EXPECT_TRUE(f.Saw("ATA"));
         EXPECT_TRUE(f.modem.DataMode());
-        EXPECT_EQ(f.dialog.messages.back(), "Respondiendo llamada...");
-        EXPECT_EQ(std::count(f.dialog.messages.begin(), f.dialog.messages.end(), "Esperando llamada..."), 1);
+        EXPECT_EQ(f.Dialog().messages.back(), "Respondiendo llamada...");
+        EXPECT_EQ(std::count(f.Dialog().messages.begin(), f.Dialog().messages.end(), "Esperando llamada..."), 1);
         EXPECT_TRUE(f.link.Close());
         EXPECT_FALSE(f.modem.InCall());
     }
@@ -222,7 +226,7 @@ TEST(ModemDialogue, GsmCallbackRequestThenAnswerTheCall) {
     // Cancelled while the voice call rings: hung up and closed.
     ModemFixture cancelled(ConexioGsm);
     cancelled.modem.voiceDialOutcome = FakeModem::Outcome::Silence;
-    cancelled.dialog.cancelIf = [&] { return !cancelled.modem.Dialled().empty(); };
+    cancelled.ui.cancelIf = [&] { return !cancelled.modem.Dialled().empty(); };
     EXPECT_FALSE(cancelled.link.Dial());
     EXPECT_EQ(cancelled.link.GetError(), "Cancelado por el usuario");
     EXPECT_EQ(cancelled.Port().Closes(), 1);
@@ -247,7 +251,7 @@ TEST(ModemDialogue, AnsweringReadsAnEchoBeforeTheResultAndFailsWithoutARing) {
     }
     {
         ModemFixture f;
-        f.dialog.cancelIf = [&] { return f.dialog.messages.size() == 2 && f.dialog.updates > 5; };
+        f.ui.cancelIf = [&] { return f.Dialog().messages.size() == 2 && f.Dialog().updates.size() > 5; };
         EXPECT_FALSE(f.link.WaitCall());
         EXPECT_EQ(f.link.GetError(), "Cancelado por el usuario");
         EXPECT_EQ(f.Port().Closes(), 1);

@@ -2,6 +2,7 @@
 // playing the panel byte by byte.
 #include <gtest/gtest.h>
 
+#include "link/progress.h"
 #include "link_harness.h"
 
 namespace {
@@ -277,14 +278,17 @@ TEST(Wait, AnswerTimeoutNaksAndCancel) {
     EXPECT_EQ(p[0], 0x01);
     EXPECT_EQ(p[3], 0xAA);
 
-    ScriptedProgress dialog;
-    int counter = 3;
-    dialog.cancelIf = [&] { return dialog.updates >= 5; };
-    w.proto.SetProgress(&dialog, &counter);
+    FakeUi ui;
+    Progress progress;
+    progress.SetUiServices(&ui);
+    progress.Open("Recibiendo...", "Recibiendo...", 10);
+    progress.Step(3);
+    ui.cancelIf = [&] { return ui.Last().updates.size() >= 5; };
+    w.proto.SetProgress(&progress);
     EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
     EXPECT_EQ(w.proto.GetError(), "Cancelado por el usuario");
     EXPECT_FALSE(w.proto.TimedOut());
-    EXPECT_EQ(dialog.lastValue, 3);
+    EXPECT_EQ(ui.Last().updates.back().first, 3);
     ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
     EXPECT_FALSE(w.proto.Send());
     EXPECT_EQ(w.proto.GetError(), "Cancelado por el usuario");

@@ -10,7 +10,7 @@
 #include "datamodel/seams.h"
 #include "link/conexio.h"
 #include "link/protocol.h"
-#include "link/transport.h"
+#include "support/pipe_transport.h"
 #include "support/capture_log_sink.h"
 #include "support/fake_timer.h"
 #include "support/virtual_clock.h"

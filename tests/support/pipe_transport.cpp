@@ -1,4 +1,4 @@
-#include "link/transport.h"
+#include "support/pipe_transport.h"
 
 #include <algorithm>
 
