@@ -49,7 +49,7 @@ bool HasReceiver(int format) { return format == EventFormatExtended; }
 
 // The number followed by " : " and the name of table entry `entry`, without the blanks that pad
 // name codes; the number alone for an entry outside the table or without a name.
-std::string Named(int number, const EventNameTable* table, int entry) {
+std::string Named(int number, const NameTable* table, int entry) {
     std::string text = IntToString(number);
     if (!table || entry < 0 || entry >= kNameCount) return text;
     const std::string& name = (*table)[static_cast<std::size_t>(entry)];

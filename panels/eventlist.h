@@ -21,9 +21,9 @@ struct EventNames {
     // From the alias groups; a missing group gives "Zona 1", "Area 1", "Usuario 1" and so on.
     void Fill(const CGrup* zoneGroup, const CGrup* areaGroup, const CGrup* userGroup);
 
-    EventNameTable zones;
-    EventNameTable areas;
-    EventNameTable users;
+    NameTable zones;
+    NameTable areas;
+    NameTable users;
 };
 
 // The installer's choice of rows: one flag per event class, the account filter (extended
