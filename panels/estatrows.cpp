@@ -5,6 +5,7 @@
 #include "datamodel/estat.h"
 #include "datamodel/mesura.h"
 #include "datamodel/strings.h"
+#include "panels/planlogic.h"
 
 NameTable MakeNames(const CGrup* group, const std::string& word) {
     NameTable names;
