@@ -4,12 +4,22 @@
 
 #include "datamodel/estat.h"
 #include "datamodel/mesura.h"
+#include "datamodel/codi.h"
+#include "datamodel/grup.h"
 #include "datamodel/strings.h"
-#include "panels/planlogic.h"
 
 NameTable MakeNames(const CGrup* group, const std::string& word) {
     NameTable names;
-    plan::FillNames(names, group, word);
+    for (int i = 0; i < kNameCount; ++i) {
+        std::string& name = names[static_cast<std::size_t>(i)];
+        if (!group) {
+            name = word + " " + IntToString(i + 1);
+        } else if (const CCodi* codi = group->GetCodi(i)) {
+            // A name code is padded with blanks to its length.
+            name = codi->GetValue();
+            name.erase(name.find_last_not_of(' ') + 1);
+        }
+    }
     return names;
 }
 

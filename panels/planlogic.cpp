@@ -11,7 +11,6 @@ namespace plan {
 
 void FillNames(NameTable& table, const CGrup* group, const std::string& word) {
     table = MakeNames(group, word);
-    for (std::string& name : table) name.erase(name.find_last_not_of(' ') + 1);
 }
 
 const std::string* NameAt(const NameTable& table, int entry) {
