@@ -56,11 +56,12 @@ function(orvane_tests exe)
   endif()
   add_executable(${exe} ${srcs})
   target_link_libraries(${exe} PRIVATE ${A_LIBS} orvane_testsupport GTest::gtest)
-  # Each test carries its folder's name as a label (`ctest -L core`); window tests also `gui`.
+  # Each test carries its folder's name as a label (`ctest -L core`); window tests carry `gui`
+  # (a discovered test's properties take single values: a list would shift the ones after it).
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   if(A_GUI)
     target_link_libraries(${exe} PRIVATE orvane_guitestmain wx)
-    gtest_discover_tests(${exe} PROPERTIES LABELS "gui;${folder}" TIMEOUT 60 RESOURCE_LOCK xdisplay
+    gtest_discover_tests(${exe} PROPERTIES LABELS gui TIMEOUT 60 RESOURCE_LOCK xdisplay
                          ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan-toolkit.supp"
                          DISCOVERY_TIMEOUT 60 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   else()
