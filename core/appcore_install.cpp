@@ -3,6 +3,7 @@
 #include "core/appcore.h"
 
 #include "core/installfile.h"
+#include "core/outofmemory.h"
 #include "core/report.h"
 #include "datamodel/files.h"
 #include "datamodel/model.h"
@@ -58,19 +59,24 @@ void CAppCore::StoreAndClearPanel() {
 }
 
 bool CAppCore::NewInstalacio(const std::string& model, const std::string& versio) {
-    ReleaseInstalacio();
-    if (!model.empty() && !instalacio_.InitCentral("0", model, versio, "0")) {
-        const std::string error = instalacio_.GetError();
-        CloseInstalacio();
-        lastError_ = error;
-        return false;
-    }
-    CDades dades = instalacio_.GetDades();
-    dades.SetNomInstal("Nueva Instalación");
-    instalacio_.SetDades(dades);
-    title_ = dades.GetNomInstal();
-    BuildTree();
-    return true;
+    return UnlessOutOfMemory(
+        lastError_,
+        [&] {
+            ReleaseInstalacio();
+            if (!model.empty() && !instalacio_.InitCentral("0", model, versio, "0")) {
+                const std::string error = instalacio_.GetError();
+                CloseInstalacio();
+                lastError_ = error;
+                return false;
+            }
+            CDades dades = instalacio_.GetDades();
+            dades.SetNomInstal("Nueva Instalación");
+            instalacio_.SetDades(dades);
+            title_ = dades.GetNomInstal();
+            BuildTree();
+            return true;
+        },
+        [&] { CloseInstalacio(); });
 }
 
 bool CAppCore::LoadInstalacioFile(const std::string& path) {
@@ -101,36 +107,58 @@ bool CAppCore::LoadInstalacioFile(const std::string& path) {
 }
 
 bool CAppCore::OpenInstalacio(const std::string& path) {
-    if (!LoadInstalacioFile(path)) {
-        const std::string error = lastError_;
-        CloseInstalacio();
-        lastError_ = error;
-        return false;
-    }
-    instalacio_.SetFileName(path);
-    title_ = instalacio_.GetDades().GetNomInstal();
-    instalacio_.ClearModified();
-    BuildTree();
-    return true;
+    // Like any failed open, one that runs out of memory leaves nothing open.
+    return UnlessOutOfMemory(
+        lastError_,
+        [&] {
+            if (!LoadInstalacioFile(path)) {
+                const std::string error = lastError_;
+                CloseInstalacio();
+                lastError_ = error;
+                return false;
+            }
+            instalacio_.SetFileName(path);
+            title_ = instalacio_.GetDades().GetNomInstal();
+            instalacio_.ClearModified();
+            BuildTree();
+            return true;
+        },
+        [&] { CloseInstalacio(); });
 }
 
 bool CAppCore::SaveInstalacio() {
-    // Values being edited go into the file; the text is complete before the disk is touched.
-    StorePanels();
-    std::string text;
-    WriteInstalacioXml(text);
-    if (!StoreTextFile(instalacio_.GetFileName(), text, lastError_)) return false;
-    instalacio_.ClearModified();
-    return true;
+    // Values being edited go into the file; the text is complete before the disk is touched, so
+    // running out of memory while it is built leaves the file and the modified flags alone.
+    return UnlessOutOfMemory(
+        lastError_,
+        [&] {
+            StorePanels();
+            std::string text;
+            WriteInstalacioXml(text);
+            if (!StoreTextFile(instalacio_.GetFileName(), text, lastError_)) return false;
+            instalacio_.ClearModified();
+            return true;
+        },
+        [] {});
 }
 
 bool CAppCore::SaveInstalacioAs(const std::string& path) {
-    const std::string previous = instalacio_.GetFileName();
-    instalacio_.SetFileName(path);
-    if (SaveInstalacio()) return true;
-    // The next plain save goes where the installation was saved before, not to the failed name.
-    instalacio_.SetFileName(previous);
-    return false;
+    std::string previous;
+    bool renamed = false;
+    return UnlessOutOfMemory(
+        lastError_,
+        [&] {
+            previous = instalacio_.GetFileName();
+            instalacio_.SetFileName(path);
+            renamed = true;
+            if (SaveInstalacio()) return true;
+            // The next plain save goes where the installation was saved before, not to the failed name.
+            instalacio_.SetFileName(previous);
+            return false;
+        },
+        [&] {
+            if (renamed) instalacio_.SetFileName(previous);
+        });
 }
 
 void CAppCore::CloseInstalacio() { ReleaseInstalacio(); }
@@ -141,15 +169,29 @@ bool CAppCore::AddComponent(const std::string& model, const std::string& versio,
         lastError_ = "Dirección de bus incorrecta: " + busdir;
         return false;
     }
-    const int index = instalacio_.AddComponent(busdir, model, versio);
-    if (index < 0) {
-        lastError_ = instalacio_.GetError();
-        return false;
-    }
-    // By index: another component added earlier with the same text keeps its own address.
-    instalacio_.SetComponentBusdir(index, busdir);
-    BuildTree();
-    return true;
+    const int before = instalacio_.GetComponentCount();
+    const bool wasModified = instalacio_.IsModified();
+    return UnlessOutOfMemory(
+        lastError_,
+        [&] {
+            const int index = instalacio_.AddComponent(busdir, model, versio);
+            if (index < 0) {
+                lastError_ = instalacio_.GetError();
+                return false;
+            }
+            // By index: another component added earlier with the same text keeps its own address.
+            instalacio_.SetComponentBusdir(index, busdir);
+            BuildTree();
+            return true;
+        },
+        [&] {
+            // The installation goes back to what it was: without the new component.
+            ClearTree();
+            ForgetInstalacioRecords();
+            if (instalacio_.GetComponentCount() > before) instalacio_.RemoveComponent(before);
+            if (!wasModified) instalacio_.ClearModified();
+            BuildTree();
+        });
 }
 
 bool CAppCore::DeleteComponent(int index) {

@@ -17,6 +17,9 @@ int LinkKindOfSection(const std::string& name) {
 
 void AppendEntries(std::string& out, const std::map<std::string, std::string>& map, const char* indent) {
     for (const auto& [key, value] : map) {
+        // A key read from a self-closing or an empty tag cannot stand as a tag: written, it would
+        // read back as another key or make the whole file unreadable.
+        if (key.empty() || key.back() == '/') continue;
         const std::string tag = XmlEscape(key);
         out += indent;
         out += "<" + tag + ">" + XmlEscape(value) + "</" + tag + ">\n";

@@ -283,10 +283,12 @@ void CModel::ApplyGroupAttributes(CGrup& grup, const std::string& attributes) {
 }
 
 CGrup* CModel::NewGroup(CGrup* parent, const std::string& attributes) {
+    // Owned first, then linked: running out of memory between the two never leaves the tree
+    // pointing at a group that was deleted.
     auto grup = std::make_unique<CGrup>();
     CGrup* raw = grup.get();
-    parent->AddSubgrup(raw);
     AddGrup(std::move(grup));
+    parent->AddSubgrup(raw);
     ApplyGroupAttributes(*raw, attributes);
     currentGrup_ = raw;
     return raw;
@@ -486,7 +488,12 @@ void CModel::foundElement(std::string& name, const std::string& content,
         if (name == "index") {
             currentFitxer_->SetIndex(StringToInt(text));
         } else if (name == "long") {
-            currentFitxer_->SetLong(StringToInt(text));
+            const int sectors = StringToInt(text);
+            if (sectors > kMaxFlashFileSectors) {
+                return Refuse("El fichero flash " + currentFitxer_->GetId() + " ocupa " + std::to_string(sectors) +
+                              " sectores; el máximo es " + std::to_string(kMaxFlashFileSectors) + ".");
+            }
+            currentFitxer_->SetLong(sectors);
         } else if (name == "sector") {
             currentFitxer_->SetSector(StringToInt(text));
         } else if (name == "descr") {

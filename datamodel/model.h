@@ -104,6 +104,8 @@ public:
     static constexpr int kMaxFlashElements = 65536;
     static constexpr int kMaxFlashColumns = 256;
     static constexpr int kMaxEvents = 65536;
+    // A flash file is read whole into memory before it is sent: 16 MB, a whole flash chip.
+    static constexpr int kMaxFlashFileSectors = 4096;
 
     // Deletes every code, group and flash group, resets the status record, the event memory and
     // both roots, empties name, id and version and sets the counts to 0. The bus addresses stay.

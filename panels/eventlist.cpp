@@ -1,38 +1,16 @@
 #include "panels/eventlist.h"
 
-#include <algorithm>
 #include <unordered_set>
 
 #include "core/report.h"
-#include "datamodel/codi.h"
 #include "datamodel/events.h"
 #include "datamodel/files.h"
-#include "datamodel/grup.h"
 #include "datamodel/strings.h"
 
-void NameTable::Fill(const CGrup* group, const std::string& word) {
-    names_.fill(std::string());
-    if (!group) {
-        for (int i = 0; i < kEntries; ++i) names_[static_cast<std::size_t>(i)] = word + " " + IntToString(i + 1);
-        named_ = kEntries;
-        return;
-    }
-    named_ = std::min(group->GetCodiCount(), kEntries);
-    for (int i = 0; i < named_; ++i) {
-        const CCodi* codi = group->GetCodi(i);
-        if (codi) names_[static_cast<std::size_t>(i)] = codi->GetValue();
-    }
-}
-
-const std::string* NameTable::Find(int index) const {
-    if (index < 0 || index >= named_) return nullptr;
-    return &names_[static_cast<std::size_t>(index)];
-}
-
 void EventNames::Fill(const CGrup* zoneGroup, const CGrup* areaGroup, const CGrup* userGroup) {
-    zones.Fill(zoneGroup, "Zona");
-    areas.Fill(areaGroup, "Area");
-    users.Fill(userGroup, "Usuario");
+    zones = MakeNames(zoneGroup, "Zona");
+    areas = MakeNames(areaGroup, "Area");
+    users = MakeNames(userGroup, "Usuario");
 }
 
 bool EventFilter::ShowsClass(int eventClass) const {
@@ -69,10 +47,14 @@ namespace {
 bool HasAccount(int format) { return format == EventFormatMixed || format == EventFormatExtended; }
 bool HasReceiver(int format) { return format == EventFormatExtended; }
 
-// The number followed by " : " and its name when it has one.
-std::string Named(int number, const std::string* name) {
+// The number followed by " : " and the name of table entry `entry`, without the blanks that pad
+// name codes; the number alone for an entry outside the table or without a name.
+std::string Named(int number, const NameTable* table, int entry) {
     std::string text = IntToString(number);
-    if (name) text += " : " + *name;
+    if (!table || entry < 0 || entry >= kNameCount) return text;
+    const std::string& name = (*table)[static_cast<std::size_t>(entry)];
+    const std::size_t end = name.find_last_not_of(' ');
+    if (end != std::string::npos) text += " : " + name.substr(0, end + 1);
     return text;
 }
 }  // namespace
@@ -100,13 +82,13 @@ std::string EventCell(CEvent& event, int column, int format, const EventNames& n
             const int number = event.GetZone();
             if (phone || !withNames) return IntToString(number);
             // Openings and closings name the user (from 0), every other class the zone (from 1).
-            if (event.IsArmClass()) return Named(number, names.users.Find(number));
-            return Named(number, number > 0 ? names.zones.Find(number - 1) : nullptr);
+            if (event.IsArmClass()) return Named(number, &names.users, number);
+            return Named(number, number > 0 ? &names.zones : nullptr, number - 1);
         }
         case 6: {
             if (phone) return std::string();
             const int area = event.GetArea();
-            return Named(area, withNames && area > 0 ? names.areas.Find(area - 1) : nullptr);
+            return Named(area, withNames && area > 0 ? &names.areas : nullptr, area - 1);
         }
         case 7: return HasAccount(format) ? event.GetAbonat() : std::string();
         case 8: return HasReceiver(format) ? IntToString(event.GetLinia()) : std::string();
@@ -164,8 +146,8 @@ bool WriteEventsCsv(const std::filesystem::path& path, CEvents& events, const Ev
         return false;
     }
     bool openFailed = false;
-    if (WriteFileSafely(path, WithCrLf(FormatEventsCsv(events, filter)), nullptr, &openFailed)) return true;
-    error = (openFailed ? "No se pudo abrir el fichero para escritura: \n" : "No se pudo escribir el fichero: \n") +
-            name;
+    std::string reason;
+    if (WriteFileSafely(path, WithCrLf(FormatEventsCsv(events, filter)), &reason, &openFailed)) return true;
+    error = WriteErrorText(name, reason, openFailed);
     return false;
 }

@@ -3,38 +3,23 @@
 // Texts are cp1252 like every program text.
 #pragma once
 
-#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "panels/estatrows.h"
 
 class CEvent;
 class CEvents;
 class CGrup;
 
-// Names of zones, areas or users: exactly 32 entries. A number that falls outside the table, or
-// on an entry that nothing filled, has no name and is shown alone.
-class NameTable {
-public:
-    static constexpr int kEntries = 32;
-
-    // With a group, entry i takes the value of the group's code i (the first 32 codes; the
-    // entries beyond the group's codes stay unnamed). Without one, entry i is word, a blank and
-    // i + 1 ("Zona 1" ... "Zona 32").
-    void Fill(const CGrup* group, const std::string& word);
-    // The name of entry index, or null (index outside 0 .. 31, or an unnamed entry).
-    const std::string* Find(int index) const;
-
-private:
-    std::array<std::string, kEntries> names_;
-    int named_ = 0;  // entries 0 .. named_ - 1 hold names
-};
-
-// The three tables of the event list. Zones and areas count from 1 (zone n is entry n - 1),
-// users from 0 (user n is entry n).
+// The three name tables of the event list (32 entries each). Zones and areas count from 1 (zone
+// n is entry n - 1), users from 0 (user n is entry n). A number outside the table, or on an
+// entry without a name (past a short group's codes, or blank), is shown alone.
 struct EventNames {
     EventNames() { Fill(nullptr, nullptr, nullptr); }
-    void Fill(const CGrup* zones, const CGrup* areas, const CGrup* users);
+    // From the alias groups; a missing group gives "Zona 1", "Area 1", "Usuario 1" and so on.
+    void Fill(const CGrup* zoneGroup, const CGrup* areaGroup, const CGrup* userGroup);
 
     NameTable zones;
     NameTable areas;
@@ -87,7 +72,8 @@ bool IsAlarmRow(const CEvent& event);
 std::string FormatEventsCsv(CEvents& events, const EventFilter& filter);
 
 // Writes the CSV to path (a path from the file dialog), replacing an old file only once the
-// whole text is written. False with error set (cp1252) when the path holds characters cp1252
-// cannot write, the file cannot be created, or the writing fails; any old file is then intact.
+// whole text is written. False with error set (cp1252: what failed, the file name and why) when
+// the path holds characters cp1252 cannot write, the file cannot be created, or the writing
+// fails; any old file is then intact.
 bool WriteEventsCsv(const std::filesystem::path& path, CEvents& events, const EventFilter& filter,
                     std::string& error);

@@ -13,12 +13,19 @@
 #include "panels/paneledit.h"
 #include "panels/wxtext.h"
 
+namespace {
+// The box for a path whose characters an installation cannot keep ('?' shows where).
+void RefusePath(const std::string& shown, const std::string& advice) {
+    GetDialogs().Error("El nombre del fichero tiene caracteres que una instalación no puede guardar:\n" + shown + "\n" +
+                       advice);
+}
+}  // namespace
+
 std::optional<std::string> RecordPathFromDialog(const std::filesystem::path& chosen) {
     bool lossless = true;
     std::string text = FromOsPath(chosen, &lossless);
     if (!lossless) {
-        GetDialogs().Error("El nombre del fichero tiene caracteres que una instalación no puede guardar:\n" + text +
-                           "\nCambie el nombre o elija otro fichero.");
+        RefusePath(text, "Cambie el nombre o elija otro fichero.");
         return std::nullopt;
     }
     return text;
@@ -55,8 +62,8 @@ bool FileRowControls::Store(wxWindow* host, CFitxer& fitxer) {
     const std::string typed = FromWx(path->GetValue(), &lossless);
     fitxer.SetSend(send->GetValue());
     if (!lossless) {
-        GetDialogs().Error("El nombre del fichero tiene caracteres que una instalación no puede guardar:\n" + typed +
-                           "\nSe conserva " + (fitxer.GetPath().empty() ? "el campo vacío" : fitxer.GetPath()) + ".");
+        RefusePath(typed, "Se conserva " + (fitxer.GetPath().empty() ? std::string("el campo vacío") : fitxer.GetPath()) +
+                              ".");
         path->ChangeValue(ToWx(fitxer.GetPath()));
         return false;
     }

@@ -1,11 +1,18 @@
 #include "panels/panelbitgrup.h"
 
+#include <algorithm>
+
 #include <wx/grid.h>
 #include <wx/sizer.h>
 
 #include "datamodel/codi.h"
 #include "datamodel/grup.h"
 #include "panels/wxtext.h"
+
+namespace {
+// Room on each side of a row label's text.
+constexpr int kLabelMargin = 6;
+}  // namespace
 
 CPanelBitGrup::CPanelBitGrup(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                              const wxString& name)
@@ -40,7 +47,16 @@ void CPanelBitGrup::Build() {
     grid_->CreateGrid(layout_.Rows(), layout_.Cols(), wxGrid::wxGridSelectCells);
     for (int r = 0; r < layout_.Rows(); ++r) grid_->SetRowLabelValue(r, ToWx(layout_.RowLabels()[static_cast<std::size_t>(r)]));
     for (int c = 0; c < layout_.Cols(); ++c) grid_->SetColLabelValue(c, ToWx(layout_.ColLabels()[static_cast<std::size_t>(c)]));
-    grid_->SetRowLabelSize(layout_.RowLabelWidth());
+    // Six pixels a character, or what the label font needs where that is wider, so no label is cut.
+    int labelWidth = layout_.RowLabelWidth();
+    const wxFont labelFont = grid_->GetLabelFont();
+    for (const std::string& label : layout_.RowLabels()) {
+        int width = 0;
+        int height = 0;
+        grid_->GetTextExtent(ToWx(label), &width, &height, nullptr, nullptr, &labelFont);
+        labelWidth = std::max(labelWidth, width + 2 * kLabelMargin);
+    }
+    grid_->SetRowLabelSize(labelWidth);
     UpdateControls();
     grid_->SetDefaultCellAlignment(wxALIGN_CENTRE, wxALIGN_CENTRE);
     grid_->AutoSize();
@@ -51,6 +67,9 @@ void CPanelBitGrup::Build() {
     grid_->Bind(wxEVT_GRID_CELL_LEFT_DCLICK, &CPanelBitGrup::OnCellLeftDClick, this);
     grid_->Bind(wxEVT_GRID_CELL_RIGHT_CLICK, &CPanelBitGrup::OnCellRightClick, this);
     grid_->Bind(wxEVT_KEY_DOWN, &CPanelBitGrup::OnKeyDown, this);
+    // The grid scrolls within the panel, keeping its labels in sight, rather than stretching the
+    // edit view.
+    grid_->SetMinSize(GetMinSize());
     grid_->Refresh();
     GetSizer()->Add(grid_, wxSizerFlags(1).Expand());
     GetSizer()->Layout();

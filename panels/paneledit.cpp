@@ -8,7 +8,6 @@
 #include "panels/panelcodi.h"
 #include "panels/paneldades.h"
 #include "panels/panelestat.h"
-#include "panels/panelevents.h"
 #include "panels/panelflashgrup.h"
 #include "panels/panelgrafic.h"
 #include "panels/panelmesura.h"
@@ -98,14 +97,6 @@ void CPanelEdit::AddGrafic(CEstat* estat, CAppCore* core, CGrup* zones, CGrup* a
     Stack(grafic_, 1, wxALL);
 }
 
-void CPanelEdit::AddEvents(CEvents* events, CGrup* zones, CGrup* areas, CGrup* users) {
-    DestroyPanel(events_);
-    events_ = MakePanel<CPanelEvents>(this);
-    events_->SetNames(zones, areas, users);
-    events_->SetEvents(events);
-    Stack(events_, 1, wxALL);
-}
-
 void CPanelEdit::AddBitGrup(CGrup* grup) {
     DestroyPanel(bitGrup_);
     bitGrup_ = MakePanel<CPanelBitGrup>(this);
@@ -140,7 +131,7 @@ void CPanelEdit::TransferToPanels() {
     if (estat_) estat_->UpdateControls();
     if (bitGrup_) bitGrup_->UpdateControls();
     if (vr_) vr_->UpdateControls();
-    if (events_) events_->UpdateControls();
+    TransferEvents(false);
     if (dades_) dades_->UpdateControls();
     if (flashGrup_) flashGrup_->UpdateControls();
     if (grafic_) grafic_->UpdateControls();
@@ -153,7 +144,7 @@ void CPanelEdit::TransferFromPanels() {
     if (estat_) estat_->StoreControls();
     if (bitGrup_) bitGrup_->StoreControls();
     if (vr_) vr_->StoreControls();
-    if (events_) events_->StoreControls();
+    TransferEvents(true);
     if (dades_) dades_->StoreControls();
     if (flashGrup_) flashGrup_->StoreControls();
     if (grafic_) grafic_->StoreControls();
@@ -167,7 +158,7 @@ void CPanelEdit::Clear() {
     DestroyPanel(estat_);
     DestroyPanel(bitGrup_);
     DestroyPanel(vr_);
-    DestroyPanel(events_);
+    DestroyEvents();
     DestroyPanel(dades_);
     DestroyPanel(flashGrup_);
     DestroyPanel(grafic_);
@@ -209,7 +200,6 @@ CPanelMesura* CPanelEdit::GetMesuraPanel(int index) const {
 CEstat* CPanelEdit::GetEstat() const { return estat_ ? estat_->GetEstat() : nullptr; }
 CEstat* CPanelEdit::GetVR() const { return vr_ ? vr_->GetEstat() : nullptr; }
 CGrup* CPanelEdit::GetBitGrup() const { return bitGrup_ ? bitGrup_->GetGrup() : nullptr; }
-CEvents* CPanelEdit::GetEvents() const { return events_ ? events_->GetEvents() : nullptr; }
 CGrupFlash* CPanelEdit::GetFlashGrup() const { return flashGrup_ ? flashGrup_->GetGrupFlash() : nullptr; }
 CEstat* CPanelEdit::GetGrafic() const { return grafic_ ? grafic_->GetEstat() : nullptr; }
 

@@ -11,6 +11,7 @@
 #include <wx/stattext.h>
 
 #include "datamodel/estat.h"
+#include "panels/paneledit.h"
 #include "panels/picturefile.h"
 #include "panels/wxtext.h"
 
@@ -67,8 +68,7 @@ bool CPanelEstat::SetEstat(CEstat* record) {
 }
 
 void CPanelEstat::DeleteControls() {
-    SetSizer(nullptr);  // deletes the old sizers, not the windows
-    DestroyChildren();
+    DestroyPanelControls(this);
     timeText_ = dateText_ = coverageText_ = nullptr;
     bars_.fill(nullptr);
     zoneList_ = nullptr;

@@ -47,7 +47,7 @@ void CPanelEstat::RunSeries(int maximum, Body body) {
             UpdateControls();
         }
     }
-    // One box per distinct failure in a row: a dead link fails every remaining step alike.
+    // One box per distinct failure in a row.
     for (std::size_t i = 0; i < errors.size(); ++i) {
         if (i == 0 || errors[i] != errors[i - 1]) GetDialogs().Error(errors[i], "Error");
     }
@@ -179,8 +179,13 @@ void CPanelEstat::SetOutputs(bool on) {
             }
             return commanded;
         };
+        // A failed output still lets the relays go, unless the link itself is gone: then every
+        // further step would only fail again.
+        auto linkLost = [core] { return !core->IsConnected() || core->GetProtocol().LinkLost(); };
         const bool outputsCommanded = run(0, outputs, &CAppCore::SendOutputCommand);
+        if (linkLost()) return;
         const bool relaysCommanded = run(outputs, relays, &CAppCore::SendRelayCommand);
+        if (linkLost()) return;
         if (outputsCommanded && !core->ReceiveOutputs()) errors.push_back(core->GetLastError());
         if (relaysCommanded && !core->ReceiveRelays()) errors.push_back(core->GetLastError());
     });

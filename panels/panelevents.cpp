@@ -12,6 +12,7 @@
 
 #include "datamodel/events.h"
 #include "panels/dialogs.h"
+#include "panels/paneledit.h"
 #include "panels/wxtext.h"
 
 namespace {
@@ -85,8 +86,7 @@ void CPanelEvents::Clear() {
 }
 
 void CPanelEvents::DeleteControls() {
-    GetSizer()->Clear(false);
-    DestroyChildren();
+    DestroyPanelControls(this);
     list_ = nullptr;
     wholeMemory_ = nullptr;
     account_ = nullptr;
@@ -149,12 +149,12 @@ void CPanelEvents::FillList() {
     for (std::size_t c = 0; c < headings.size(); ++c)
         list_->InsertColumn(static_cast<long>(c), ToWx(headings[c]), wxLIST_FORMAT_LEFT);
     list_->SetItemCount(static_cast<long>(shown_.size()));
-    // The widths follow the contents once the record holds events, even when none is shown;
-    // the zone, area and account columns are at least as wide as their headings.
-    if (record_->GetCount() > 0) {
-        for (int c : {0, 1, 4}) SizeColumn(c, std::string());
-        for (int c : {5, 6}) SizeColumn(c, headings[static_cast<std::size_t>(c)]);
-        if (headings.size() > 7) SizeColumn(7, headings[7]);
+    // Date, time and description follow the contents once the record holds events, even when
+    // none is shown; every other column fits its contents and at least its heading.
+    for (std::size_t c = 0; c < headings.size(); ++c) {
+        const bool contentsOnly = c == 0 || c == 1 || c == 4;
+        if (contentsOnly && record_->GetCount() == 0) continue;
+        SizeColumn(static_cast<int>(c), contentsOnly ? std::string() : headings[c]);
     }
     list_->Refresh();
 }

@@ -307,12 +307,11 @@ bool CPanelMapa::Render(wxDC& dc, const wxSize& size) {
 void CPanelMapa::OnPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
     const bool trouble = Render(dc, GetClientSize());
-    if (!hasPicture_) return;
     // Any element in trouble keeps the canvas repainting; edit mode never does.
-    if (editMode_ || !trouble) {
-        if (timer_.IsRunning()) timer_.Stop();
-    } else if (!timer_.IsRunning()) {
-        timer_.Start(kRepaintMs);
+    switch (plan::AfterPaint(hasPicture_, editMode_, trouble, timer_.IsRunning())) {
+    case plan::TimerAction::Start: timer_.Start(kRepaintMs); break;
+    case plan::TimerAction::Stop: timer_.Stop(); break;
+    case plan::TimerAction::None: break;
     }
 }
 

@@ -1,4 +1,4 @@
-// Pictures of the panels, loaded from their PNG files (paths relative to the working folder,
+// Pictures of the status panels, loaded from their PNG files (paths relative to the working folder,
 // which is the program's folder). A missing or unreadable file never pops up a box: it is named
 // on stderr and a blank, fully transparent picture of 16 x 16 takes its place, so every control
 // that shows it still gets a valid bitmap.

@@ -81,6 +81,13 @@ Look LookOf(const CCompGraf& element, bool editMode) {
     return look;
 }
 
+TimerAction AfterPaint(bool hasPicture, bool editMode, bool troubleDrawn, bool running) {
+    if (!hasPicture) return TimerAction::None;
+    const bool wanted = !editMode && troubleDrawn;
+    if (wanted == running) return TimerAction::None;
+    return wanted ? TimerAction::Start : TimerAction::Stop;
+}
+
 namespace {
 struct KindInfo {
     const char* normal;

@@ -63,6 +63,11 @@ constexpr int kRedRadius = 16;
 constexpr int kAlarmRadius = 18;
 constexpr int kGreenRadius = 14;
 
+// What a paint does with the repaint timer: without a picture nothing; in edit mode it stops;
+// in live mode it runs exactly while an element in trouble was drawn.
+enum class TimerAction { None, Start, Stop };
+TimerAction AfterPaint(bool hasPicture, bool editMode, bool troubleDrawn, bool running);
+
 // The icon file of an element kind (relative to the program folder), normal or second; null for
 // a kind that has none.
 const char* IconFile(int kind, bool second);

@@ -16,7 +16,20 @@ if [ "$FUZZ_SECONDS" != 0 ]; then
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DORVANE_FUZZ=ON -DORVANE_FUZZ_SECONDS="$FUZZ_SECONDS" >/dev/null
   cmake --build build-fuzz -j "$JOBS"
-  (cd build-fuzz && ctest --output-on-failure -L fuzz -j "$JOBS")
+  echo "== fuzzing each parser for ${FUZZ_SECONDS} s"
+  fuzz_ok=1
+  (cd build-fuzz && ctest -L fuzz -j "$JOBS" >/dev/null 2>&1) || fuzz_ok=0
+  # One line per target from CTest's log: its executions and whether it found anything.
+  awk '
+    /^[0-9]+\/[0-9]+ Test: / { name = $3; runs = "?" }
+    /^Done [0-9]+ runs/ { runs = $2 }
+    /^Test Passed\./ { printf "  %-22s %12s executions, nothing found\n", name, runs }
+    /^Test Failed\./ { printf "  %-22s %12s executions, FOUND A FAILURE (output in build-fuzz/Testing/Temporary/LastTest.log)\n", name, runs }
+  ' build-fuzz/Testing/Temporary/LastTest.log
+  if [ "$fuzz_ok" = 0 ]; then
+    echo "fuzzing found a failure" >&2
+    exit 1
+  fi
 fi
 
 echo "== build (GCC, ASan + UBSan)"

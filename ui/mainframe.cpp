@@ -79,7 +79,8 @@ void MyFrame::CreateLayout() {
     logPane_ = new wxTextCtrl(outer_, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                               wxTE_MULTILINE | wxTE_RICH2 | wxTE_READONLY);
     logPane_->Hide();
-    inner_->SplitVertically(tree_, right_, 150);
+    // Wide enough for the component names of a usual installation.
+    inner_->SplitVertically(tree_, right_, 250);
     inner_->SetMinimumPaneSize(20);
     outer_->Initialize(inner_);
 

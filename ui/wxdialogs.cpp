@@ -1,5 +1,7 @@
 #include "ui/wxdialogs.h"
 
+#include <algorithm>
+
 #include <wx/app.h>
 #include <wx/choicdlg.h>
 #include <wx/dirdlg.h>
@@ -49,6 +51,9 @@ std::optional<int> WxDialogs::ChooseOne(const std::string& text, const std::stri
     for (const std::string& c : choices) items.Add(ToWx(c));
     wxSingleChoiceDialog dlg(QuestionParent(), ToWx(text), ToWx(caption), items);
     if (initial >= 0 && initial < static_cast<int>(choices.size())) dlg.SetSelection(initial);
+    // Short lists show whole: the toolkit sizes the list for about six lines.
+    const int hidden = std::min(static_cast<int>(choices.size()), 12) - 6;
+    if (hidden > 0) dlg.SetSize(dlg.GetSize() + wxSize(0, hidden * dlg.GetCharHeight() * 3 / 2 + 4));
     if (dlg.ShowModal() != wxID_OK) return std::nullopt;
     const int sel = dlg.GetSelection();
     if (sel < 0 || sel >= static_cast<int>(choices.size())) return std::nullopt;

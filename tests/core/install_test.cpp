@@ -227,6 +227,9 @@ TEST_F(InstallTest, FailedSaveKeepsTheFileTheNameAndTheModifiedFlags) {
     // it cannot be replaced and nothing of it changes.
     std::filesystem::create_directory(dir / "carpeta.voski");
     dir.Write("carpeta.voski/dentro", "x");
+    // A file its owner made read-only is not replaced, whoever saves.
+    dir.Write("protegida.voski", "mine");
+    std::filesystem::permissions(dir / "protegida.voski", std::filesystem::perms::owner_read);
     const struct {
         std::string path, error;
     } cases[] = {
@@ -234,6 +237,8 @@ TEST_F(InstallTest, FailedSaveKeepsTheFileTheNameAndTheModifiedFlags) {
          "No se pudo abrir el fichero para escritura: \n" + Path("no/existe.voski") + "\nNo existe el fichero o la carpeta."},
         {Path("carpeta.voski"),
          "No se pudo abrir el fichero para escritura: \n" + Path("carpeta.voski") + "\nEs una carpeta, no un fichero."},
+        {Path("protegida.voski"),
+         "No se pudo abrir el fichero para escritura: \n" + Path("protegida.voski") + "\nEl fichero es de solo lectura."},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(core->SaveInstalacioAs(c.path));
@@ -242,6 +247,7 @@ TEST_F(InstallTest, FailedSaveKeepsTheFileTheNameAndTheModifiedFlags) {
         EXPECT_TRUE(core->IsModified());
     }
     EXPECT_EQ(dir.Read("carpeta.voski/dentro"), "x");
+    EXPECT_EQ(dir.Read("protegida.voski"), "mine");
     EXPECT_EQ(FileBytes("buena.voski"), SampleBytes());
 
     core->GetInstalacio().SetFileName("");

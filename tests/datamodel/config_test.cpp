@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -199,4 +200,38 @@ TEST_F(ConfigFixture, SaveFailureKeepsTheOldFile) {
     // Keeping the backup is part of writing the settings.
     EXPECT_EQ(config.GetError(), "No se pudo escribir el fichero: \nconfig.xml.bak\nEs una carpeta, no un fichero.");
     EXPECT_EQ(dir.Read("config.xml"), "<config>");
+}
+
+TEST_F(ConfigFixture, ASettingsFileThatIsNoneIsRefusedWithoutWaiting) {
+    const struct {
+        const char* what;
+        std::string error;
+    } cases[] = {
+        {"pipe", "No se pudo abrir el fichero para lectura: \nconfig.xml\n"
+                 "No es un fichero normal (es un dispositivo, una tubería o un socket)."},
+        {"large", "No se pudo abrir el fichero para lectura: \nconfig.xml\n"
+                  "El fichero es demasiado grande: ocupa más de 1 MB y no puede ser un fichero de este tipo."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(dir / "config.xml");
+        if (std::string(c.what) == "pipe") {
+            ASSERT_EQ(mkfifo((dir / "config.xml").c_str(), 0600), 0);
+        } else {
+            dir.Write("config.xml", "<config><oem><a>" + std::string(1024 * 1024, 'x') + "</a></oem></config>");
+        }
+        EXPECT_FALSE(config.Load());
+        EXPECT_EQ(config.GetError(), c.error);
+    }
+}
+
+TEST_F(ConfigFixture, KeysThatCannotStandAsTagsAreNotWritten) {
+    // A self-closing entry leaves a key ending in '/': written back it would read as another key.
+    ASSERT_TRUE(LoadText("<config><oem><icono//>x</icono//><empresa>E</empresa></oem><ini><ultim>a</ultim></ini>"
+                         "<conexions><local><baud>1</baud></local></conexions></config>"));
+    const std::string text = config.ToXml();
+    EXPECT_EQ(text, "<config>\n\t<oem>\n\t\t<empresa>E</empresa>\n\t</oem>\n\t<ini>\n\t\t<ultim>a</ultim>\n\t</ini>\n"
+                    "\t<conexions>\n\t\t<local>\n\t\t\t<baud>1</baud>\n\t\t</local>\n\t</conexions>\n</config>\n");
+    dir.Write("config.xml", text);
+    EXPECT_EQ(Reloaded().ToXml(), text);
 }

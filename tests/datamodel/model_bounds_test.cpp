@@ -43,6 +43,9 @@ TEST_F(ModelBounds, SizesNoPanelHasRefuseTheModelWithAReason) {
         {Flash("<elements>60000</elements><bytes-element>2147483647</bytes-element>"),
          "La tabla flash F ocupa 128849018820000 bytes; el máximo es 16777216."},
         {Flash("<elements>4</elements>" + Columns(257)), "La tabla flash F tiene más de 256 columnas."},
+        {Flash("<fitxer id=\"WEB\"><long>500000</long></fitxer>"),
+         "El fichero flash WEB ocupa 500000 sectores; el máximo es 4096."},
+        {Flash("<fitxer id=\"WEB\"><long>4096</long></fitxer>"), ""},
         {"<model id=\"T\" versio=\"1\"><events><maxevents>2000000000</maxevents></events></model>",
          "La memoria de eventos tiene 2000000000 eventos; el máximo es 65536."},
         // At the bounds the model loads.

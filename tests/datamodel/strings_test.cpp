@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 #include "datamodel/strings.h"
 
 TEST(Strings, HexAndDecimalTexts) {
@@ -50,4 +53,21 @@ TEST(Strings, BcdDigits) {
     EXPECT_EQ(BcdToDigits(phone, 3, small, sizeof small, 6), 2);
     EXPECT_STREQ(small, "00");
     EXPECT_EQ(SwapNibbles(0x12), 0x21);
+}
+
+TEST(Strings, BcdDigitsStopAtTheFirstNibbleAboveNine) {
+    const struct {
+        std::vector<unsigned char> bytes;
+        const char* digits;
+    } cases[] = {
+        {{0x99, 0x90}, "999"}, {{0x19, 0xA0}, "19"},  {{0x1A, 0x23}, "1"}, {{0xA1}, ""},
+        {{0x12, 0xB4}, "12"},  {{0x3C}, "3"},         {{0x4D}, "4"},      {{0x5E}, "5"},
+        {{0x6F}, "6"},         {{0x09, 0x0A}, "090"},
+    };
+    for (const auto& c : cases) {
+        char out[8];
+        const int n = BcdToDigits(c.bytes.data(), c.bytes.size(), out, sizeof out, 3);
+        EXPECT_STREQ(out, c.digits) << int(c.bytes[0]);
+        EXPECT_EQ(n, static_cast<int>(std::strlen(c.digits)));
+    }
 }

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <vector>
 
 #include "datamodel/files.h"
 #include "datamodel/text.h"
@@ -84,4 +87,33 @@ TEST(Files, SafeWriteReplacesAndNeverDestroysTheOldFile) {
     EXPECT_TRUE(openFailed);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                             std::filesystem::directory_iterator()), 1);
+}
+
+TEST(Cp1252, EveryDefinedByteAgreesWithTheSystemsConverter) {
+    iconv_t cd = iconv_open("UTF-32LE", "CP1252");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    std::vector<int> undefined;
+    for (int b = 0; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        char* inPtr = &in;
+        std::size_t inLeft = 1;
+        unsigned char out[8] = {};
+        char* outPtr = reinterpret_cast<char*>(out);
+        std::size_t outLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
+            undefined.push_back(b);
+            continue;
+        }
+        ASSERT_EQ(sizeof out - outLeft, 4u) << b;
+        const char32_t expected = out[0] | out[1] << 8 | out[2] << 16 | static_cast<char32_t>(out[3]) << 24;
+        EXPECT_EQ(Cp1252ToUnicode(static_cast<unsigned char>(b)), expected) << std::hex << b;
+        char back = 0;
+        EXPECT_TRUE(UnicodeToCp1252(expected, back)) << std::hex << b;
+        EXPECT_EQ(static_cast<unsigned char>(back), b);
+    }
+    iconv_close(cd);
+    // The code page leaves five bytes undefined; they keep their own value.
+    EXPECT_EQ(undefined, (std::vector<int>{0x81, 0x8D, 0x8F, 0x90, 0x9D}));
+    for (int b : undefined) EXPECT_EQ(Cp1252ToUnicode(static_cast<unsigned char>(b)), static_cast<char32_t>(b));
 }

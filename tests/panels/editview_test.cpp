@@ -145,6 +145,8 @@ TEST_F(EditViewTest, EveryNodeKindShowsItsPanels) {
             ADD_FAILURE() << "node kind " << kind << " at " << where;
         }
     }
+    // Looking at every node edits nothing: no save question.
+    EXPECT_FALSE(core->IsModified());
     EXPECT_EQ(kinds, (std::set<int>{TreeNodePlain, TreeNodeDades, TreeNodeGrup, TreeNodeComponent, TreeNodeEstat,
                                     TreeNodeVista, TreeNodeEvents, TreeNodeGrupFlash}));
     // Emptied and refilled: the next heading is at the top again, and empty transfers do nothing.

@@ -1,6 +1,8 @@
 // The status panel against the simulated panel: what a receive shows, what each button sends
 // and how failures end.
 #include <wx/checklst.h>
+#include <wx/filefn.h>
+#include <wx/image.h>
 #include <wx/listctrl.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -8,6 +10,7 @@
 #include "datamodel/estat.h"
 #include "datamodel/model.h"
 #include "panels/panelestat.h"
+#include "panels/picturefile.h"
 #include "panels/wxtext.h"
 #include "status_fixture.h"
 
@@ -247,6 +250,19 @@ TEST_F(StatusPanelTest, FailuresEndTheSeriesAndShowTheCoresError) {
     EXPECT_FALSE(core->IsBusy());
     EXPECT_EQ(SimAreas(), 0x01);
 
+    // A failing output command still lets the ticked relay switch, and the outputs are read back.
+    dialogs.shown.clear();
+    sim.Faults().ignoreRequests = 4;
+    const int n = Estat().GetOutputCount();
+    panel->GetOutputList()->Check(1);
+    panel->GetOutputList()->Check(static_cast<unsigned>(n + 1));
+    Click(CPanelEstat::ID_OUTPUTS_ON);
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{"Sin respuesta"});
+    EXPECT_EQ(SimOutput(0x0006, 1), 0);
+    EXPECT_EQ(SimOutput(0x0032, 1), 1);
+    EXPECT_NE(Item(panel->GetOutputList(), static_cast<unsigned>(n + 1)).find(": Activada"), std::string::npos);
+    EXPECT_FALSE(core->IsBusy());
+
     // Another operation runs: nothing is sent.
     dialogs.shown.clear();
     const int before = Executed();
@@ -283,17 +299,16 @@ TEST_F(StatusPanelTest, FailuresEndTheSeriesAndShowTheCoresError) {
     EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{CAppCore::kCancelled});
     EXPECT_FALSE(core->IsBusy());
 
-    // The link goes in the middle of the output series: one box, the series ends, the loss is
-    // reported, and the idle poll is not left blocked.
+    // The link goes in the middle of the output series: the series stops there with one box, and
+    // the loss is reported once the series has let go of the busy flag.
     panel->GetOutputList()->Check(0);
     panel->GetOutputList()->Check(1);
     panel->GetOutputList()->Check(static_cast<unsigned>(Estat().GetOutputCount()));
     dialogs.shown.clear();
     BreakLink();
     Click(CPanelEstat::ID_OUTPUTS_ON);
-    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{"Error en el socket de conexión"});  // once, not per item
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{CAppCore::kConnectionLost});  // once, not per item
     EXPECT_FALSE(core->IsBusy());
-    Idle(100);  // the pump, no longer held off by the series, finds the loss
     EXPECT_FALSE(core->IsConnected());
     EXPECT_EQ(lostCalls, 1);
     EXPECT_FALSE(core->HasProgress());
@@ -316,6 +331,33 @@ TEST_F(StatusPanelTest, WithoutTheGeneralPageOnlyTheClockRowIsBuilt) {
     dialogs.AnswerText("083000150324");
     Click(CPanelEstat::ID_SET_CLOCK);
     EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), "08:30:00");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StatusPictures, EveryPictureLoadsAndWhiteBecomesSeeThrough) {
+    const std::string folder = std::string(ORVANE_SOURCE_DIR) + "/";
+    std::vector<std::string> names = {"clock", "date", "cover", "omit", "noomit", "armed", "disarmed"};
+    for (const Warning& w : kWarnings) names.push_back(std::string(w.picture).substr(12, std::string(w.picture).size() - 16));
+    ASSERT_EQ(names.size(), 15u);
+    for (const std::string& name : names) {
+        const std::string path = folder + "icons/estat/" + name + ".png";
+        wxImage image;
+        EXPECT_TRUE(wxFileExists(ToWx(path)) && image.LoadFile(ToWx(path), wxBITMAP_TYPE_PNG)) << name;
+    }
+    // A static icon's white corner is see-through; a button picture is drawn as it is.
+    const wxImage clock = LoadPicture((folder + "icons/estat/clock.png").c_str(), true).ConvertToImage();
+    ASSERT_TRUE(clock.IsOk());
+    EXPECT_TRUE(clock.IsTransparent(0, 0));
+    EXPECT_FALSE(clock.IsTransparent(10, 2));  // the dial's rim
+
+    // A missing file gives a blank picture of its own, and no box.
+    const wxBitmap missing = LoadPicture("icons/estat/none.png", true);
+    ASSERT_TRUE(missing.IsOk());
+    EXPECT_EQ(missing.GetSize(), wxSize(16, 16));
+    EXPECT_TRUE(missing.ConvertToImage().IsTransparent(8, 8));
 }
 
 }  // namespace

@@ -204,6 +204,10 @@ TEST_F(FlashGrupPanelTest, RebuildLeavesNoStaleControlAndDefaultsClearTheRows) {
     EXPECT_EQ(row->GetChildren().size(), rowChildren);
     row->Clear();
     EXPECT_TRUE(row->GetChildren().empty());
+    CPanelWebserver* image = panel->GetImageRows()[0];
+    const std::size_t imageChildren = image->GetChildren().size();
+    image->SetFitxer(image->GetFitxer());
+    EXPECT_EQ(image->GetChildren().size(), imageChildren);
 
     // From a file group to a table and back to nothing.
     panel->SetGrupFlash(Central().FindGrupFlash("F01"));

@@ -47,16 +47,6 @@ TEST(CodiForm, TitleLeadsWithTheKeypadAddressAndMarksUserRows) {
     }
 }
 
-TEST(CodiForm, BoxesAndByteAgreeBitForBit) {
-    auto codi = MakeCodi(CodiBitmask, "10000001");
-    const auto bits = CodiBits(*codi);
-    EXPECT_TRUE(bits[0]);
-    EXPECT_TRUE(bits[7]);
-    EXPECT_EQ(std::count(bits.begin(), bits.end(), true), 2);
-    EXPECT_EQ(ByteOfBits(bits), 0x81);
-    EXPECT_EQ(ByteOfBits({false, false, true, false, false, false, false, false}), 0x04);
-}
-
 class BitGridTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -115,12 +105,6 @@ TEST_F(BitGridTest, ToggleWritesTheCodeAndMarksIt) {
     EXPECT_EQ(codi.GetValue(), "00100000");
 }
 
-TEST(BitGrid, ACodeWithoutATypeRefusesTheToggleAndStaysClear) {
-    CCodi untyped;
-    EXPECT_FALSE(ToggleCodiBit(untyped, 0));
-    EXPECT_EQ(BitCellText(untyped, 0), "-");
-}
-
 TEST(BitGrid, CellsToToggle) {
     EXPECT_EQ(CellsToToggle({}, {4, 5}), (std::vector<GridCell>{{4, 5}}));
     // Column by column, each cell once where two blocks overlap.
@@ -136,19 +120,6 @@ CDades SampleDades() {
     d.SetBaudRate(19200);
     d.SetCallback(true);
     return d;
-}
-
-TEST(DadesForm, ShownValuesStoreBackUnchanged) {
-    CDades d = SampleDades();
-    const DadesForm form = FormOfDades(d);
-    EXPECT_EQ(form.kindEntry, 6);
-    EXPECT_STREQ(kLinkKindEntries[6], "6 - CRA LINK");
-    EXPECT_EQ(*form.texts[DadesIpPort], "4000");
-    EXPECT_EQ(*form.texts[DadesBaudRate], "19200");
-    const DadesStoreResult r = StoreDadesForm(form, d);
-    EXPECT_FALSE(r.changed);
-    EXPECT_TRUE(r.refused.empty());
-    EXPECT_EQ(d.GetTipusConexio(), 6);
 }
 
 TEST(DadesForm, StoreRules) {
@@ -185,15 +156,6 @@ TEST(DadesForm, StoreRules) {
         EXPECT_EQ(r.changed, c.changed) << c.what;
         EXPECT_EQ(r.refused, c.refused) << c.what;
     }
-}
-
-TEST(DadesForm, AKindOutsideTheListSelectsNothingAndStaysStored) {
-    CDades d = SampleDades();
-    d.SetTipusConexio(21);
-    DadesForm form = FormOfDades(d);
-    EXPECT_EQ(form.kindEntry, -1);
-    StoreDadesForm(form, d);
-    EXPECT_EQ(d.GetTipusConexio(), 21);
 }
 
 }  // namespace

@@ -125,6 +125,21 @@ TEST(PlanDrawing, FirstRuleThatAppliesDecidesTheLook) {
     EXPECT_EQ(plan::IconFile(10, true), nullptr);
 }
 
+TEST(PlanDrawing, RepaintTimerRunsOnlyWhileTroubleIsShownLive) {
+    using plan::TimerAction;
+    const struct {
+        bool picture, edit, trouble, running;
+        TimerAction action;
+    } cases[] = {
+        {true, false, true, false, TimerAction::Start}, {true, false, true, true, TimerAction::None},
+        {true, false, false, true, TimerAction::Stop},  {true, true, true, true, TimerAction::Stop},
+        {true, true, true, false, TimerAction::None},   {false, false, true, true, TimerAction::None},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(plan::AfterPaint(c.picture, c.edit, c.trouble, c.running), c.action)
+            << c.picture << c.edit << c.trouble << c.running;
+}
+
 TEST(PlanLabel, NameNumberStateAndType) {
     plan::NameTable zones, outputs;
     plan::FillNames(zones, nullptr, "Zona");

@@ -24,8 +24,8 @@ namespace {
 std::atomic<bool> g_stopFlag{false};
 void OnSignal(int) { g_stopFlag = true; }
 
-void Usage() {
-    std::fprintf(stderr,
+void Usage(std::FILE* out = stderr) {
+    std::fprintf(out,
                  "usage: panelsim (--tcp PORT | --pty [--link PATH]) [options]\n"
                  "  --tcp PORT          listen on 127.0.0.1:PORT (0: any free port, printed)\n"
                  "  --pty               open a pseudo-terminal and print its device path\n"
@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         auto next = [&]() -> std::string {
             if (i + 1 >= argc) {
+                std::fprintf(stderr, "panelsim: %s needs a value\n", argv[i]);
                 Usage();
                 std::exit(2);
             }
@@ -128,7 +129,12 @@ int main(int argc, char** argv) {
         else if (a == "--eeprom") eepromArgs.push_back(next());
         else if (a == "--ram") ramArgs.push_back(next());
         else if (a == "--verbose") verbose = true;
+        else if (a == "--help" || a == "-h") {
+            Usage(stdout);
+            return 0;
+        }
         else {
+            std::fprintf(stderr, "panelsim: unknown option %s\n", a.c_str());
             Usage();
             return 2;
         }
