@@ -130,8 +130,9 @@ void FakeEditView::AddVR(CEstat* e) {
     estat = e;
 }
 
-void FakeEditView::AddEstat(CEstat* e, CAppCore* c, CGrup* zones, CGrup* areas, CGrup* outputs) {
-    calls.push_back("AddEstat");
+void FakeEditView::AddStatusPanel(const char* call, CEstat* e, CAppCore* c, CGrup* zones, CGrup* areas,
+                                  CGrup* outputs) {
+    calls.push_back(call);
     estat = e;
     core = c;
     aliases[0] = zones;
@@ -139,13 +140,12 @@ void FakeEditView::AddEstat(CEstat* e, CAppCore* c, CGrup* zones, CGrup* areas, 
     aliases[2] = outputs;
 }
 
+void FakeEditView::AddEstat(CEstat* e, CAppCore* c, CGrup* zones, CGrup* areas, CGrup* outputs) {
+    AddStatusPanel("AddEstat", e, c, zones, areas, outputs);
+}
+
 void FakeEditView::AddGrafic(CEstat* e, CAppCore* c, CGrup* zones, CGrup* areas, CGrup* outputs) {
-    calls.push_back("AddGrafic");
-    estat = e;
-    core = c;
-    aliases[0] = zones;
-    aliases[1] = areas;
-    aliases[2] = outputs;
+    AddStatusPanel("AddGrafic", e, c, zones, areas, outputs);
 }
 
 void FakeEditView::AddEvents(CEvents* e, CGrup* zones, CGrup* areas, CGrup* users) {

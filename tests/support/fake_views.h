@@ -88,4 +88,7 @@ public:
     CAppCore* core = nullptr;
     std::vector<CCodi*> codis;
     std::vector<CMesura*> mesures;
+
+private:
+    void AddStatusPanel(const char* call, CEstat* e, CAppCore* c, CGrup* zones, CGrup* areas, CGrup* outputs);
 };
