@@ -23,7 +23,8 @@ endfunction()
 
 # orvane_tests(<executable> [GUI] [LIBS <targets...>])
 # One GoogleTest executable of every *_test.cpp in the calling folder, each test discovered by
-# CTest with a time-out. GUI tests get the wx test main and the `gui` label.
+# CTest with a time-out and its folder's name as a label. GUI tests get the wx test main and the
+# `gui` label too.
 # Every fuzz_*.cpp in the folder becomes a libFuzzer target when ORVANE_FUZZ is on; its seed
 # inputs may sit in a folder corpus/<name>/ beside it.
 function(orvane_tests exe)
@@ -55,14 +56,16 @@ function(orvane_tests exe)
   endif()
   add_executable(${exe} ${srcs})
   target_link_libraries(${exe} PRIVATE ${A_LIBS} orvane_testsupport GTest::gtest)
+  # Each test carries its folder's name as a label (`ctest -L core`); window tests also `gui`.
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   if(A_GUI)
     target_link_libraries(${exe} PRIVATE orvane_guitestmain wx)
-    gtest_discover_tests(${exe} PROPERTIES LABELS gui TIMEOUT 60 RESOURCE_LOCK xdisplay
+    gtest_discover_tests(${exe} PROPERTIES LABELS "gui;${folder}" TIMEOUT 60 RESOURCE_LOCK xdisplay
                          ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan-toolkit.supp"
                          DISCOVERY_TIMEOUT 60 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   else()
     target_link_libraries(${exe} PRIVATE GTest::gtest_main)
-    gtest_discover_tests(${exe} PROPERTIES TIMEOUT 60 DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(${exe} PROPERTIES LABELS ${folder} TIMEOUT 60 DISCOVERY_TIMEOUT 60
                          WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   endif()
 endfunction()

@@ -8,6 +8,7 @@
 // poll skips while it is set.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -50,6 +51,10 @@ public:
     static constexpr int kMaxReadBytes = 255;
     // Flash is read and written in blocks of this many bytes.
     static constexpr int kFlashBlockBytes = 16;
+    // The blocks that hold bytes bytes (the last one partly filled); past 2^30 it stays there.
+    static int FlashBlocksFor(long long bytes) {
+        return static_cast<int>(std::min<long long>((std::max(bytes, 0LL) + kFlashBlockBytes - 1) / kFlashBlockBytes, 1 << 30));
+    }
     static constexpr int kPumpInterval = kPumpIntervalMs;
     static constexpr int kPollInterval = kIdlePollIntervalMs;
     static constexpr int kMaxPollFailures = 3;

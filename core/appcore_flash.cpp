@@ -31,7 +31,6 @@ constexpr int kEraseRoundMs = 100;
 constexpr const char* kDeleting = "Deleting flash memory...";
 constexpr const char* kSendingFlash = "Enviando tabla flash...";
 
-int BlocksFor(long long bytes) { return static_cast<int>((bytes + CAppCore::kFlashBlockBytes - 1) / CAppCore::kFlashBlockBytes); }
 
 // Why a file has nothing to upload, for the installer.
 std::string NoDataText(const CFitxer& fitxer) {
@@ -64,7 +63,7 @@ static bool WaitErase(CAppCore& core, int rounds) {
 
 // A block address past the two address bytes would wrap onto the start of the flash.
 static bool FitsFlash(CAppCore& core, long long base, std::size_t bytes) {
-    if (base + BlocksFor(static_cast<long long>(bytes)) <= kFlashBlocks) return true;
+    if (base + CAppCore::FlashBlocksFor(static_cast<long long>(bytes)) <= kFlashBlocks) return true;
     core.SetLastError(CAppCore::kBadAddress);
     return false;
 }
@@ -78,7 +77,7 @@ bool CAppCore::EraseAndWriteFlash(const std::string& dest, long long base, std::
     if (!ProgressStep(1, kDeleting) || !WaitErase(*this, eraseRounds)) return false;
     if (!ProgressStep(0, kSendingFlash)) return false;
     // The last block carries what remains; the dialog advances by one per block.
-    const int blocks = BlocksFor(static_cast<long long>(data.size()));
+    const int blocks = CAppCore::FlashBlocksFor(static_cast<long long>(data.size()));
     for (int k = std::max(first, 0); k < blocks; ++k) {
         const std::size_t at = static_cast<std::size_t>(k) * CAppCore::kFlashBlockBytes;
         const int count = static_cast<int>(std::min<std::size_t>(CAppCore::kFlashBlockBytes, data.size() - at));
@@ -133,7 +132,7 @@ bool CAppCore::ReceiveGrupFlash(CGrupFlash* grup, bool verify) {
     CProtocol& protocol = GetProtocol();
     const std::string dest = FlashDestination(*this, grup);
     const std::size_t total = static_cast<std::size_t>(grup->GetElements()) * grup->GetBytesElement();
-    const int blocks = BlocksFor(static_cast<long long>(total));
+    const int blocks = CAppCore::FlashBlocksFor(static_cast<long long>(total));
     const long long base = static_cast<unsigned>(HexStringToInt(grup->GetAddrBase()));
     if (!FitsFlash(*this, base, total)) return false;
 

@@ -2,6 +2,7 @@
 // and remove bus components, and the installation file's text.
 #include "core/appcore.h"
 
+#include "core/installfile.h"
 #include "core/outofmemory.h"
 #include "core/report.h"
 #include "datamodel/files.h"

@@ -299,7 +299,7 @@ static bool BuildRecordRead(CAppCore& core, const std::string& dest, const CEven
     const long long offset = static_cast<long long>(index) * size;
     lead = static_cast<int>(offset % CAppCore::kFlashBlockBytes);
     const long long block = static_cast<unsigned>(HexStringToInt(events.GetFlash())) + offset / CAppCore::kFlashBlockBytes;
-    const int blocks = (lead + size * count + CAppCore::kFlashBlockBytes - 1) / CAppCore::kFlashBlockBytes;
+    const int blocks = CAppCore::FlashBlocksFor(lead + static_cast<long long>(size) * count);
     if (block + blocks > 0x10000) {
         core.SetLastError(CAppCore::kBadAddress);
         return false;

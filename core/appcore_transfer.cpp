@@ -359,12 +359,6 @@ int CAppCore::CountTreeItems(CGrup* grup, bool forReceive) {
     return count;
 }
 
-namespace {
-
-int Blocks16(long long bytes) { return static_cast<int>(std::min<long long>((bytes + 15) / 16, 1 << 30)); }
-
-}  // namespace
-
 int CAppCore::CountNodeItems(TreeItemId item, bool forReceive) {
     switch (treeIndex_.GetKind(item)) {
         case TreeNodeGrup: return CountTreeItems(treeIndex_.GetGrup(item), forReceive);
@@ -372,14 +366,14 @@ int CAppCore::CountNodeItems(TreeItemId item, bool forReceive) {
             CGrupFlash* flash = treeIndex_.GetGrupFlash(item);
             if (!flash) return 0;
             if (flash->GetKind() == FlashGroupTable)
-                return Blocks16(static_cast<long long>(flash->GetElements()) * flash->GetBytesElement());
+                return FlashBlocksFor(static_cast<long long>(flash->GetElements()) * flash->GetBytesElement());
             if (flash->GetKind() == FlashGroupFiles) {
                 if (forReceive) return 0;
                 // One erase step per marked file besides its blocks; a marked file that cannot be
                 // read still counts, so the upload runs and says why instead of "nothing to send".
                 int marked = 0;
                 for (int i = 0; i < flash->GetFitxerCount(); ++i) marked += flash->GetFitxer(i)->GetSend() ? 1 : 0;
-                return Blocks16(flash->GetSendSize()) + marked;
+                return FlashBlocksFor(flash->GetSendSize()) + marked;
             }
             return 0;
         }

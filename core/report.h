@@ -1,23 +1,14 @@
-// The texts the core writes to files: the installation file "*.voski" and the programming report
-// "*.txt". Both are built in memory with "\n" line ends; WithCrLf turns them into the stored form
-// (CR LF, as the files have always been written), so one whole text goes to the disk at once.
+// The programming report "*.txt", and the storing of the texts the core writes to files (the
+// report, the installation file of core/installfile.h). Texts are built in memory with "\n" line
+// ends; WithCrLf turns them into the stored form (CR LF, as the files have always been written),
+// so one whole text goes to the disk at once.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-class CDades;
 class CInstalacio;
 class CModel;
-
-// Appends the whole installation file: the `instalacio` element, its `dades` block and one
-// `component` element for the central and each bus component in order. Values are escaped so
-// a '<' or '&' in a name or a path reads back as written.
-void AppendInstalacioXml(CInstalacio& instalacio, std::string& out);
-// Appends the `dades` block (one tab deep).
-void AppendDadesXml(const CDades& dades, std::string& out);
-// Appends one `component` element (one tab deep).
-void AppendComponentXml(CModel& model, std::string& out);
 
 // Appends the programming report: the installation lines, a block per component, a final "\n".
 void AppendReport(CInstalacio& instalacio, std::string& out);

@@ -27,8 +27,9 @@ struct LocalTime {
     int second = 0;
 };
 
-// Sleeping and the local time. Every specified wait of the program sleeps through this, so tests
-// run them on a virtual clock.
+// Sleeping and the local time. Every timed wait of the program (link and frame-layer waits, modem
+// pauses, the core's pauses between requests) sleeps through this, so tests run them on a
+// virtual clock.
 class Clock {
 public:
     virtual ~Clock() = default;

@@ -196,8 +196,8 @@ bool CSerial::Open(int port, int baud, int dataBits, int stopBits, int parity) {
         case 4: tio.c_cflag |= PARENB | CMSPAR; break;
         default: return Fail(SerialStatus::BadSettings, what + "paridad no admitida");
     }
-    // Local line, receiver on, DTR dropped on close (as closing the port did on the original
-    // platform, which ends a modem call); no software or hardware flow control.
+    // Local line, receiver on, DTR dropped on close (so closing the port hangs up a modem call
+    // still up); no software or hardware flow control.
     tio.c_cflag |= CLOCAL | CREAD | HUPCL;
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     tio.c_cc[VMIN] = 0;

@@ -8,6 +8,7 @@
 #include "panels/panelcodi.h"
 #include "panels/paneldades.h"
 #include "panels/panelestat.h"
+#include "panels/panelevents.h"
 #include "panels/panelflashgrup.h"
 #include "panels/panelgrafic.h"
 #include "panels/panelmesura.h"
@@ -97,6 +98,14 @@ void CPanelEdit::AddGrafic(CEstat* estat, CAppCore* core, CGrup* zones, CGrup* a
     Stack(grafic_, 1, wxALL);
 }
 
+void CPanelEdit::AddEvents(CEvents* events, CGrup* zones, CGrup* areas, CGrup* users) {
+    DestroyPanel(events_);
+    events_ = MakePanel<CPanelEvents>(this);
+    events_->SetNames(zones, areas, users);
+    events_->SetEvents(events);
+    Stack(events_, 1, wxALL);
+}
+
 void CPanelEdit::AddBitGrup(CGrup* grup) {
     DestroyPanel(bitGrup_);
     bitGrup_ = MakePanel<CPanelBitGrup>(this);
@@ -131,7 +140,7 @@ void CPanelEdit::TransferToPanels() {
     if (estat_) estat_->UpdateControls();
     if (bitGrup_) bitGrup_->UpdateControls();
     if (vr_) vr_->UpdateControls();
-    TransferEvents(false);
+    if (events_) events_->UpdateControls();
     if (dades_) dades_->UpdateControls();
     if (flashGrup_) flashGrup_->UpdateControls();
     if (grafic_) grafic_->UpdateControls();
@@ -144,7 +153,7 @@ void CPanelEdit::TransferFromPanels() {
     if (estat_) estat_->StoreControls();
     if (bitGrup_) bitGrup_->StoreControls();
     if (vr_) vr_->StoreControls();
-    TransferEvents(true);
+    if (events_) events_->StoreControls();
     if (dades_) dades_->StoreControls();
     if (flashGrup_) flashGrup_->StoreControls();
     if (grafic_) grafic_->StoreControls();
@@ -158,7 +167,7 @@ void CPanelEdit::Clear() {
     DestroyPanel(estat_);
     DestroyPanel(bitGrup_);
     DestroyPanel(vr_);
-    DestroyEvents();
+    DestroyPanel(events_);
     DestroyPanel(dades_);
     DestroyPanel(flashGrup_);
     DestroyPanel(grafic_);
@@ -200,6 +209,7 @@ CPanelMesura* CPanelEdit::GetMesuraPanel(int index) const {
 CEstat* CPanelEdit::GetEstat() const { return estat_ ? estat_->GetEstat() : nullptr; }
 CEstat* CPanelEdit::GetVR() const { return vr_ ? vr_->GetEstat() : nullptr; }
 CGrup* CPanelEdit::GetBitGrup() const { return bitGrup_ ? bitGrup_->GetGrup() : nullptr; }
+CEvents* CPanelEdit::GetEvents() const { return events_ ? events_->GetEvents() : nullptr; }
 CGrupFlash* CPanelEdit::GetFlashGrup() const { return flashGrup_ ? flashGrup_->GetGrupFlash() : nullptr; }
 CEstat* CPanelEdit::GetGrafic() const { return grafic_ ? grafic_->GetEstat() : nullptr; }
 

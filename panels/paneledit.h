@@ -80,10 +80,6 @@ private:
     void DeleteHeading();
     // Appends a hosted panel to the stack and refits the scrolled area.
     void Stack(wxWindow* panel, int proportion, int borderSides);
-    // The event list panel's share of the transfers and of clearing (in paneledit_events.cpp:
-    // its name tables and the status panel's cannot share one translation unit).
-    void TransferEvents(bool store);
-    void DestroyEvents();
 
     wxStaticText* heading_ = nullptr;
     std::vector<CPanelCodi*> codis_;

@@ -3,6 +3,8 @@
 #include <wx/button.h>
 #include <wx/sizer.h>
 
+#include "panels/paneledit.h"
+
 CPanelFitxer::CPanelFitxer(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
                            const wxString& name)
     : wxPanel(parent, id, pos, size == wxDefaultSize ? wxSize(300, 25) : size, style, name) {
@@ -30,7 +32,7 @@ void CPanelFitxer::Build() {
 
 void CPanelFitxer::DeleteControls() {
     // Every control of the row goes, the button too, so a rebuild leaves nothing behind.
-    if (wxSizer* sizer = GetSizer()) sizer->Clear(true);
+    DestroyPanelControls(this);
     row_.Forget();
 }
 

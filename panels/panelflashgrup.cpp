@@ -39,7 +39,7 @@ void CPanelFlashGrup::Clear() {
 
 void CPanelFlashGrup::DeleteControls() {
     // The grid and every row are destroyed, so a rebuild leaves no stale control behind.
-    if (wxSizer* sizer = GetSizer()) sizer->Clear(true);
+    DestroyPanelControls(this);
     grid_ = nullptr;
     fitxers_.clear();
     webservers_.clear();

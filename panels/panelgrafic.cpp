@@ -1,10 +1,7 @@
 #include "panels/panelgrafic.h"
 
-#include <cstring>
-
 #include <wx/button.h>
 #include <wx/combobox.h>
-#include <wx/image.h>
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
@@ -14,6 +11,7 @@
 #include "panels/dialogs.h"
 #include "panels/panelmapa.h"
 #include "panels/paneledit.h"
+#include "panels/picturefile.h"
 #include "panels/wxtext.h"
 
 namespace {
@@ -23,29 +21,26 @@ constexpr const char* kPageNames[] = {"Mapa 1", "Mapa 2", "Mapa 3", "Mapa 4", "M
 constexpr const char* kPathRefused =
     "La ruta del plano tiene caracteres que el archivo de instalación no puede guardar: ";
 constexpr int kToolSize = 22;
+constexpr const char* kDeleteIcon = "icons/grafic/cancel.png";
 
 struct ToolDef {
     int id;
     const char* tooltip;
     const char* longHelp;
-    const char* file;
     int kind;        // the kind the tool places (0: delete)
     bool separator;  // a separator follows
 };
 constexpr ToolDef kTools[] = {
-    {CPanelGrafic::ID_Fire, "Fuego", "Detector de humos (fuego)", "icons/grafic/sensorfoc.png", GraficKindFire, false},
-    {CPanelGrafic::ID_Water, "Agua", "Detector de humedad (agua, inundaciones)", "icons/grafic/sensoraigua.png",
-     GraficKindWater, false},
-    {CPanelGrafic::ID_Barrier, "Barrera", "Barrera", "icons/grafic/sensorbarrera.png", GraficKindBarrier, false},
-    {CPanelGrafic::ID_Gas, "Gas", "Detector de gas", "icons/grafic/sensorgas.png", GraficKindGas, false},
-    {CPanelGrafic::ID_Infrared, "Infrarojo", "Detector de intrusiones", "icons/grafic/sensorinfraroig.png",
-     GraficKindInfrared, false},
-    {CPanelGrafic::ID_Contact, "Contacto", "Contacto", "icons/grafic/sensorcontacte.png", GraficKindContact, true},
-    {CPanelGrafic::ID_Siren, "Sirena", "Sirena", "icons/grafic/sortidasirena.png", GraficKindSiren, false},
-    {CPanelGrafic::ID_Output, "Salida", "Salida normal o PGM", "icons/grafic/sortidanormal.png", GraficKindOutput,
-     false},
-    {CPanelGrafic::ID_Relay, "Relé", "Salida de relé", "icons/grafic/sortidarele.png", GraficKindRelay, true},
-    {CPanelGrafic::ID_Delete, "Borrar", "Borrar un componente", "icons/grafic/cancel.png", 0, false},
+    {CPanelGrafic::ID_Fire, "Fuego", "Detector de humos (fuego)", GraficKindFire, false},
+    {CPanelGrafic::ID_Water, "Agua", "Detector de humedad (agua, inundaciones)", GraficKindWater, false},
+    {CPanelGrafic::ID_Barrier, "Barrera", "Barrera", GraficKindBarrier, false},
+    {CPanelGrafic::ID_Gas, "Gas", "Detector de gas", GraficKindGas, false},
+    {CPanelGrafic::ID_Infrared, "Infrarojo", "Detector de intrusiones", GraficKindInfrared, false},
+    {CPanelGrafic::ID_Contact, "Contacto", "Contacto", GraficKindContact, true},
+    {CPanelGrafic::ID_Siren, "Sirena", "Sirena", GraficKindSiren, false},
+    {CPanelGrafic::ID_Output, "Salida", "Salida normal o PGM", GraficKindOutput, false},
+    {CPanelGrafic::ID_Relay, "Relé", "Salida de relé", GraficKindRelay, true},
+    {CPanelGrafic::ID_Delete, "Borrar", "Borrar un componente", 0, false},
 };
 
 int KindOfTool(int id) {
@@ -54,15 +49,6 @@ int KindOfTool(int id) {
     return 0;
 }
 
-// A tool picture; a missing file gives a transparent square (a tool needs a valid bitmap).
-wxBitmap ToolBitmap(const char* file) {
-    wxBitmap bitmap = LoadPanelPicture(file);
-    if (bitmap.IsOk()) return bitmap;
-    wxImage blank(kToolSize, kToolSize);
-    blank.InitAlpha();
-    std::memset(blank.GetAlpha(), 0, static_cast<std::size_t>(kToolSize * kToolSize));
-    return wxBitmap(blank);
-}
 }  // namespace
 
 CPanelGrafic::CPanelGrafic(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
@@ -157,7 +143,7 @@ void CPanelGrafic::Build() {
                              wxTB_VERTICAL | wxTB_FLAT | wxTB_NODIVIDER | wxNO_BORDER);
     toolBar_->SetToolBitmapSize(wxSize(kToolSize, kToolSize));
     for (const ToolDef& tool : kTools) {
-        toolBar_->AddTool(tool.id, wxEmptyString, ToolBitmap(tool.file), ToWx(tool.tooltip), wxITEM_NORMAL);
+        toolBar_->AddTool(tool.id, wxEmptyString, LoadPicture(tool.kind ? plan::IconFile(tool.kind, false) : kDeleteIcon, false), ToWx(tool.tooltip), wxITEM_NORMAL);
         toolBar_->SetToolLongHelp(tool.id, ToWx(tool.longHelp));
         if (tool.separator) toolBar_->AddSeparator();
     }

@@ -18,6 +18,7 @@
 #include "datamodel/files.h"
 #include "panels/dialogs.h"
 #include "panels/paneledit.h"
+#include "panels/picturefile.h"
 #include "panels/wxtext.h"
 
 namespace fs = std::filesystem;
@@ -178,7 +179,7 @@ GraficIconRef CPanelMapa::Icon(int kind, bool second) {
     const char* file = plan::IconFile(kind, second);
     if (!file) return nullptr;
     GraficIconRef& slot = icons_[static_cast<std::size_t>(kind * 2 + (second ? 1 : 0))];
-    if (!slot) slot = std::make_shared<const GraficIcon>(GraficIcon{LoadPanelPicture(file), file});
+    if (!slot) slot = std::make_shared<const GraficIcon>(GraficIcon{LoadPicture(file, false), file});
     return slot;
 }
 

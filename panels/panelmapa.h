@@ -34,7 +34,8 @@ struct GraficIcon {
 };
 
 // A PNG of the program's pictures, relative to the working folder. A missing or unreadable file
-// gives an invalid bitmap and one line on stderr (never a message box).
+// gives an invalid bitmap and one line on stderr (never a message box). The panels load through
+// LoadPicture (picturefile.h), which builds on it.
 wxBitmap LoadPanelPicture(const std::string& file);
 
 class CPanelMapa : public wxScrolledWindow {

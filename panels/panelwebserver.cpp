@@ -87,7 +87,7 @@ void CPanelWebserver::Build() {
 }
 
 void CPanelWebserver::DeleteControls() {
-    if (wxSizer* sizer = GetSizer()) sizer->Clear(true);
+    DestroyPanelControls(this);
     row_.Forget();
     values_.fill(nullptr);
     folder_ = nullptr;

@@ -3,28 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "datamodel/codi.h"
 #include "datamodel/estat.h"
 #include "datamodel/grafic.h"
-#include "datamodel/grup.h"
 #include "datamodel/strings.h"
 
 namespace plan {
 
 void FillNames(NameTable& table, const CGrup* group, const std::string& word) {
-    if (!group) {
-        for (int i = 0; i < kNames; ++i) table[static_cast<std::size_t>(i)] = word + " " + IntToString(i + 1);
-        return;
-    }
-    const int count = std::min(group->GetCodiCount(), kNames);
-    for (int i = 0; i < count; ++i) {
-        const CCodi* codi = group->GetCodi(i);
-        if (!codi) continue;
-        // Name codes are fixed-length texts padded with blanks.
-        std::string name = codi->GetValue();
-        name.erase(name.find_last_not_of(' ') + 1);
-        table[static_cast<std::size_t>(i)] = name;
-    }
+    table = MakeNames(group, word);
+    for (std::string& name : table) name.erase(name.find_last_not_of(' ') + 1);
 }
 
 const std::string* NameAt(const NameTable& table, int entry) {

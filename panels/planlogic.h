@@ -9,19 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "panels/estatrows.h"
+
 class CCompGraf;
 class CGrup;
 
 namespace plan {
 
-// ---- name tables ----
-constexpr int kNames = 32;
-using NameTable = std::array<std::string, kNames>;
+// ---- name tables (the status panels' tables of 32 entries) ----
+constexpr int kNames = kNameCount;
+using NameTable = ::NameTable;
 
-// With a group: entry i becomes the text of the group's code i, without its trailing blanks, for
-// the codes the table can hold (a group of more than 32 codes fills 32 entries); entries beyond
-// stay as they were. Without
-// one: every entry becomes word, a blank and i + 1 ("Zona 1" ... "Zona 32").
+// The table of the status panels (MakeNames: a group's first 32 codes, or the word and the number
+// "Zona 1" ... "Zona 32"), each name without the blanks that pad a fixed-length name code.
 void FillNames(NameTable& table, const CGrup* group, const std::string& word);
 // Entry `entry` of the table; null for an entry the table does not hold (negative, 32 or more).
 const std::string* NameAt(const NameTable& table, int entry);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/imaglist.h>
 #include <wx/progdlg.h>
 #include <wx/textctrl.h>
@@ -123,6 +124,9 @@ void WxUiServices::Yield() {
 
 std::unique_ptr<ProgressDialog> WxUiServices::OpenProgress(const std::string& title, const std::string& message,
                                                            int maximum, const ProgressOptions& options) {
+    // The toolkit's dialog yields to the running event loop: before the main loop runs (an
+    // installation opened from the command line) the operation goes on without one.
+    if (!wxEventLoopBase::GetActive()) return nullptr;
     return std::make_unique<WxProgress>(title, message, maximum, options);
 }
 

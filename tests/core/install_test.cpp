@@ -3,6 +3,7 @@
 // the round trip through the reader, failed opens and saves.
 #include <gtest/gtest.h>
 
+#include "core/installfile.h"
 #include "core/report.h"
 #include "core_harness.h"
 #include "datamodel/files.h"

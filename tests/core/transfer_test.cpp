@@ -419,8 +419,18 @@ protected:
         ASSERT_TRUE(LoadSample());
         core->BuildTree();
         pipe.Break();  // the fixture's own pipe stays out of the way
-        wire.PeerEnd().OnArrival([this] { Serve(); });
-        clock.OnSleep([this](std::int64_t) { Serve(); });
+        wireService.heard = [this](const Bytes& in) {
+            for (std::size_t i = 0; i + 3 < in.size(); ++i)
+                if (in[i] == 0x16 && in[i + 3] == 0x51) ++reads;
+        };
+        wireService.rewrite = [this](const Bytes& bytes) {
+            Bytes out;
+            for (const Bytes& frame : Split(bytes)) {
+                std::vector<Bytes> now = rewrite ? rewrite(frame) : std::vector<Bytes>{frame};
+                for (const Bytes& f : now) out.insert(out.end(), f.begin(), f.end());
+            }
+            return out;
+        };
         CConexio& link = core->GetConexio();
         link.SetKind(ConexioTcpIp);
         link.SetIp("127.0.0.1");
@@ -431,22 +441,6 @@ protected:
     }
     // The core goes first: its disconnect still talks through the wire.
     void TearDown() override { core.reset(); }
-
-    void Serve() {
-        if (serving) return;
-        serving = true;
-        Bytes in(static_cast<std::size_t>(wire.PeerEnd().BytesWaiting()));
-        if (!in.empty()) wire.PeerEnd().Read(in.data(), static_cast<int>(in.size()));
-        for (std::size_t i = 0; i + 3 < in.size(); ++i)
-            if (in[i] == 0x16 && in[i + 3] == 0x51) ++reads;
-        Bytes out;
-        for (const Bytes& frame : Split(sim.Step(clock.Elapsed(), in))) {
-            std::vector<Bytes> now = rewrite ? rewrite(frame) : std::vector<Bytes>{frame};
-            for (const Bytes& f : now) out.insert(out.end(), f.begin(), f.end());
-        }
-        if (!out.empty()) wire.PeerEnd().Write(out.data(), static_cast<int>(out.size()));
-        serving = false;
-    }
 
     static std::vector<Bytes> Split(const Bytes& bytes) {
         std::vector<Bytes> frames;
@@ -475,9 +469,9 @@ protected:
     static bool IsDataAnswer(const Bytes& f) { return f.size() > 6 && f[3] == 0xB0; }
 
     PipeTransport wire;
+    SimService wireService{sim, wire, clock};
     std::function<std::vector<Bytes>(const Bytes&)> rewrite;
     int reads = 0;
-    bool serving = false;
 };
 
 TEST_F(RewriteTest, AnswersForAnotherCodeAreSkippedWithPauses) {

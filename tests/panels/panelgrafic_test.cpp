@@ -142,7 +142,6 @@ TEST_F(PlanTest, BindingShowsTheMosaicAndOnePageAtATimeCanBeEdited) {
     // The sample's plan was written on Windows ("samples\planos\...") and still resolves.
     EXPECT_TRUE(Canvas(0)->IsPictureValid()) << Canvas(0)->GetPictureError();
     EXPECT_EQ(Canvas(0)->GetItems().size(), 4u);
-    EXPECT_FALSE(Canvas(1)->HasPicture());
 
     ChoosePage(2);  // "Mapa 3"
     EXPECT_FALSE(panel_->IsMosaic());
@@ -153,16 +152,13 @@ TEST_F(PlanTest, BindingShowsTheMosaicAndOnePageAtATimeCanBeEdited) {
 
     Button(CPanelGrafic::ID_Edit);
     EXPECT_TRUE(panel_->IsEditMode());
-    EXPECT_TRUE(Canvas(0)->IsEditMode());
     EXPECT_TRUE(panel_->GetToolBar()->IsShown());
     EXPECT_EQ(panel_->GetEditButton()->GetLabel(), ToWx("Salir del modo de edición"));
 
     ChoosePage(CPanelGrafic::kMosaic);  // the mosaic ends edit mode
     EXPECT_TRUE(panel_->IsMosaic());
     EXPECT_FALSE(panel_->IsEditMode());
-    EXPECT_FALSE(Canvas(0)->IsEditMode());
     EXPECT_FALSE(panel_->GetToolBar()->IsShown());
-    EXPECT_TRUE(Canvas(3)->IsShown());
     EXPECT_EQ(Canvas(0)->GetPage(), 0);
     EXPECT_FALSE(panel_->GetEditButton()->IsEnabled());
     EXPECT_EQ(panel_->GetEditButton()->GetLabel(), ToWx("Entrar en modo de edición"));

@@ -4,26 +4,13 @@
 
 #include "../link/wire_fixture.h"
 #include "panelsim.h"
+#include "support/sim_service.h"
 
 struct SimWire : Wire {
     panelsim::PanelSim sim;
+    SimService service{sim, pipe, clock};
 
-    explicit SimWire(int kind = ConexioTcpIp) : Wire(kind, false) {
-        pipe.PeerEnd().OnArrival([this] { Service(); });
-        clock.OnSleep([this](std::int64_t) { Service(); });
-        proto.Connect();
-    }
-
-    void Service() {
-        if (pipe.IsBroken() || serving_) return;
-        serving_ = true;
-        Bytes in(static_cast<std::size_t>(pipe.PeerEnd().BytesWaiting()));
-        if (!in.empty()) pipe.PeerEnd().Read(in.data(), static_cast<int>(in.size()));
-        Bytes out = sim.Step(clock.Elapsed(), in);
-        if (!out.empty()) pipe.PeerEnd().Write(out.data(), static_cast<int>(out.size()));
-        if (sim.Dropped()) pipe.Break();
-        serving_ = false;
-    }
+    explicit SimWire(int kind = ConexioTcpIp) : Wire(kind, false) { proto.Connect(); }
 
     // What the link pump does between operations: receive steps of 20 ms for a while.
     void Idle(int ms) {
@@ -62,7 +49,4 @@ struct SimWire : Wire {
         for (const auto& e : sim.Events()) n += e.kind == kind;
         return n;
     }
-
-private:
-    bool serving_ = false;
 };

@@ -1,0 +1,19 @@
+// The installation file "*.voski": the text of the open installation as the file stores it, built
+// in memory with "\n" line ends (StoreTextFile of core/report.h stores it with CR LF).
+#pragma once
+
+#include <string>
+
+class CDades;
+class CInstalacio;
+class CModel;
+
+// Appends the whole installation file: the `instalacio` element, its `dades` block and one
+// `component` element for the central and each bus component in order. Values are escaped so
+// a '<' or '&' in a name or a path reads back as written.
+void AppendInstalacioXml(CInstalacio& instalacio, std::string& out);
+// Appends the `dades` block (one tab deep).
+void AppendDadesXml(const CDades& dades, std::string& out);
+// Appends one `component` element (one tab deep).
+void AppendComponentXml(CModel& model, std::string& out);
+
