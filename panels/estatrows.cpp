@@ -2,13 +2,24 @@
 
 #include <algorithm>
 
+#include "datamodel/codi.h"
 #include "datamodel/estat.h"
+#include "datamodel/grup.h"
 #include "datamodel/mesura.h"
 #include "datamodel/strings.h"
 
 NameTable MakeNames(const CGrup* group, const std::string& word) {
     NameTable names;
-    plan::FillNames(names, group, word);
+    for (int i = 0; i < kNameCount; ++i) {
+        std::string& name = names[static_cast<std::size_t>(i)];
+        if (!group) {
+            name = word + " " + IntToString(i + 1);
+        } else if (const CCodi* codi = group->GetCodi(i)) {
+            // Name codes are fixed-length texts padded with blanks.
+            name = codi->GetValue();
+            name.erase(name.find_last_not_of(' ') + 1);
+        }
+    }
     return names;
 }
 

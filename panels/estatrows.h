@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "panels/planlogic.h"
-
 class CEstat;
 class CGrup;
 
-// Display names of zones, areas or outputs 1 to 32 (entry n - 1): the site plans' tables.
-inline constexpr int kNameCount = plan::kNames;
-using NameTable = plan::NameTable;
+// Display names of zones, areas or outputs 1 to 32 (entry n - 1).
+inline constexpr int kNameCount = 32;
+using NameTable = std::array<std::string, kNameCount>;
 
 // The default words of the three tables.
 inline constexpr const char* kZoneWord = "Zona";
