@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "datamodel/estat.h"
-#include "datamodel/mesura.h"
 #include "datamodel/codi.h"
+#include "datamodel/estat.h"
 #include "datamodel/grup.h"
+#include "datamodel/mesura.h"
 #include "datamodel/strings.h"
 
 NameTable MakeNames(const CGrup* group, const std::string& word) {
@@ -15,7 +15,7 @@ NameTable MakeNames(const CGrup* group, const std::string& word) {
         if (!group) {
             name = word + " " + IntToString(i + 1);
         } else if (const CCodi* codi = group->GetCodi(i)) {
-            // A name code is padded with blanks to its length.
+            // Name codes are fixed-length texts padded with blanks.
             name = codi->GetValue();
             name.erase(name.find_last_not_of(' ') + 1);
         }

@@ -9,6 +9,7 @@
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
+#include <wx/wrapsizer.h>
 
 #include "datamodel/estat.h"
 #include "panels/paneledit.h"
@@ -145,7 +146,8 @@ wxSizer* CPanelEstat::CreateClockRow(bool full) {
     dateText_ = new wxStaticText(this, wxID_ANY, wxEmptyString);
     dateText_->SetFont(ArialFont(12));
 
-    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    // The row wraps when the view is narrower than all of it (the coverage goes below then).
+    auto* row = new wxWrapSizer(wxHORIZONTAL);
     const wxSizerFlags middle = wxSizerFlags(0).CentreVertical();
     row->Add(Icon(this, "icons/estat/clock.png"), wxSizerFlags(middle).Border(wxRIGHT, 5));
     row->Add(timeText_, wxSizerFlags(middle).Border(wxRIGHT, 30));
@@ -156,12 +158,14 @@ wxSizer* CPanelEstat::CreateClockRow(bool full) {
     row->Add(new wxButton(this, ID_SET_CLOCK, wxT("Cambiar fecha y hora")),
              wxSizerFlags(middle).Border(wxLEFT | wxRIGHT, 5));
     if (full) {
+        auto* coverage = new wxBoxSizer(wxHORIZONTAL);
         coverageText_ = Label(this, wxEmptyString);
-        row->Add(coverageText_, wxSizerFlags(middle).Border(wxLEFT, 25));
+        coverage->Add(coverageText_, wxSizerFlags(middle).Border(wxLEFT, 25));
         for (std::size_t i = 0; i < bars_.size(); ++i) {
             bars_[i] = Icon(this, "icons/estat/cover.png");
-            row->Add(bars_[i], i == 0 ? wxSizerFlags(middle).Border(wxLEFT, 10) : middle);
+            coverage->Add(bars_[i], i == 0 ? wxSizerFlags(middle).Border(wxLEFT, 10) : middle);
         }
+        row->Add(coverage, middle);
     }
     return row;
 }
