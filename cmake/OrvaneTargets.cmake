@@ -24,7 +24,7 @@ endfunction()
 # orvane_tests(<executable> [GUI] [LIBS <targets...>])
 # One GoogleTest executable of every *_test.cpp in the calling folder, each test discovered by
 # CTest with a time-out and its folder's name as a label. GUI tests get the wx test main and the
-# `gui` label too.
+# label `gui` instead.
 # Every fuzz_*.cpp in the folder becomes a libFuzzer target when ORVANE_FUZZ is on; its seed
 # inputs may sit in a folder corpus/<name>/ beside it.
 function(orvane_tests exe)
@@ -56,11 +56,11 @@ function(orvane_tests exe)
   endif()
   add_executable(${exe} ${srcs})
   target_link_libraries(${exe} PRIVATE ${A_LIBS} orvane_testsupport GTest::gtest)
-  # Each test carries its folder's name as a label (`ctest -L core`); window tests also `gui`.
+  # Each test carries its folder's name as a label (`ctest -L core`); window tests the label `gui`.
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   if(A_GUI)
     target_link_libraries(${exe} PRIVATE orvane_guitestmain wx)
-    gtest_discover_tests(${exe} PROPERTIES LABELS "gui;${folder}" TIMEOUT 60 RESOURCE_LOCK xdisplay
+    gtest_discover_tests(${exe} PROPERTIES LABELS gui TIMEOUT 60 RESOURCE_LOCK xdisplay
                          ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan-toolkit.supp"
                          DISCOVERY_TIMEOUT 60 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   else()
