@@ -24,7 +24,7 @@ endfunction()
 # orvane_tests(<executable> [GUI] [LIBS <targets...>])
 # One GoogleTest executable of every *_test.cpp in the calling folder, each test discovered by
 # CTest with a time-out and its folder's name as a label. GUI tests get the wx test main and the
-# `gui` label too.
+# label `gui` instead.
 # Every fuzz_*.cpp in the folder becomes a libFuzzer target when ORVANE_FUZZ is on; its seed
 # inputs may sit in a folder corpus/<name>/ beside it.
 function(orvane_tests exe)
