@@ -15,11 +15,21 @@ int LinkKindOfSection(const std::string& name) {
     return 0;
 }
 
+bool IsTagName(const std::string& key) {
+    if (key.empty()) return false;
+    for (unsigned char c : key) {
+        if (c <= ' ' || c == '<' || c == '>' || c == '/' || c == '&' || c == '"' || c == '\'' || c == '=')
+            return false;
+    }
+    return true;
+}
+
 void AppendEntries(std::string& out, const std::map<std::string, std::string>& map, const char* indent) {
     for (const auto& [key, value] : map) {
-        // A key read from a self-closing or an empty tag cannot stand as a tag: written, it would
-        // read back as another key or make the whole file unreadable.
-        if (key.empty() || key.back() == '/') continue;
+        // Only a key that can stand as a tag name is written back: one read from a self-closing or
+        // an empty tag, or holding blanks, control bytes or markup characters, would read back as
+        // another key or make the whole file unreadable.
+        if (!IsTagName(key)) continue;
         const std::string tag = XmlEscape(key);
         out += indent;
         out += "<" + tag + ">" + XmlEscape(value) + "</" + tag + ">\n";
