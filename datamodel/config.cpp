@@ -17,6 +17,11 @@ int LinkKindOfSection(const std::string& name) {
 
 bool IsTagName(const std::string& key) {
     if (key.empty()) return false;
+    // The file's own elements: an entry of that name would nest a section inside a section.
+    for (const char* element : {"config", "oem", "ini", "ultim", "conexions"}) {
+        if (key == element) return false;
+    }
+    if (LinkKindOfSection(key) != 0) return false;
     for (unsigned char c : key) {
         if (c <= ' ' || c == '<' || c == '>' || c == '/' || c == '&' || c == '"' || c == '\'' || c == '=')
             return false;
@@ -27,8 +32,8 @@ bool IsTagName(const std::string& key) {
 void AppendEntries(std::string& out, const std::map<std::string, std::string>& map, const char* indent) {
     for (const auto& [key, value] : map) {
         // Only a key that can stand as a tag name is written back: one read from a self-closing or
-        // an empty tag, or holding blanks, control bytes or markup characters, would read back as
-        // another key or make the whole file unreadable.
+        // an empty tag, holding blanks, control bytes or markup characters, or named like one of
+        // the file's sections, would read back as another key or make the whole file unreadable.
         if (!IsTagName(key)) continue;
         const std::string tag = XmlEscape(key);
         out += indent;

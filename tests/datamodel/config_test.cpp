@@ -226,9 +226,10 @@ TEST_F(ConfigFixture, ASettingsFileThatIsNoneIsRefusedWithoutWaiting) {
 }
 
 TEST_F(ConfigFixture, KeysThatCannotStandAsTagsAreNotWritten) {
-    // A self-closing entry leaves a key ending in '/', and a tag name may hold control bytes:
-    // written back either would read as another key.
-    ASSERT_TRUE(LoadText("<config><oem><icono//>x</icono//><a\x01b>y</a\x01b><empresa>E</empresa></oem><ini><ultim>a</ultim></ini>"
+    // A self-closing entry leaves a key ending in '/', a tag name may hold control bytes, and an
+    // entry may bear a section's name: written back, each would read as another key or make the
+    // file unreadable.
+    ASSERT_TRUE(LoadText("<config><oem><icono//>x</icono//><a\x01b>y</a\x01b><ultim>z</ultim><empresa>E</empresa></oem><ini><ultim>a</ultim></ini>"
                          "<conexions><local><baud>1</baud></local></conexions></config>"));
     const std::string text = config.ToXml();
     EXPECT_EQ(text, "<config>\n\t<oem>\n\t\t<empresa>E</empresa>\n\t</oem>\n\t<ini>\n\t\t<ultim>a</ultim>\n\t</ini>\n"
