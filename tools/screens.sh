@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup-debian.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target screens orvane_data
+cmake --build build --target screens orvane_data pardex
 out="$PWD/build/screenshots"
 mkdir -p "$out"
 cd build/bin
