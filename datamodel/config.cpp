@@ -1,5 +1,7 @@
 #include "datamodel/config.h"
 
+#include <cctype>
+
 #include "datamodel/files.h"
 #include "datamodel/text.h"
 
@@ -22,9 +24,12 @@ bool IsTagName(const std::string& key) {
         if (key == element) return false;
     }
     if (LinkKindOfSection(key) != 0) return false;
+    // A name starts with a letter or '_' ("!--" would open a comment, "?" an instruction) and
+    // goes on with letters, digits, '-', '_' and '.'; bytes above 0x7F are letters of cp1252.
+    auto letter = [](unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; };
+    if (!letter(static_cast<unsigned char>(key[0]))) return false;
     for (unsigned char c : key) {
-        if (c <= ' ' || c == '<' || c == '>' || c == '/' || c == '&' || c == '"' || c == '\'' || c == '=')
-            return false;
+        if (!letter(c) && !std::isdigit(c) && c != '-' && c != '.') return false;
     }
     return true;
 }
