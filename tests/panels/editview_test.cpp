@@ -12,7 +12,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "core_harness.h"
+#include "panel_view_fixture.h"
 #include "datamodel/codi.h"
 #include "datamodel/estat.h"
 #include "datamodel/grup.h"
@@ -30,22 +30,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class EditViewTest : public CoreTest {
+class EditViewTest : public PanelViewTest {
 protected:
-    void SetUp() override {
-        frame = new wxFrame(nullptr, wxID_ANY, wxT("edit"), wxDefaultPosition, wxSize(700, 600));
-        view = new CPanelEdit(frame);
-        // What the window does: panel edits that change the installation mark it modified.
-        view->SetModifiedHandler([this] { core->MarkModified(); });
-        frame->Show();
-        core->SetEditView(view);
-        ASSERT_TRUE(LoadSample());
-        core->BuildTree();
-    }
-    void TearDown() override {
-        core->SetEditView(&edit);
-        delete frame;
-    }
+    void SetUp() override { OpenSample(false, wxSize(700, 600)); }
 
     CInstalacio& Inst() { return core->GetInstalacio(); }
     CModel& Central() { return Inst().GetCentral(); }
@@ -74,8 +61,6 @@ protected:
         return Bytes(b.begin(), b.begin() + codi->GetByteCount());
     }
 
-    wxFrame* frame = nullptr;
-    CPanelEdit* view = nullptr;
 };
 
 TEST_F(EditViewTest, EveryNodeKindShowsItsPanels) {

@@ -9,32 +9,16 @@
 #include <wx/button.h>
 #include <wx/frame.h>
 
-#include "core_harness.h"
+#include "panel_view_fixture.h"
 #include "datamodel/model.h"
 #include "panels/paneledit.h"
 #include "support/fake_dialogs.h"
 
-class FlashPanelTest : public CoreTest {
+class FlashPanelTest : public PanelViewTest {
 protected:
     using Bytes = std::vector<std::uint8_t>;
 
-    void SetUp() override {
-        SetDialogs(&dialogs);
-        frame = new wxFrame(nullptr, wxID_ANY, wxT("flash"), wxDefaultPosition, wxSize(1000, 900));
-        view = new CPanelEdit(frame);
-        view->SetModifiedHandler([this] { core->MarkModified(); });
-        core->SetEditView(view);
-        frame->Show();
-        ASSERT_TRUE(LoadSample());
-        core->BuildTree();
-        ASSERT_TRUE(ConnectForTest());
-    }
-    void TearDown() override {
-        core->SetEditView(&edit);
-        delete frame;
-        SetDialogs(nullptr);
-        EXPECT_TRUE(dialogs.Done()) << "an answer was left unused";
-    }
+    void SetUp() override { OpenSample(true, wxSize(1000, 900)); }
 
     CModel& Central() { return core->GetInstalacio().GetCentral(); }
     // The tree node of the central's flash group with this id, shown in the edit view.
@@ -76,7 +60,4 @@ protected:
     }
     int Executed() const { return sim.ExecutedCount(); }
 
-    FakeDialogs dialogs;
-    wxFrame* frame = nullptr;
-    CPanelEdit* view = nullptr;
 };

@@ -7,30 +7,16 @@
 
 #include <wx/frame.h>
 
-#include "core_harness.h"
-#include "support/fake_dialogs.h"
-#include "panels/paneledit.h"
+#include "panel_view_fixture.h"
 
-class StatusViewTest : public CoreTest {
+class StatusViewTest : public PanelViewTest {
 protected:
     void SetUp() override {
         // The panels load their pictures from the working folder, as the program does.
         std::filesystem::create_directory_symlink(std::filesystem::path(ORVANE_SOURCE_DIR) / "icons",
                                                   dir.Path() / "icons");
-        SetDialogs(&dialogs);
-        frame = new wxFrame(nullptr, wxID_ANY, wxT("Orvane"), wxDefaultPosition, wxSize(1100, 760));
-        view = new CPanelEdit(frame);
-        core->SetEditView(view);
         core->SetConnectionLostHandler([this] { ++lostCalls; });
-        ASSERT_TRUE(LoadSample());
-        core->BuildTree();
-        ASSERT_TRUE(ConnectForTest());
-    }
-    void TearDown() override {
-        core->SetEditView(&edit);
-        delete frame;
-        SetDialogs(nullptr);
-        EXPECT_TRUE(dialogs.Done()) << "an answer queued for a dialog was never asked for";
+        OpenSample(true, wxSize(1100, 760));
     }
 
     // The central's status node, or one of its pages.
@@ -62,8 +48,5 @@ protected:
     CModel& Central() { return core->GetInstalacio().GetCentral(); }
     CEstat& Estat() { return Central().GetEstat(); }
 
-    FakeDialogs dialogs;
-    wxFrame* frame = nullptr;
-    CPanelEdit* view = nullptr;
     int lostCalls = 0;
 };
