@@ -22,7 +22,9 @@ protected:
         frame->Show();
         ASSERT_TRUE(LoadSample());
         core->BuildTree();
-        if (connect) ASSERT_TRUE(ConnectForTest());
+        if (connect) {
+            ASSERT_TRUE(ConnectForTest());
+        }
     }
     void TearDown() override {
         core->SetEditView(&edit);
