@@ -32,6 +32,7 @@ CollectEnd CProtocol::CollectAnswers(std::vector<unsigned char>& data, std::size
         if (!IsOwnAnswer(data.size() - start)) {
             if (++foreign >= kMaxForeignAnswers) {
                 ClearQueue();
+                EndUnanswered();
                 LogLine("Address doesn't match");
                 return CollectEnd::Foreign;
             }
@@ -43,7 +44,10 @@ CollectEnd CProtocol::CollectAnswers(std::vector<unsigned char>& data, std::size
         data.insert(data.end(), answer.begin() + static_cast<std::ptrdiff_t>(from),
                     answer.begin() + static_cast<std::ptrdiff_t>(from + take));
         if (options.oneAnswer) return CollectEnd::Complete;
-        if (data.size() - start < wanted && options.afterAnswer && !options.afterAnswer()) return CollectEnd::Cancelled;
+        if (data.size() - start < wanted && options.afterAnswer && !options.afterAnswer()) {
+            EndUnanswered();  // the rest of the read's answers are still coming
+            return CollectEnd::Cancelled;
+        }
     }
     return CollectEnd::Complete;
 }

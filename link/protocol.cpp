@@ -91,6 +91,7 @@ bool CProtocol::Connect(int ownAddress) {
     lastQueuedData_.Clear();
     ResetReceiver();
     idleMs_ = 0;
+    drainPending_ = false;
     return true;
 }
 
@@ -148,6 +149,8 @@ bool CProtocol::Send() {
     const bool broadcast = (send_[1] & PanelFrame::kBroadcast) != 0;
     const ConexioKindEntry& timing = ConexioKindTable::Get(Kind());
 
+    // Answers of an earlier exchange that ended unanswered may still be on their way.
+    if (!DrainLateAnswers(poll)) return false;
     // Nothing that arrived before this frame goes out can acknowledge or answer it.
     ClearQueue();
     answer_.Clear();
@@ -175,7 +178,10 @@ bool CProtocol::Send() {
         }
         int made = 0;
         PollEnd end = PollFor(sendExpected_, poll, timing.replyWait / poll + 1, made, true);
-        if (end == PollEnd::Stopped) return false;
+        if (end == PollEnd::Stopped) {
+            EndUnanswered();
+            return false;
+        }
         if (end == PollEnd::Found) {
             if (!answer_.IsNak()) {
                 done = true;
@@ -189,6 +195,7 @@ bool CProtocol::Send() {
     }
     if (!broadcast && answer_.IsAck()) ConsumeAnswer(sendExpected_);
     if (!done) {
+        EndUnanswered();
         error_ = "Sin respuesta";
         lastTimedOut_ = true;  // no acknowledgement: callers retry as after a time-out
     }
@@ -214,7 +221,10 @@ bool CProtocol::WaitAnswer(std::uint8_t command1, std::uint8_t command2, std::ui
     int made = 0;
     for (;;) {
         PollEnd end = PollFor(waitExpected_, poll, polls + 1, made, false);
-        if (end == PollEnd::Stopped) return false;
+        if (end == PollEnd::Stopped) {
+            EndUnanswered();
+            return false;
+        }
         if (end == PollEnd::Expired) break;
         if (answer_.IsAckFrame()) {
             // An acknowledgement is no answer (a NAK neither): drop it and wait on.
@@ -228,6 +238,7 @@ bool CProtocol::WaitAnswer(std::uint8_t command1, std::uint8_t command2, std::ui
     error_ = "Timeout";
     lastTimedOut_ = true;
     answer_.Clear();
+    EndUnanswered();
     return false;
 }
 
@@ -246,6 +257,31 @@ CProtocol::PollEnd CProtocol::PollFor(const ExpectedAnswers& commands, int poll,
         }
     }
     return PollEnd::Found;
+}
+
+void CProtocol::EndUnanswered() {
+    const std::int64_t until = GetClock().MonotonicMs() + ConexioKindTable::Get(Kind()).rxTimeout;
+    drainUntilMs_ = drainPending_ ? std::max(drainUntilMs_, until) : until;
+    drainPending_ = true;
+}
+
+bool CProtocol::DrainLateAnswers(int poll) {
+    if (!drainPending_) return true;
+    for (bool first = true;; first = false) {
+        const bool due = GetClock().MonotonicMs() < drainUntilMs_;
+        if (!first && !due) break;
+        if (CheckCancel()) return false;
+        if (due) Sleep(poll);
+        Receive(poll);  // traced and acknowledged like any frame, so the panel does not repeat
+        ClearQueue();
+        if (!connected_) {
+            error_ = kLinkLostText;
+            return false;
+        }
+    }
+    drainPending_ = false;
+    answer_.Clear();
+    return true;
 }
 
 const unsigned char* CProtocol::GetAnswer(int& length) const {

@@ -11,6 +11,10 @@
 //   through the event loop's yield) is refused with "Espere, Proceso automático en curso".
 // - Every write of a new frame starts from an empty queue, so nothing received before it (a
 //   late acknowledgement, an old answer) can be taken for its acknowledgement or answer.
+// - An exchange that ends unanswered (cancelled, timed out, its answers abandoned) may still have
+//   answers on their way, which echo the same address and block as the next identical request.
+//   The next send therefore first drains the link until the link kind's answer time-out has
+//   passed since that end: what arrives is traced and acknowledged as usual, then discarded.
 // - A frame the panel repeats (start 0x02, same content as the last frame queued) is
 //   acknowledged again but neither queued nor counted for the toggle bit a second time.
 // - The queue holds at most kQueueLimit frames; the oldest goes first.
@@ -259,6 +263,12 @@ private:
     // Stopped: cancelled, or the link broke (the error says which).
     enum class PollEnd { Found, Expired, Stopped };
     PollEnd PollFor(const ExpectedAnswers& commands, int poll, int limit, int& made, bool yieldFirst);
+    // The exchange under way ends without all of its answers: whatever of it is still on the way
+    // is drained before the next send.
+    void EndUnanswered();
+    // Receives and discards until the drain time set by EndUnanswered has passed (at least one
+    // receive step). False when cancelled or the link broke (the error says which).
+    bool DrainLateAnswers(int poll);
     void QueueFrame(const PanelFrame& frame);
     void HandleFrame();
     void ResetReceiver();
@@ -302,6 +312,8 @@ private:
     bool lastTimedOut_ = false;
     bool busy_ = false;
     bool lost_ = false;
+    bool drainPending_ = false;      // an exchange ended unanswered: drain before the next send
+    std::int64_t drainUntilMs_ = 0;  // the clock's monotonic time the drain lasts until
 
     CConexio* link_ = nullptr;
     CLog* log_ = nullptr;

@@ -34,8 +34,7 @@ protected:
 
     // The panel holds values unlike the installation's, so every value taken shows.
     void FillPanel() {
-        for (int i = 0; i < Users()->GetCodiCount(); ++i)
-            sim.Central().SetEeprom(static_cast<std::uint32_t>(0x10 + 2 * i), Bytes{static_cast<std::uint8_t>(i + 1), 0x23});
+        FillUsers(0x23);
         for (int b = 0; b < 12; ++b) {
             Bytes block(16);
             for (int k = 0; k < 16; ++k) block[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>((b * 16 + k) * 7 & 0x77);
@@ -53,6 +52,14 @@ protected:
         const std::uint8_t pointer = 8 + kRecords;
         sim.Central().SetRam(0x0002, 0x13, Bytes{pointer, pointer, 0});
     }
+
+    // User code i is held as the digits of i + 1 followed by those of tail.
+    void FillUsers(std::uint8_t tail) {
+        userTail_ = tail;
+        for (int i = 0; i < Users()->GetCodiCount(); ++i)
+            sim.Central().SetEeprom(static_cast<std::uint32_t>(0x10 + 2 * i), Bytes{static_cast<std::uint8_t>(i + 1), tail});
+    }
+    std::uint8_t userTail_ = 0x23;
 
     CModel& Central() { return core->GetInstalacio().GetCentral(); }
     CGrup* Users() { return Central().FindGrup("G01U"); }
@@ -94,7 +101,7 @@ protected:
         EXPECT_TRUE(fromPanel || (complete != kSingle && single == "4321")) << "single code: " << single;
         for (int i = 0; i < Users()->GetCodiCount(); ++i) {
             const std::string value = Users()->GetCodi(i)->GetValue();
-            EXPECT_TRUE(value == Hex2(i + 1) + "23" || (complete != kUsers && value == "9999")) << "user " << i << ": " << value;
+            EXPECT_TRUE(value == Hex2(i + 1) + Hex2(userTail_) || (complete != kUsers && value == "9999")) << "user " << i << ": " << value;
         }
         for (int i = 0; i < Table()->GetElements(); ++i)
             EXPECT_TRUE(Element(i) == PanelElement(i) || (complete != kTable && Element(i) == Bytes(12, 0x55)))
@@ -217,6 +224,58 @@ TEST_F(FaultTest, EveryFaultThroughEveryOperation) {
             ASSERT_TRUE(op.run(*this)) << core->GetLastError();
             ExpectOnlyPanelValues(op.reads);
         }
+    }
+}
+
+TEST_F(FaultTest, AReadAfterAnUnansweredOneTakesOnlyWhatThePanelHoldsNow) {
+    // The first read ends unanswered (Cancel as the panel carries it out, or the time-out just
+    // before its answers come), the panel's values change, and the same read follows at once.
+    // On TCP/IP the answer time-out is 4 s and a status request is answered 40 ms after it goes
+    // out, so a status answer held 4060 to 4620 ms comes 20 to 580 ms after the time-out.
+    struct Case {
+        const char* name;
+        int lateMs;
+        bool cancel;
+        std::function<bool()> read;
+        std::function<void()> change;
+        std::function<void()> expectCurrent;
+    };
+    auto packedRead = [this] { return Framed(*this, [&] { return core->ReceiveGrupBlock(Users(), false); }); };
+    auto newUsers = [this] { FillUsers(0x45); };
+    auto currentUsers = [this] { ExpectOnlyPanelValues(kUsers); };
+    auto statusRead = [this] { return core->ReceiveStatus(false); };
+    auto armed = [this] {
+        sim.Central().status[6] = 0x03;
+        sim.Central().status[7] = 0x41;
+    };
+    auto currentStatus = [this] {
+        EXPECT_EQ(Central().GetEstat().GetAreaStatus(), 0x03);
+        EXPECT_EQ(Central().GetEstat().GetPanelStatus(), 0x41);
+    };
+    std::vector<Case> cases;
+    for (int late : {200, 400})
+        cases.push_back({"packed read cancelled", late, true, packedRead, newUsers, currentUsers});
+    for (int late : {4060, 4200, 4400, 4540, 4620})
+        cases.push_back({"status read timed out", late, false, statusRead, armed, currentStatus});
+
+    const std::array<std::uint8_t, 10> before = sim.Central().status;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + ", answers " + std::to_string(c.lateMs) + " ms late");
+        FillPanel();
+        sim.Central().status = before;
+        ResetValues();
+        sim.Faults().lateAnswers = 1;
+        sim.Faults().lateAnswerMs = c.lateMs;
+        const int executed = sim.ExecutedCount();
+        if (c.cancel) ui.cancelIf = [&] { return sim.ExecutedCount() > executed; };
+        EXPECT_FALSE(c.read());
+        EXPECT_EQ(core->GetLastError(), c.cancel ? "Cancelado por el usuario" : "Timeout");
+        ui.cancelIf = nullptr;
+        sim.Faults() = panelsim::SimFaults{};
+        c.change();
+        ASSERT_TRUE(c.read()) << core->GetLastError();
+        c.expectCurrent();
+        Idle(6000);
     }
 }
 
