@@ -7,6 +7,7 @@
 #include "datamodel/codi.h"
 #include "datamodel/dades.h"
 #include "datamodel/grup.h"
+#include "datamodel/grupflash.h"
 #include "datamodel/model.h"
 #include "datamodel/strings.h"
 
@@ -300,6 +301,7 @@ protected:
         consumed = data.size();
         if (!modem.InCall() && wasInCall) sim.Reconnect();
         wasInCall = modem.InCall();
+        if (beforePanel && modem.DataMode() && !toPanel.empty()) beforePanel(toPanel);
         Bytes fromPanel = sim.Step(now, modem.DataMode() ? toPanel : Bytes{});
         if (modem.DataMode() && !fromPanel.empty())
             modem.SendData(std::string(fromPanel.begin(), fromPanel.end()));
@@ -311,6 +313,7 @@ protected:
     PipeTransport line;
     FakeModem modem;
     std::function<bool()> ringWhen;
+    std::function<void(const Bytes&)> beforePanel;  // the bytes of a call before the panel hears them
     std::size_t consumed = 0;
     bool wasInCall = false;
     bool pumping = false;
@@ -415,5 +418,60 @@ TEST_F(ModemConnectTest, GsmPackedWriteAsksForTheLastAnswerOnlyAndPacesTheOthers
     for (std::size_t i = 0; i + 1 < times.size(); ++i) EXPECT_GE(times[i + 1] - times[i], 3500 + 150) << i;
     EXPECT_EQ(sim.Central().EepromBytes(0x10, 2), (Bytes{0x45, 0x67}));
 }
+
+// On the modem kinds a flash-table read whose first try times out just before its answers come,
+// while the panel's table changes before it carries out the next try: the read takes every
+// element from the table as it is now, none built from blocks of two states.
+class ModemTableTest : public ModemConnectTest {
+protected:
+    // Block b of the panel's table 0x0800 holds the bytes (b * 16 + k) ^ mark.
+    void FillTable(std::uint8_t mark) {
+        for (int b = 0; b < 12; ++b) {
+            Bytes block(16);
+            for (int k = 0; k < 16; ++k) block[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>((b * 16 + k) ^ mark);
+            sim.Central().SetFlashBlock(static_cast<std::uint16_t>(0x800 + b), block);
+        }
+    }
+    int BlockReads() const {
+        int n = 0;
+        for (const auto& e : sim.Events()) n += e.kind == panelsim::SimEvent::Executed && e.bytes[3] == 0x44;
+        return n;
+    }
+
+    void ReadAcrossATimeOut(int kind, int answerTimeOutMs) {
+        UseModemKind(kind, false, false);
+        ASSERT_TRUE(core->Connect()) << core->GetLastError();
+        CGrupFlash* table = core->GetInstalacio().GetCentral().FindGrupFlash("F01");
+        ASSERT_NE(table, nullptr);
+        beforePanel = [this](const Bytes& in) {
+            if (in.size() > 3 && in[3] == 0x44 && BlockReads() > readsBefore) FillTable(0x80);
+        };
+        // From answers within the time-out to answers well after it.
+        for (int late = answerTimeOutMs - 40; late <= answerTimeOutMs + 200; late += 10) {
+            SCOPED_TRACE("answers " + std::to_string(late) + " ms late");
+            FillTable(0x00);
+            readsBefore = BlockReads();
+            sim.Faults().lateAnswers = 1;
+            sim.Faults().lateAnswerMs = late;
+            core->SetBusy(true);
+            core->BeginProgress("Recibiendo...", 100);
+            const bool ok = core->ReceiveGrupFlash(table, false);
+            core->EndProgress();
+            ASSERT_TRUE(ok) << core->GetLastError();
+            for (int i = 0; i < table->GetElements(); ++i) {
+                Bytes panel;
+                for (int k = i * 12; k < i * 12 + 12; ++k)
+                    panel.push_back(sim.Central().FlashBlock(static_cast<std::uint16_t>(0x800 + k / 16))[static_cast<std::size_t>(k % 16)]);
+                EXPECT_EQ(Bytes(table->GetElementPtr(i), table->GetElementPtr(i) + 12), panel) << "element " << i;
+            }
+            sim.Faults() = panelsim::SimFaults{};
+        }
+        beforePanel = nullptr;
+    }
+    int readsBefore = 0;  // the block reads carried out before this read
+};
+
+TEST_F(ModemTableTest, PstnTableReadAfterATimeOutTakesOnlyTheCurrentTable) { ReadAcrossATimeOut(ConexioModem, 2000); }
+TEST_F(ModemTableTest, GsmTableReadAfterATimeOutTakesOnlyTheCurrentTable) { ReadAcrossATimeOut(ConexioGsm, 5000); }
 
 }  // namespace
