@@ -144,6 +144,33 @@ TEST_F(FlashTest, ReadThatStopsShortKeepsTheCompleteElementsAndFails) {
     EXPECT_EQ(Executed(0x44).size(), 1u);
 }
 
+TEST_F(FlashTest, ReadStepsTheDialogBetweenAnswersWhereACancelStopsIt) {
+    auto g = MakeTable("40", 12, 4);  // 48 bytes: three blocks, three answers
+    PutFlash(sim.Central(), 0x40, Pattern(48, 3));
+    ASSERT_TRUE(core->BeginProgress("Recibiendo...", 10));
+    ASSERT_TRUE(core->ReceiveGrupFlash(g.get(), false)) << core->GetLastError();
+    EXPECT_EQ(ui.progress.back()->updates.back().first, 2);  // after the first two answers
+    core->EndProgress();
+
+    // Cancel at the step after the first answer: the read stops with the first block's elements,
+    // and a read at once after the panel's table changed takes only the new table.
+    std::fill_n(g->GetElementPtr(0), 48, 0x55);
+    ui.cancelIf = [&] { return ui.progress.back()->updates.back().first >= 1; };
+    ASSERT_TRUE(core->BeginProgress("Recibiendo...", 10));
+    EXPECT_FALSE(core->ReceiveGrupFlash(g.get(), false));
+    core->EndProgress();
+    EXPECT_EQ(core->GetLastError(), "Cancelado por el usuario");
+    Bytes expected = Pattern(16, 3);
+    expected.resize(48, 0x55);
+    EXPECT_EQ(Table(*g), expected);
+    ui.cancelIf = nullptr;
+    PutFlash(sim.Central(), 0x40, Pattern(48, 9));
+    ASSERT_TRUE(core->BeginProgress("Recibiendo...", 10));
+    ASSERT_TRUE(core->ReceiveGrupFlash(g.get(), false)) << core->GetLastError();
+    core->EndProgress();
+    EXPECT_EQ(Table(*g), Pattern(48, 9));
+}
+
 TEST_F(FlashTest, ReadWithoutAnswerIsRepeatedThreeTimes) {
     auto g = MakeTable("40", 4, 4);
     Bytes image = Pattern(16, 5);

@@ -2,6 +2,9 @@
 // playing the panel byte by byte.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
+
 #include "link/progress.h"
 #include "link_harness.h"
 
@@ -317,6 +320,158 @@ TEST(Send, ANestedExchangeIsRefusedAndCannotTouchTheRunningOne) {
     EXPECT_EQ(nestedError, "Espere, Proceso automático en curso");
     EXPECT_EQ(w.Written(), built);  // only the outer frame went out
     EXPECT_FALSE(w.proto.InOperation());
+}
+
+// An answer frame from the panel at 0x01 to us (0x13) with the given command and payload.
+Bytes Answer(std::uint8_t command, Bytes payload) { return DataFrame(0x16, 0x93, 0x81, command, std::move(payload)); }
+Bytes WithData(Bytes head, std::uint8_t fill, std::size_t count) {
+    head.insert(head.end(), count, fill);
+    return head;
+}
+
+TEST(Collect, OnlyTheRequestsOwnAnswersCountAndTheOptionsAreKept) {
+    // The reads: 8 EEPROM bytes at 0x0110 (answers echo 0x41 0x10 and the offset), 16 at the
+    // same place, and blocks from 0x0812 (answers echo the block, low byte first).
+    auto read8 = [](CProtocol& p) { return p.BuildRead("01", "0110", false, 8, 0); };
+    auto read16 = [](CProtocol& p) { return p.BuildRead("01", "0110", false, 16, 0); };
+    auto blocks3 = [](CProtocol& p) { return p.BuildBlockRead("01", "0812", 3); };
+    struct Case {
+        const char* name;
+        std::function<bool(CProtocol&)> build;
+        std::size_t wanted;
+        std::vector<Bytes> answers;
+        bool oneAnswer;
+        int stopAt;  // the afterAnswer call that says stop (0: none)
+        CollectEnd end;
+        Bytes data;
+        int calls;   // afterAnswer calls
+    } cases[] = {
+        {"answers of other requests only", read8, 8,
+         std::vector<Bytes>(4, Answer(0xB0, WithData({0x41, 0x10, 0x08}, 0xEE, 8))), false, 0, CollectEnd::Foreign, {}, 0},
+        {"address high byte of another request", read8, 8,
+         {Answer(0xB0, WithData({0x42, 0x10, 0x00}, 0xEE, 8)), Answer(0xB0, WithData({0x41, 0x10, 0x00}, 0x11, 8))},
+         false, 0, CollectEnd::Complete, Bytes(8, 0x11), 0},
+        {"block high byte of another request", blocks3, 16,
+         {Answer(0xF0, WithData({0x12, 0x09}, 0xEE, 16)), Answer(0xF0, WithData({0x12, 0x08}, 0x11, 16))},
+         false, 0, CollectEnd::Complete, Bytes(16, 0x11), 0},
+        {"one answer only", read16, 16,
+         {Answer(0xB0, WithData({0x41, 0x10, 0x00}, 0x11, 8)), Answer(0xB0, WithData({0x41, 0x10, 0x08}, 0x22, 8))},
+         true, 0, CollectEnd::Complete, Bytes(8, 0x11), 0},
+        {"asked between the answers", blocks3, 48,
+         {Answer(0xF0, WithData({0x12, 0x08}, 0x11, 16)), Answer(0xF0, WithData({0x13, 0x08}, 0x22, 16)),
+          Answer(0xF0, WithData({0x14, 0x08}, 0x33, 16))},
+         false, 0, CollectEnd::Complete, WithData(WithData(Bytes(16, 0x11), 0x22, 16), 0x33, 16), 2},
+        {"stopped between the answers", blocks3, 48,
+         {Answer(0xF0, WithData({0x12, 0x08}, 0x11, 16)), Answer(0xF0, WithData({0x13, 0x08}, 0x22, 16)),
+          Answer(0xF0, WithData({0x14, 0x08}, 0x33, 16))},
+         false, 2, CollectEnd::Cancelled, WithData(Bytes(16, 0x11), 0x22, 16), 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Wire w;
+        std::vector<Bytes> replies{kAck};
+        replies.insert(replies.end(), c.answers.begin(), c.answers.end());
+        Script(w, {replies});
+        ASSERT_TRUE(c.build(w.proto));
+        ASSERT_TRUE(w.proto.Send());
+        int calls = 0;
+        CollectOptions options;
+        options.oneAnswer = c.oneAnswer;
+        options.afterAnswer = [&] { return ++calls != c.stopAt; };
+        Bytes data;
+        EXPECT_EQ(w.proto.CollectAnswers(data, c.wanted, options), c.end);
+        EXPECT_EQ(data, c.data);
+        EXPECT_EQ(calls, c.calls);
+        // A read that ended with answers still to come makes the next send wait out the answer
+        // time-out (4 s on TCP/IP) first; a complete one does not.
+        Script(w, {{kAck}});
+        ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
+        const std::int64_t before = w.clock.Elapsed();
+        EXPECT_TRUE(w.proto.Send());
+        EXPECT_EQ(w.clock.Elapsed() - before >= 4000, c.end != CollectEnd::Complete);
+    }
+}
+
+// After a send or a wait that timed out or was cancelled, the next send first drains the link until the
+// link kind's answer time-out has passed: a late answer of the old read that arrives meanwhile
+// is traced and acknowledged, but never taken for the new read's answer.
+TEST(Send, AfterAnUnansweredExchangeTheNextSendDrainsForTheAnswerTimeOut) {
+    struct Case {
+        const char* name;
+        int kind;
+        int answerTimeOut;
+        enum { kTimeOut, kCancel, kNoAck } end;
+    } cases[] = {
+        {"local cable, time-out", ConexioLocal, 2000, Case::kTimeOut},
+        {"TCP/IP, time-out", ConexioTcpIp, 4000, Case::kTimeOut},
+        {"GPRS, cancel", ConexioGprs, 4000, Case::kCancel},
+        {"local cable, no acknowledgement", ConexioLocal, 2000, Case::kNoAck},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool late = false;
+        std::int64_t requested = -1;
+        Wire w(c.kind);
+        const std::uint8_t own = w.proto.GetOwnAddress();
+        auto answer = [own](std::uint8_t fill) {
+            return DataFrame(0x16, static_cast<std::uint8_t>(own | 0x80), 0x81, 0xB1,
+                             WithData({0x81, 0x00, 0x00}, fill, 4));
+        };
+        const Bytes ack = AckFrame(0x06, own, 0x01);
+        FakeUi ui;
+        Progress progress;
+        progress.SetUiServices(&ui);
+        progress.Open("Recibiendo...", "Recibiendo...", 10);
+        w.proto.SetProgress(&progress);
+
+        if (c.end != Case::kNoAck) Script(w, {{ack}});
+        ASSERT_TRUE(w.proto.BuildRead("01", "0100", true, 4, 0));
+        if (c.end == Case::kNoAck) {
+            EXPECT_FALSE(w.proto.Send());
+        } else {
+            ASSERT_TRUE(w.proto.Send());
+            if (c.end == Case::kCancel) ui.cancelIf = [] { return true; };
+            EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+        }
+        const std::int64_t ended = w.clock.Elapsed();
+        w.proto.SetProgress(nullptr);
+
+        // The old read's answer comes 50 ms before the drain ends; the new read's answer is the
+        // reply to the new request.
+        w.clock.OnSleep([&w, &late, lateAt = ended + c.answerTimeOut - 50, old = answer(0xAA)](std::int64_t now) {
+            if (late || now < lateAt) return;
+            late = true;
+            w.pipe.PeerEnd().Write(old.data(), static_cast<int>(old.size()));
+        });
+        w.Written();
+        Bytes reply = ack;
+        const Bytes fresh = answer(0xBB);
+        reply.insert(reply.end(), fresh.begin(), fresh.end());
+        w.pipe.PeerEnd().OnArrival([&w, &requested, reply] {
+            Bytes in = w.Written();
+            if (in.empty() || in[0] != 0x16) return;  // our acknowledgements
+            requested = w.clock.Elapsed();
+            w.pipe.PeerEnd().Write(reply.data(), static_cast<int>(reply.size()));
+        });
+        ASSERT_TRUE(w.proto.BuildRead("01", "0100", true, 4, 0));
+        ASSERT_TRUE(w.proto.Send()) << w.proto.GetError();
+        EXPECT_TRUE(late);
+        EXPECT_GE(requested - ended, c.answerTimeOut);
+        EXPECT_LE(requested - ended, c.answerTimeOut + 150);  // the pause before a memory read, a poll
+        ASSERT_TRUE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+        int length = 0;
+        const unsigned char* p = w.proto.GetAnswer(length);
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p[3], 0xBB);
+        // The drained answer was traced and acknowledged before the request went out.
+        const std::string trace = w.Trace();
+        char head[40];
+        std::snprintf(head, sizeof head, "<16, %02X, 81, B1, 81, 00, 00, AA", own | 0x80);
+        const std::size_t drained = trace.find(head);
+        ASSERT_NE(drained, std::string::npos) << trace;
+        const std::size_t acked = trace.find(">06, ", drained);
+        EXPECT_LT(acked, trace.find(">16, ", drained));
+    }
 }
 
 }  // namespace
