@@ -11,6 +11,13 @@
 #include "link/serial.h"
 #include "ui/ids.h"
 
+// ---- texts shown ----
+
+std::string ShownText(const std::string& text) {
+    if (text.size() <= kMaxShownChars) return text;
+    return text.substr(0, kMaxShownChars - 3) + "...";
+}
+
 // ---- title ----
 
 namespace {
@@ -28,7 +35,7 @@ const char* ConnectionPrefix(int kind) {
 }  // namespace
 
 std::string ComposeTitle(const TitleParts& p) {
-    std::string title = p.fileName + " - " + p.installation;
+    std::string title = ShownText(p.fileName) + " - " + ShownText(p.installation);
     if (!p.connected) {
         title += " - Conexión cerrada";
     } else {
@@ -187,7 +194,7 @@ std::vector<std::string> RemoveComponentChoices(const CInstalacio& installation)
     for (int i = 0; i < installation.GetComponentCount(); ++i) {
         const CModel* m = installation.GetComponent(i);
         if (!m) continue;
-        out.push_back(IntToString(i) + " " + m->GetId() + " (busdir = " + m->GetBusDir() + ")");
+        out.push_back(ShownText(IntToString(i) + " " + m->GetId() + " (busdir = " + m->GetBusDir() + ")"));
     }
     return out;
 }
