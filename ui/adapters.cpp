@@ -9,10 +9,10 @@
 #include <wx/textctrl.h>
 #include <wx/treectrl.h>
 
+#include "datamodel/text.h"
 #include "panels/dialogs.h"
 #include "panels/wxtext.h"
 #include "ui/images.h"
-#include "ui/windowlogic.h"
 
 // ---- tree ----
 

@@ -7,16 +7,10 @@
 #include "datamodel/instalacio.h"
 #include "datamodel/model.h"
 #include "datamodel/strings.h"
+#include "datamodel/text.h"
 #include "link/conexio.h"
 #include "link/serial.h"
 #include "ui/ids.h"
-
-// ---- texts shown ----
-
-std::string ShownText(const std::string& text) {
-    if (text.size() <= kMaxShownChars) return text;
-    return text.substr(0, kMaxShownChars - 3) + "...";
-}
 
 // ---- title ----
 

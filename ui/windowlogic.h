@@ -3,7 +3,6 @@
 // lists, and the paths of the command line. The frame applies them; tests check them directly.
 #pragma once
 
-#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,14 +10,6 @@
 
 class CInstalacio;
 struct SerialPortInfo;
-
-// ---- texts shown ----
-// A text of a record as the window shows it in a title, a tree label or a list: at most
-// kMaxShownChars characters, a longer one cut and ended with "..." (the record keeps it whole).
-// The toolkit lays out every character it is given: a name of megabytes from a file would keep
-// the window busy for a minute.
-constexpr std::size_t kMaxShownChars = 120;
-std::string ShownText(const std::string& text);
 
 // ---- title ----
 struct TitleParts {
@@ -30,7 +21,7 @@ struct TitleParts {
     int coverage = -1;         // its value; negative shows nothing
 };
 // "<file> - <installation> - <connection>[ - Cobertura : n%] - Vosk Orvane", the file and
-// installation names as ShownText gives them.
+// installation names as ShownText (datamodel/text.h) gives them.
 std::string ComposeTitle(const TitleParts& parts);
 // The file-name part of the title for a path: the name without folder and extension.
 std::string TitleFileName(const std::string& path);
