@@ -110,6 +110,10 @@ std::string CConfig::ToXml() const {
 
 bool CConfig::Save() {
     const std::filesystem::path path = GetPath();
+    const std::string backupName = std::string(kFileName) + ".bak";
+    std::filesystem::path backup = path;
+    backup.replace_filename(backupName);
+    bool movedAside = false;
     if (backupPending_) {
         // The file on disk could not be read: keep it before it is replaced, so settings written
         // in it by hand are not lost for one typo. It is moved aside rather than copied, so a
@@ -117,13 +121,11 @@ bool CConfig::Save() {
         // place. Keeping it is part of writing the settings: a failure is a write failure.
         struct stat st {};
         if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-            const std::string backupName = std::string(kFileName) + ".bak";
-            std::filesystem::path backup = path;
-            backup.replace_filename(backupName);
             if (rename(path.c_str(), backup.c_str()) != 0) {
                 error_ = WriteErrorText(backupName, SystemReason(errno), false);
                 return false;
             }
+            movedAside = true;
         }
         backupPending_ = false;
     }
@@ -131,6 +133,8 @@ bool CConfig::Save() {
     std::string reason;
     if (!WriteFileSafely(path, ToXml(), &reason, &openFailed)) {
         error_ = WriteErrorText(kFileName, reason, openFailed);
+        // Nothing was written: the unread file goes back to its place, to be kept at the next save.
+        if (movedAside && rename(backup.c_str(), path.c_str()) == 0) backupPending_ = true;
         return false;
     }
     return true;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
 #include "datamodel/config.h"
+#include "datamodel/files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -220,6 +222,24 @@ TEST_F(ConfigFixture, SaveFailureKeepsTheOldFile) {
     // Keeping the backup is part of writing the settings.
     EXPECT_EQ(config.GetError(), "No se pudo escribir el fichero: \nconfig.xml.bak\nEs una carpeta, no un fichero.");
     EXPECT_EQ(dir.Read("config.xml"), "<config>");
+
+    // The unread file was moved aside but the new one could not be written: it goes back to its
+    // place, and the next save keeps it.
+    std::filesystem::remove_all(dir / "config.xml.bak");
+    struct FailingRename final : SaveCalls {
+        int Rename(const char*, const char*) override {
+            errno = EIO;
+            return -1;
+        }
+    } failing;
+    SetSaveCalls(&failing);
+    EXPECT_FALSE(config.Save());
+    SetSaveCalls(nullptr);
+    EXPECT_EQ(config.GetError(), "No se pudo escribir el fichero: \nconfig.xml\nError de entrada/salida del disco.");
+    EXPECT_EQ(dir.Read("config.xml"), "<config>");
+    EXPECT_FALSE(std::filesystem::exists(dir / "config.xml.bak"));
+    ASSERT_TRUE(config.Save());
+    EXPECT_EQ(dir.Read("config.xml.bak"), "<config>");
 }
 
 TEST_F(ConfigFixture, ASettingsFileThatIsNoneIsRefusedWithoutWaiting) {
