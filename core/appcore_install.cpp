@@ -135,6 +135,7 @@ bool CAppCore::SaveInstalacio() {
             StorePanels();
             std::string text;
             WriteInstalacioXml(text);
+            if (!InstalacioFitsOpenCap(text, lastError_)) return false;
             if (!StoreTextFile(instalacio_.GetFileName(), text, lastError_)) return false;
             instalacio_.ClearModified();
             return true;

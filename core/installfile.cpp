@@ -1,5 +1,9 @@
 #include "core/installfile.h"
 
+#include <algorithm>
+
+#include "datamodel/files.h"
+
 #include "datamodel/events.h"
 #include "datamodel/estat.h"
 #include "datamodel/fitxer.h"
@@ -199,3 +203,14 @@ void AppendInstalacioXml(CInstalacio& instalacio, std::string& out) {
     Line(out, 0, "</instalacio>");
 }
 
+
+bool InstalacioFitsOpenCap(std::string_view text, std::string& error) {
+    const std::uintmax_t stored =
+        text.size() + static_cast<std::uintmax_t>(std::count(text.begin(), text.end(), '\n'));
+    if (stored <= kMaxDataFileBytes) return true;
+    constexpr std::uintmax_t kMb = 1024u * 1024u;
+    error = "No se ha guardado la instalación: ocuparía " + std::to_string((stored + kMb - 1) / kMb) +
+            " MB y el programa solo abre instalaciones de hasta " + std::to_string(kMaxDataFileBytes / kMb) +
+            " MB.";
+    return false;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class CDades;
 class CInstalacio;
@@ -17,3 +18,8 @@ void AppendDadesXml(const CDades& dades, std::string& out);
 // Appends one `component` element (one tab deep).
 void AppendComponentXml(CModel& model, std::string& out);
 
+
+// Whether the text, stored with CR LF line ends, is a file the program can open again (the
+// loader's cap on installation files). When it is not, error says why and how large it would be:
+// the installation is then not saved at all, rather than saved beyond what can be reopened.
+bool InstalacioFitsOpenCap(std::string_view text, std::string& error);

@@ -1,6 +1,10 @@
 #include "datamodel/config.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 
 #include "datamodel/files.h"
 #include "datamodel/text.h"
@@ -71,6 +75,8 @@ bool CConfig::Load() {
     std::string reason;
     if (!ReadJoinedLines(GetPath(), text, &reason, kMaxSettingsFileBytes)) {
         error_ = ReadErrorText(kFileName, reason);
+        // A file that is there but could not be read (too large, no permission) is kept too.
+        backupPending_ = true;
         return false;
     }
     Clear();
@@ -104,21 +110,22 @@ std::string CConfig::ToXml() const {
 
 bool CConfig::Save() {
     const std::filesystem::path path = GetPath();
+    const std::string backupName = std::string(kFileName) + ".bak";
+    std::filesystem::path backup = path;
+    backup.replace_filename(backupName);
+    bool movedAside = false;
     if (backupPending_) {
-        // The file on disk did not load: keep it before it is replaced, so settings written in
-        // it by hand are not lost for one typo.
-        std::error_code ec;
-        if (std::filesystem::exists(path, ec)) {
-            const std::string backupName = std::string(kFileName) + ".bak";
-            std::filesystem::path backup = path;
-            backup.replace_filename(backupName);
-            // Keeping the copy is part of writing the settings: any failure is a write failure.
-            std::string bytes;
-            std::string reason;
-            if (!ReadWholeFile(path, bytes, &reason, kMaxDataFileBytes) || !WriteFileSafely(backup, bytes, &reason)) {
-                error_ = WriteErrorText(backupName, reason, false);
+        // The file on disk could not be read: keep it before it is replaced, so settings written
+        // in it by hand are not lost for one typo. It is moved aside rather than copied, so a
+        // file of any size is kept without being read; the new settings are then written in its
+        // place. Keeping it is part of writing the settings: a failure is a write failure.
+        struct stat st {};
+        if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            if (rename(path.c_str(), backup.c_str()) != 0) {
+                error_ = WriteErrorText(backupName, SystemReason(errno), false);
                 return false;
             }
+            movedAside = true;
         }
         backupPending_ = false;
     }
@@ -126,6 +133,8 @@ bool CConfig::Save() {
     std::string reason;
     if (!WriteFileSafely(path, ToXml(), &reason, &openFailed)) {
         error_ = WriteErrorText(kFileName, reason, openFailed);
+        // Nothing was written: the unread file goes back to its place, to be kept at the next save.
+        if (movedAside && rename(backup.c_str(), path.c_str()) == 0) backupPending_ = true;
         return false;
     }
     return true;

@@ -24,8 +24,8 @@ public:
     // (what was read before the fault stays). Link maps and recent files are cleared first.
     bool Load();
     // Writes the file safely (the old one survives any failure). False with the error text set.
-    // The first save after a load that found the file malformed keeps the old file as
-    // "config.xml.bak".
+    // The first save after a load that could not read the file (malformed, too large, not
+    // readable) keeps the old file as "config.xml.bak".
     bool Save();
     // The whole text that Save writes.
     std::string ToXml() const;
@@ -78,5 +78,5 @@ private:
     Map tcpip_;
     std::vector<std::string> ultims_;
     std::filesystem::path folder_;
-    bool backupPending_ = false;  // the file on disk failed to load as XML
+    bool backupPending_ = false;  // the file on disk could not be read
 };

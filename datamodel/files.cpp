@@ -165,7 +165,16 @@ bool ReadJoinedLines(const std::filesystem::path& path, std::string& joined, std
     return true;
 }
 
+int SaveCalls::Access(const char* path, int mode) { return access(path, mode); }
+ssize_t SaveCalls::Write(int fd, const void* data, std::size_t size) { return write(fd, data, size); }
+int SaveCalls::Fsync(int fd) { return fsync(fd); }
+int SaveCalls::Close(int fd) { return close(fd); }
+int SaveCalls::Rename(const char* from, const char* to) { return rename(from, to); }
+
 namespace {
+
+SaveCalls g_systemSaveCalls;
+SaveCalls* g_saveCalls = &g_systemSaveCalls;
 
 // The file a path names once symbolic links are followed (the path itself when it is none). A
 // link that points nowhere yet gives the path it points to, where the file will be created.
@@ -201,6 +210,8 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::stri
 
 }  // namespace
 
+void SetSaveCalls(SaveCalls* calls) { g_saveCalls = calls ? calls : &g_systemSaveCalls; }
+
 bool WriteFileSafely(const std::filesystem::path& target, std::string_view content,
                      std::string* reason, bool* openFailed) {
     auto fail = [&](const std::string& why, bool atOpen) {
@@ -208,6 +219,7 @@ bool WriteFileSafely(const std::filesystem::path& target, std::string_view conte
         if (openFailed) *openFailed = atOpen;
         return false;
     };
+    SaveCalls& sys = *g_saveCalls;
     std::filesystem::path real;
     std::string why;
     if (!FollowLinks(target, real, &why)) return fail(why, true);
@@ -217,7 +229,7 @@ bool WriteFileSafely(const std::filesystem::path& target, std::string_view conte
         if (!S_ISREG(old.st_mode)) return fail(KindReason(old), true);
         // The owner's own protection counts even for a user whom the system would let through.
         if ((old.st_mode & 0222) == 0) return fail("El fichero es de solo lectura.", true);
-        if (access(real.c_str(), W_OK) != 0) return fail(SystemReason(errno), true);
+        if (sys.Access(real.c_str(), W_OK) != 0) return fail(SystemReason(errno), true);
     }
     std::filesystem::path folder = real.parent_path();
     if (folder.empty()) folder = ".";
@@ -239,14 +251,14 @@ bool WriteFileSafely(const std::filesystem::path& target, std::string_view conte
         fchmod(fd, 0666 & ~mask);
     }
     auto abandon = [&](int error) {
-        if (fd >= 0) close(fd);
+        if (fd >= 0) sys.Close(fd);
         unlink(temp.c_str());
         return fail(SystemReason(error), false);
     };
     const char* data = content.data();
     std::size_t left = content.size();
     while (left > 0) {
-        ssize_t n = write(fd, data, left);
+        ssize_t n = sys.Write(fd, data, left);
         if (n < 0) {
             if (errno == EINTR) continue;
             return abandon(errno);
@@ -254,11 +266,11 @@ bool WriteFileSafely(const std::filesystem::path& target, std::string_view conte
         data += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (fsync(fd) != 0 && errno != EINVAL) return abandon(errno);
-    const int closed = close(fd);
+    if (sys.Fsync(fd) != 0 && errno != EINVAL) return abandon(errno);
+    const int closed = sys.Close(fd);
     fd = -1;
     if (closed != 0) return abandon(errno);
-    if (rename(temp.c_str(), real.c_str()) != 0) return abandon(errno);
+    if (sys.Rename(temp.c_str(), real.c_str()) != 0) return abandon(errno);
     // The new name is durable only once the folder itself is on the disk.
     const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {

@@ -1,6 +1,9 @@
 // File helpers shared by every reader and writer of the program.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -49,6 +52,20 @@ bool ReadJoinedLines(const std::filesystem::path& path, std::string& joined, std
 // openFailed (optional) tells a file that could not be created from a write that failed later.
 bool WriteFileSafely(const std::filesystem::path& target, std::string_view content,
                      std::string* reason = nullptr, bool* openFailed = nullptr);
+
+// The system calls through which WriteFileSafely checks, writes and replaces a file. Tests put
+// their own in place to see the order of the calls or to make one of them fail.
+class SaveCalls {
+public:
+    virtual ~SaveCalls() = default;
+    virtual int Access(const char* path, int mode);
+    virtual ssize_t Write(int fd, const void* data, std::size_t size);
+    virtual int Fsync(int fd);
+    virtual int Close(int fd);
+    virtual int Rename(const char* from, const char* to);
+};
+// Makes WriteFileSafely use these calls; null goes back to the system's own.
+void SetSaveCalls(SaveCalls* calls);
 
 // The name part of the temporary files of WriteFileSafely: "." + file name + this + 6 characters.
 inline constexpr std::string_view kSaveTempMark = ".orvane-tmp-";

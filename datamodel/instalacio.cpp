@@ -48,6 +48,7 @@ void CInstalacio::ResetReadingState() {
     currentCompGraf_ = nullptr;
     centralRead_ = false;
     ignoreDepth_ = 0;
+    echoed_ = 0;
 }
 
 void CInstalacio::Clear() {
@@ -211,8 +212,22 @@ void CInstalacio::StartComponent(std::string& name, const std::string& attribute
     }
 }
 
+void CInstalacio::Echo(std::string line) {
+    if (!log_ || echoed_ > kMaxEchoLines) return;
+    if (echoed_++ == kMaxEchoLines) {
+        log_->AppendRaw("[...] El registro muestra solo las primeras " + std::to_string(kMaxEchoLines) +
+                        " líneas de la lectura del fichero.\n");
+        return;
+    }
+    if (line.size() > kMaxEchoLineChars) {
+        line.resize(kMaxEchoLineChars);
+        line += " [...]";
+    }
+    log_->AppendRaw(line + "\n");
+}
+
 void CInstalacio::foundNode(std::string& name, const std::string& attributes) {
-    if (log_) log_->AppendRaw("foundNode: " + name + " atr: " + attributes + "\n");
+    Echo("foundNode: " + name + " atr: " + attributes);
     if (!loadOk_) return;
     modified_ = true;
     if (ignoreDepth_ > 0) {
@@ -286,9 +301,7 @@ void CInstalacio::EstatLeaf(CEstat& estat, const std::string& name, const std::s
 
 void CInstalacio::foundElement(std::string& name, const std::string& content,
                                const std::string& attributes) {
-    if (log_) {
-        log_->AppendRaw("foundElement: " + name + " atr: " + attributes + " val: " + content + "\n");
-    }
+    Echo("foundElement: " + name + " atr: " + attributes + " val: " + content);
     if (!loadOk_) return;
     modified_ = true;
     if (ignoreDepth_ > 0) return;

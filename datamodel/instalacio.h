@@ -80,7 +80,16 @@ public:
     std::string GetCraLinkCode() const;
 
     // Where the loader echoes every element it reads (without time stamps); none: no echo.
-    void SetLogTarget(CLog* log) { log_ = log; }
+    // Setting it starts a new load's echo.
+    void SetLogTarget(CLog* log) {
+        log_ = log;
+        echoed_ = 0;
+    }
+    // The echo of one load shows its first kMaxEchoLines lines, each cut after kMaxEchoLineChars
+    // characters, then one line that says so: the pane keeps only its last 64000 characters anyway,
+    // and a file of a million elements would otherwise keep the window busy for many seconds.
+    static constexpr int kMaxEchoLines = 1000;
+    static constexpr std::size_t kMaxEchoLineChars = 500;
 
     // XmlNotify: the installation file's reader.
     void foundNode(std::string& name, const std::string& attributes) override;
@@ -94,6 +103,7 @@ private:
     void StartComponent(std::string& name, const std::string& attributes);
     void EstatLeaf(CEstat& estat, const std::string& name, const std::string& text);
     void Fail(const std::string& error);
+    void Echo(std::string line);
 
     CDades dades_;
     CModel central_;
@@ -118,4 +128,5 @@ private:
     int ignoreDepth_ = 0;
 
     CLog* log_ = nullptr;
+    int echoed_ = 0;  // echo lines of the current load
 };

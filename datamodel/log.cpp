@@ -9,7 +9,23 @@ CLog::CLog(LogSink* sink, Clock* clock) : sink_(sink), clock_(clock ? clock : &S
 void CLog::SetClock(Clock* clock) { clock_ = clock ? clock : &SystemClock(); }
 
 void CLog::Append(const std::string& text) {
-    if (sink_) sink_->Append(text);
+    if (!sink_) return;
+    // A NUL byte (read from a file) is no text for the pane, which would drop the whole write:
+    // it is shown as "\0".
+    if (text.find('\0') == std::string::npos) {
+        sink_->Append(text);
+        return;
+    }
+    std::string shown;
+    shown.reserve(text.size() + 16);
+    for (char c : text) {
+        if (c == '\0') {
+            shown += "\\0";
+        } else {
+            shown += c;
+        }
+    }
+    sink_->Append(shown);
 }
 
 void CLog::AppendRaw(const std::string& text) {

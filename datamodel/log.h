@@ -1,5 +1,5 @@
 // The writer of the log pane. Every line starts with the local time; frames are traced as a
-// direction character followed by their bytes in hexadecimal. The pane is kept short by cutting
+// direction character followed by their bytes in hexadecimal; a NUL byte is shown as "\0". The pane is kept short by cutting
 // its front once it grows past a limit.
 #pragma once
 

@@ -146,3 +146,8 @@ std::string XmlDecode(std::string_view text) {
     }
     return out;
 }
+
+std::string ShownText(std::string_view text) {
+    if (text.size() <= kMaxShownChars) return std::string(text);
+    return std::string(text.substr(0, kMaxShownChars - 3)) + "...";
+}

@@ -3,6 +3,7 @@
 // escape markup for the XML writers.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -21,3 +22,10 @@ std::string Utf8ToCp1252(std::string_view text, bool* lossless = nullptr);
 std::string XmlEscape(std::string_view text, bool attribute = false);
 // Decodes the five standard entities (&amp; &lt; &gt; &quot; &apos;); anything else stays as written.
 std::string XmlDecode(std::string_view text);
+
+// A text of a record as the window shows it in a title, a tree label or a list cell: at most
+// kMaxShownChars characters, a longer one cut and ended with "..." (the record keeps it whole).
+// The toolkit lays out every character it is given: a name of megabytes from a file would keep
+// the window busy for a minute.
+inline constexpr std::size_t kMaxShownChars = 120;
+std::string ShownText(std::string_view text);

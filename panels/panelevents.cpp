@@ -11,6 +11,7 @@
 #include <wx/utils.h>
 
 #include "datamodel/events.h"
+#include "datamodel/text.h"
 #include "panels/dialogs.h"
 #include "panels/paneledit.h"
 #include "panels/wxtext.h"
@@ -185,7 +186,7 @@ int CPanelEvents::GetRowEvent(long row) const {
 wxString CPanelEvents::CellText(long row, long column) const {
     CEvent* event = RowEvent(row);
     if (!event) return wxString();
-    return ToWx(EventCell(*event, static_cast<int>(column), format_, names_));
+    return ToWx(ShownText(EventCell(*event, static_cast<int>(column), format_, names_)));
 }
 
 bool CPanelEvents::IsAlarm(long row) const {

@@ -9,6 +9,7 @@
 #include <wx/textctrl.h>
 #include <wx/treectrl.h>
 
+#include "datamodel/text.h"
 #include "panels/dialogs.h"
 #include "panels/wxtext.h"
 #include "ui/images.h"
@@ -28,12 +29,12 @@ int WxTreeView::AddImage(TreeIcon icon) {
 }
 
 TreeItemId WxTreeView::AddRoot(const std::string& label, int image) {
-    return ToTreeItemId(tree_->AddRoot(ToWx(label), image, image));
+    return ToTreeItemId(tree_->AddRoot(ToWx(ShownText(label)), image, image));
 }
 
 TreeItemId WxTreeView::AppendItem(TreeItemId parent, const std::string& label, int image, int selectedImage) {
     if (parent == kNoTreeItem) return kNoTreeItem;
-    return ToTreeItemId(tree_->AppendItem(FromTreeItemId(parent), ToWx(label), image, selectedImage));
+    return ToTreeItemId(tree_->AppendItem(FromTreeItemId(parent), ToWx(ShownText(label)), image, selectedImage));
 }
 
 void WxTreeView::DeleteAllItems() { tree_->DeleteAllItems(); }
@@ -48,7 +49,7 @@ TreeItemId WxTreeView::GetItemParent(TreeItemId item) const {
 }
 
 void WxTreeView::SetItemText(TreeItemId item, const std::string& text) {
-    if (item != kNoTreeItem) tree_->SetItemText(FromTreeItemId(item), ToWx(text));
+    if (item != kNoTreeItem) tree_->SetItemText(FromTreeItemId(item), ToWx(ShownText(text)));
 }
 
 std::string WxTreeView::GetItemText(TreeItemId item) const {

@@ -7,6 +7,7 @@
 #include "datamodel/instalacio.h"
 #include "datamodel/model.h"
 #include "datamodel/strings.h"
+#include "datamodel/text.h"
 #include "link/conexio.h"
 #include "link/serial.h"
 #include "ui/ids.h"
@@ -28,7 +29,7 @@ const char* ConnectionPrefix(int kind) {
 }  // namespace
 
 std::string ComposeTitle(const TitleParts& p) {
-    std::string title = p.fileName + " - " + p.installation;
+    std::string title = ShownText(p.fileName) + " - " + ShownText(p.installation);
     if (!p.connected) {
         title += " - Conexión cerrada";
     } else {
@@ -187,7 +188,7 @@ std::vector<std::string> RemoveComponentChoices(const CInstalacio& installation)
     for (int i = 0; i < installation.GetComponentCount(); ++i) {
         const CModel* m = installation.GetComponent(i);
         if (!m) continue;
-        out.push_back(IntToString(i) + " " + m->GetId() + " (busdir = " + m->GetBusDir() + ")");
+        out.push_back(ShownText(IntToString(i) + " " + m->GetId() + " (busdir = " + m->GetBusDir() + ")"));
     }
     return out;
 }

@@ -20,7 +20,8 @@ struct TitleParts {
     bool hasCoverage = false;  // the current component's status has a coverage code
     int coverage = -1;         // its value; negative shows nothing
 };
-// "<file> - <installation> - <connection>[ - Cobertura : n%] - Vosk Orvane".
+// "<file> - <installation> - <connection>[ - Cobertura : n%] - Vosk Orvane", the file and
+// installation names as ShownText (datamodel/text.h) gives them.
 std::string ComposeTitle(const TitleParts& parts);
 // The file-name part of the title for a path: the name without folder and extension.
 std::string TitleFileName(const std::string& path);

@@ -259,6 +259,43 @@ TEST_F(InstallTest, FailedSaveKeepsTheFileTheNameAndTheModifiedFlags) {
     EXPECT_TRUE(Contains(FileBytes("buena.voski"), "<val>9999</val>"));
 }
 
+TEST(InstalacioWriterTest, OnlyWhatTheLoaderAcceptsFitsTheOpenCap) {
+    // Stored with CR LF: a text one byte short of the cap plus its one line end is exactly the cap.
+    const std::size_t cap = static_cast<std::size_t>(kMaxDataFileBytes);
+    std::string error;
+    EXPECT_TRUE(InstalacioFitsOpenCap(std::string(cap - 2, 'x') + "\n", error));
+    EXPECT_EQ(error, "");
+    EXPECT_FALSE(InstalacioFitsOpenCap(std::string(cap - 1, 'x') + "\n", error));
+    EXPECT_EQ(error, "No se ha guardado la instalación: ocuparía 65 MB y el programa solo abre "
+                     "instalaciones de hasta 64 MB.");
+}
+
+TEST_F(InstallTest, AnInstallationTooLargeToOpenAgainIsNotSaved) {
+    // A model inside every per-table bound whose table alone writes past the cap: 65,536
+    // elements of fourteen 16-character columns filled with '<' (written as four characters).
+    std::string model = "<model id=\"GEN\" versio=\"1.0\"><descr>Generado</descr><zones>8</zones>"
+                        "<grup id=\"1\"><descr>G</descr><codi id=\"000\"><tipus>nibble4</tipus>"
+                        "<eeprom>0100</eeprom><val>1234</val></codi></grup>"
+                        "<grup-flash id=\"T\"><descr>Tabla</descr><elements>65536</elements>"
+                        "<bytes-element>224</bytes-element><addrbase>10000</addrbase>";
+    std::string lessThans;
+    for (int i = 0; i < 16; ++i) lessThans += "&lt;";
+    for (int c = 0; c < 14; ++c) {
+        model += "<columna><descr>C</descr><tipus>string</tipus><val>" + lessThans + "</val></columna>";
+    }
+    model += "</grup-flash></model>";
+    dir.Write("models/GEN-1.0.xml", model);
+    ASSERT_TRUE(core->NewInstalacio("GEN", "1.0")) << core->GetLastError();
+    dir.Write("grande.voski", "antigua");
+
+    EXPECT_FALSE(core->SaveInstalacioAs(Path("grande.voski")));
+    EXPECT_EQ(core->GetLastError(), "No se ha guardado la instalación: ocuparía 68 MB y el programa solo abre "
+                                    "instalaciones de hasta 64 MB.");
+    EXPECT_EQ(FileBytes("grande.voski"), "antigua");
+    EXPECT_TRUE(core->IsModified());
+    EXPECT_EQ(core->GetInstalacio().GetFileName(), "");
+}
+
 TEST_F(InstallTest, AnEditOfTheInstallationDataMarksItModified) {
     ASSERT_TRUE(core->OpenInstalacio(SamplePath()));
     core->BuildTree();

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
 #include "datamodel/config.h"
+#include "datamodel/files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -168,20 +170,40 @@ TEST_F(ConfigFixture, LoadFailures) {
     EXPECT_TRUE(LoadText("<config><ini><ultim>x</ultim></ini></config>\n<!-- fin -->\n"));
 }
 
-TEST_F(ConfigFixture, MalformedFileIsKeptAsBackupBeforeTheFirstSave) {
-    const std::string bad = "<config><oem><empresa>ACME</empresa></oem><conexions><modem>"
-                            "<ATOk>OK</ATOk><ATRing>RING</AtRing></modem></conexions></config>";
-    EXPECT_FALSE(LoadText(bad));
-    ASSERT_TRUE(config.Save()) << config.GetError();
-    EXPECT_EQ(dir.Read("config.xml.bak"), bad);
+TEST_F(ConfigFixture, AFileThatCouldNotBeReadIsKeptAsBackupBeforeTheFirstSave) {
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"malformed", "<config><oem><empresa>ACME</empresa></oem><conexions><modem>"
+                      "<ATOk>OK</ATOk><ATRing>RING</AtRing></modem></conexions></config>"},
+        // Over the 1 MB cap: refused at start, so the settings in use are empty.
+        {"too large", "<config><oem><empresa>ACME</empresa><a>" + std::string(1024 * 1024, 'x') +
+                          "</a></oem></config>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(dir / "config.xml.bak");
+        EXPECT_FALSE(LoadText(c.text));
+        config.AddUltim("nuevo.voski");
+        ASSERT_TRUE(config.Save()) << config.GetError();
+        EXPECT_EQ(dir.Read("config.xml.bak"), c.text);
+        EXPECT_EQ(Reloaded().GetUltim(0), "nuevo.voski");
+        // Only before the first save: a later save leaves the backup alone.
+        dir.Write("config.xml.bak", "mine");
+        ASSERT_TRUE(config.Save());
+        EXPECT_EQ(dir.Read("config.xml.bak"), "mine");
+    }
+    // What a malformed file held before the fault is still in use.
+    EXPECT_FALSE(LoadText(cases[0].text));
     EXPECT_EQ(config.GetOem("empresa"), "ACME");
-    // Only before the first save: a later save leaves the backup alone.
-    dir.Write("config.xml.bak", "mine");
     ASSERT_TRUE(config.Save());
-    EXPECT_EQ(dir.Read("config.xml.bak"), "mine");
-    // A load that succeeds needs no backup.
+    // A load that succeeds, or finds no file, needs no backup.
     std::filesystem::remove(dir / "config.xml.bak");
     ASSERT_TRUE(config.Load());
+    ASSERT_TRUE(config.Save());
+    std::filesystem::remove(dir / "config.xml");
+    EXPECT_FALSE(config.Load());
     ASSERT_TRUE(config.Save());
     EXPECT_FALSE(std::filesystem::exists(dir / "config.xml.bak"));
 }
@@ -200,6 +222,24 @@ TEST_F(ConfigFixture, SaveFailureKeepsTheOldFile) {
     // Keeping the backup is part of writing the settings.
     EXPECT_EQ(config.GetError(), "No se pudo escribir el fichero: \nconfig.xml.bak\nEs una carpeta, no un fichero.");
     EXPECT_EQ(dir.Read("config.xml"), "<config>");
+
+    // The unread file was moved aside but the new one could not be written: it goes back to its
+    // place, and the next save keeps it.
+    std::filesystem::remove_all(dir / "config.xml.bak");
+    struct FailingRename final : SaveCalls {
+        int Rename(const char*, const char*) override {
+            errno = EIO;
+            return -1;
+        }
+    } failing;
+    SetSaveCalls(&failing);
+    EXPECT_FALSE(config.Save());
+    SetSaveCalls(nullptr);
+    EXPECT_EQ(config.GetError(), "No se pudo escribir el fichero: \nconfig.xml\nError de entrada/salida del disco.");
+    EXPECT_EQ(dir.Read("config.xml"), "<config>");
+    EXPECT_FALSE(std::filesystem::exists(dir / "config.xml.bak"));
+    ASSERT_TRUE(config.Save());
+    EXPECT_EQ(dir.Read("config.xml.bak"), "<config>");
 }
 
 TEST_F(ConfigFixture, ASettingsFileThatIsNoneIsRefusedWithoutWaiting) {

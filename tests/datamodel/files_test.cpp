@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <algorithm>
 #include <filesystem>
@@ -126,6 +127,94 @@ TEST(SafeWrite, TheNextSaveRemovesWhatACrashedSaveLeft) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(Names(dir.Path()), expected);
     EXPECT_EQ(dir.Read("x.voski"), "2");
+}
+
+namespace {
+
+// Records the calls of a save in order ("access", "write", "fsync", "close", "rename", each with
+// whether it concerned the temporary file) and fails the one named in failing with failError.
+class WatchedCalls final : public SaveCalls {
+public:
+    std::vector<std::string> calls;
+    std::string failing;
+    int failError = EIO;
+
+    int Access(const char* path, int mode) override {
+        return Done("access", SaveCalls::Access(path, mode));
+    }
+    ssize_t Write(int fd, const void* data, std::size_t size) override {
+        return Done("write", SaveCalls::Write(fd, data, size), fd);
+    }
+    int Fsync(int fd) override { return Done("fsync", SaveCalls::Fsync(fd), fd); }
+    // The descriptor is released even when the close is then reported as failed, as the system
+    // does for a close that fails on a deferred write error.
+    int Close(int fd) override { return Done("close", SaveCalls::Close(fd), fd); }
+    int Rename(const char* from, const char* to) override {
+        return Done("rename", SaveCalls::Rename(from, to));
+    }
+
+private:
+    template <typename T>
+    T Done(const std::string& name, T result, int fd = -1) {
+        calls.push_back(fd >= 0 ? name + " temp" : name);
+        if (name != failing) return result;
+        errno = failError;
+        return -1;
+    }
+};
+
+class ScopedSaveCalls {
+public:
+    explicit ScopedSaveCalls(SaveCalls* calls) { SetSaveCalls(calls); }
+    ~ScopedSaveCalls() { SetSaveCalls(nullptr); }
+};
+
+}  // namespace
+
+TEST(SafeWrite, TheTemporaryFileIsOnTheDiskBeforeItReplacesTheOld) {
+    TempDir dir;
+    dir.Write("a.voski", "antiguo");
+    WatchedCalls watched;
+    ScopedSaveCalls scope(&watched);
+    ASSERT_TRUE(WriteFileSafely(dir / "a.voski", "nuevo"));
+    EXPECT_EQ(watched.calls,
+              (std::vector<std::string>{"access", "write temp", "fsync temp", "close temp", "rename"}));
+    EXPECT_EQ(dir.Read("a.voski"), "nuevo");
+}
+
+TEST(SafeWrite, AFailedCheckOrCloseLeavesTheOldFileWhole) {
+    // Root passes every permission check of the system: the seam stands in for a user who may
+    // not write the file, and for a close that reports a deferred write error (NFS, full disk).
+    const struct {
+        const char* failing;
+        int error;
+        bool openFailed;
+        const char* reason;
+    } cases[] = {
+        {"access", EACCES, true, "Permiso denegado."},
+        {"close", EIO, false, "Error de entrada/salida del disco."},
+        {"close", ENOSPC, false, "No queda espacio en el disco."},
+        {"fsync", EIO, false, "Error de entrada/salida del disco."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.failing) + " " + c.reason);
+        TempDir dir;
+        dir.Write("a.voski", "antiguo");
+        WatchedCalls watched;
+        watched.failing = c.failing;
+        watched.failError = c.error;
+        std::string reason;
+        bool openFailed = !c.openFailed;
+        {
+            ScopedSaveCalls scope(&watched);
+            EXPECT_FALSE(WriteFileSafely(dir / "a.voski", "nuevo", &reason, &openFailed));
+        }
+        EXPECT_EQ(reason, c.reason);
+        EXPECT_EQ(openFailed, c.openFailed);
+        EXPECT_EQ(dir.Read("a.voski"), "antiguo");
+        EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"a.voski"});
+        EXPECT_EQ(std::count(watched.calls.begin(), watched.calls.end(), "rename"), 0);
+    }
 }
 
 TEST(BoundedRead, OnlyRegularFilesUpToTheCapAreRead) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "datamodel/log.h"
 #include "datamodel/strings.h"
 #include "support/capture_log_sink.h"
@@ -92,6 +94,28 @@ TEST_F(InstalacioTest, UnknownRecordsAreSkippedAndEchoedAsWritten) {
     EXPECT_NE(echo.find("foundElement: val atr:  val: 12\n"), std::string::npos);
     EXPECT_EQ(echo.find("IGNORAR"), std::string::npos);
     EXPECT_EQ(echo.find('['), std::string::npos);  // no time stamps
+}
+
+TEST_F(InstalacioTest, TheEchoOfOneLoadIsBoundedAndEndsWithOneSummaryLine) {
+    const std::string cut = "[...] El registro muestra solo las primeras 1000 líneas de la lectura del fichero.\n";
+    auto lines = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n'); };
+    // Many unknown elements, then a long value: only the first lines are echoed, then the summary once.
+    std::string text = "<instalacio>";
+    for (int i = 0; i < 3000; ++i) text += "<x></x>";
+    text += "<dades><nominstal>" + std::string(100000, 'n') + "</nominstal></dades></instalacio>";
+    EXPECT_TRUE(Load(text));
+    EXPECT_EQ(lines(sink_.Text()), CInstalacio::kMaxEchoLines + 1);
+    EXPECT_TRUE(sink_.Text().ends_with("foundElement: x atr:  val: \n" + cut));
+    EXPECT_EQ(inst_.GetDades().GetNomInstal(), std::string(100000, 'n'));  // the record keeps it whole
+    // Each load has its own count; a long line is cut, and its value kept whole in the record.
+    sink_.Clear();
+    EXPECT_TRUE(Load("<instalacio><dades><nominstal>" + std::string(100000, 'n') + "</nominstal></dades></instalacio>"));
+    const std::string echo = sink_.Text();
+    EXPECT_EQ(lines(echo), 3);
+    EXPECT_NE(echo.find("val: nnn"), std::string::npos);
+    EXPECT_NE(echo.find("n [...]\n"), std::string::npos);
+    EXPECT_LT(echo.size(), 2 * CInstalacio::kMaxEchoLineChars);
+    EXPECT_EQ(echo.find(cut), std::string::npos);
 }
 
 TEST_F(InstalacioTest, FlashCellsFilesStatusPlansAndEvents) {

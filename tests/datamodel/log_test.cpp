@@ -42,6 +42,13 @@ TEST_F(LogFixture, RawEchoLeavesLineStateAlone) {
     EXPECT_EQ(sink.Text(), "[09:05:07] >foundNode: grup\nx\nfoundElement: codi\n[09:05:07] y\n");
 }
 
+TEST_F(LogFixture, NulBytesAreShownEscaped) {
+    using namespace std::string_literals;
+    log.LogLine("a\0b"s);
+    log.AppendRaw("foundElement: nominstal atr:  val: \0\0x\n"s);
+    EXPECT_EQ(sink.Text(), "[09:05:07] a\\0b\nfoundElement: nominstal atr:  val: \\0\\0x\n");
+}
+
 TEST_F(LogFixture, TrimCutsTheFrontOnlyPastTheLimit) {
     log.LogChar('A');  // "[09:05:07] A": 12 characters, the line stays open
     log.AppendRaw(std::string(64000 - 12 - 1, 'x'));

@@ -45,6 +45,13 @@ TEST(XmlText, EscapeAndDecodeRoundTrip) {
     EXPECT_EQ(XmlDecode("&apos;&unknown;&"), "'&unknown;&");
 }
 
+TEST(ShownText, LongTextsAreCutWithAMark) {
+    EXPECT_EQ(ShownText(""), "");
+    EXPECT_EQ(ShownText(std::string(120, 'y')), std::string(120, 'y'));
+    EXPECT_EQ(ShownText(std::string(121, 'y')), std::string(117, 'y') + "...");
+    EXPECT_EQ(ShownText(std::string(10'000'000, 'y')).size(), 120u);
+}
+
 TEST(Files, RecordPathsBecomeOsPathsAndBack) {
     EXPECT_EQ(ToOsPath("planos\\planta baja.gif").string(), "planos/planta baja.gif");
     EXPECT_EQ(ToOsPath("Sal\xF3n.gif").string(), "Sal\xC3\xB3n.gif");

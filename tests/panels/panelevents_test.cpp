@@ -177,6 +177,11 @@ TEST_F(EventsPanelTest, ExportWritesWhatTheListShowsOrSaysWhyNotAndRebuildsStayS
     EXPECT_EQ(dialogs.Errors()[0].rfind("No se pudo abrir el fichero para escritura: \n", 0), 0u);
     EXPECT_EQ(panel_->GetErrorText(), dialogs.Errors()[0]);
 
+    // A text of megabytes read from a file shows cut in its cell (the record keeps it whole).
+    for (int i = 0; i < Events().GetCount(); ++i) Events().GetEvent(i)->SetAbonat(std::string(100000, '7'));
+    EXPECT_EQ(FromWx(panel_->CellText(0, 7)), std::string(117, '7') + "...");
+    EXPECT_EQ(Events().GetEvent(0)->GetAbonat().size(), 100000u);
+
     // A second build leaves no stale controls; events gone behind the list's back give empty
     // cells; an unbound panel has nothing.
     const std::size_t children = panel_->GetChildren().size();

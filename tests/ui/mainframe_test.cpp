@@ -13,6 +13,7 @@
 #include "core/appcore.h"
 #include "datamodel/codi.h"
 #include "datamodel/dades.h"
+#include "datamodel/files.h"
 #include "datamodel/grup.h"
 #include "datamodel/model.h"
 #include "datamodel/strings.h"
@@ -67,6 +68,31 @@ TEST_F(WindowTest, OpeningTheSampleBuildsTheTreeWithItsPictures) {
     EXPECT_EQ(FromWx(frame->GetTitle()), "ejemplo - Chalet Pérez - Conexión cerrada - Vosk Orvane");
     EXPECT_EQ(core->GetConfig().GetUltim(0), (dir.Path() / "ejemplo.voski").string());
     EXPECT_TRUE(frame->GetMenuBar()->FindItem(ID_RECENT1));
+}
+
+TEST_F(WindowTest, AHugeNameIsShownCutAndANulByteEscaped) {
+    // The sample with a name of a million characters and a NUL byte in the customer's name.
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(SamplePath(), bytes));
+    const std::string name(1000000, 'N');
+    const std::size_t at = bytes.find("<nominstal>") + 11;
+    bytes.replace(at, bytes.find("</nominstal>") - at, name);
+    const std::size_t client = bytes.find("<nomclient>") + 11;
+    bytes.insert(client, std::string("A\0B", 3));
+    dir.Write("enorme.voski", bytes);
+    dialogs.AnswerOpenPath(dir.Path() / "enorme.voski");
+    ASSERT_TRUE(Run(ID_MENU_OPEN));
+    ASSERT_TRUE(frame->IsInstallationOpen());
+
+    const std::string shown = std::string(117, 'N') + "...";
+    EXPECT_EQ(FromWx(frame->GetTitle()), "enorme - " + shown + " - Conexión cerrada - Vosk Orvane");
+    EXPECT_EQ(FromWx(frame->GetTree()->GetItemText(frame->GetTree()->GetRootItem())), shown);
+    EXPECT_EQ(core->GetInstalacio().GetDades().GetNomInstal(), name);  // the record keeps it whole
+    EXPECT_TRUE(frame->GetLogPane()->GetValue().Contains(wxT("foundElement: nomclient atr:  val: A\\0B")));
+    // Selecting the data node renames the root from the record: still cut.
+    ASSERT_TRUE(Select({shown, "Datos"}));
+    ASSERT_TRUE(Select({shown}));
+    EXPECT_EQ(FromWx(frame->GetTree()->GetItemText(frame->GetTree()->GetRootItem())), shown);
 }
 
 TEST_F(WindowTest, EachNodeKindShowsItsPanels) {

@@ -23,6 +23,10 @@ TEST(WindowTitle, ComposesFileInstallationConnectionAndCoverage) {
          "VX16 2.1 - Nueva Instalación - Conexión cerrada - Vosk Orvane"},
     };
     for (const Case& c : cases) EXPECT_EQ(ComposeTitle(c.parts), c.title);
+    // Names from a file are cut for the title; the rest of it stays whole.
+    const std::string longName(5000, 'x');
+    EXPECT_EQ(ComposeTitle({longName, longName, false, 0, false, -1}),
+              std::string(117, 'x') + "... - " + std::string(117, 'x') + "... - Conexión cerrada - Vosk Orvane");
     EXPECT_EQ(TitleFileName("/home/ana/obras/ejemplo.voski"), "ejemplo");
     EXPECT_EQ(TitleFileName("C:\\obras\\Chalet.v1.voski"), "Chalet.v1");
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/appcore.h"
+#include "datamodel/files.h"
 #include "screens.h"
 
 namespace {
@@ -46,4 +47,17 @@ TEST_F(ScreenTest, ConnectedAfterAReceive) {
     ASSERT_TRUE(Run(ID_TOOL_KEYPAD));
     ASSERT_TRUE(Run(ID_TOOL_LOG));
     Shot("window-connected-after-receive");
+}
+
+TEST_F(ScreenTest, AHugeInstallationNameIsCut) {
+    // The sample under a name of a million characters, the log pane open on the loader's echo.
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(SamplePath(), bytes));
+    const std::size_t at = bytes.find("<nominstal>") + 11;
+    bytes.replace(at, bytes.find("</nominstal>") - at, "Chalet " + std::string(1000000, 'N'));
+    dir.Write("nombre-enorme.voski", bytes);
+    dialogs.AnswerOpenPath(dir.Path() / "nombre-enorme.voski");
+    ASSERT_TRUE(Run(ID_MENU_OPEN));
+    ASSERT_TRUE(Run(ID_TOOL_LOG));
+    Shot("window-huge-name");
 }
