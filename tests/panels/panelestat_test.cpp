@@ -306,13 +306,15 @@ TEST_F(StatusPanelTest, FailuresEndTheSeriesAndShowTheCoresError) {
     EXPECT_NE(Item(panel->GetOutputList(), static_cast<unsigned>(n + 1)).find(": Activada"), std::string::npos);
     EXPECT_FALSE(core->IsBusy());
 
-    // Another operation runs: nothing is sent.
+    // Another operation runs: nothing is sent, by a series or by a single command.
     dialogs.shown.clear();
     const int before = Executed();
     core->SetBusy(true);
     panel->GetOutputList()->Check(0);
     Click(CPanelEstat::ID_OUTPUTS_ON);
-    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{CAppCore::kBusy});
+    Click(CPanelEstat::ID_ARM_AREAS);
+    Click(CPanelEstat::ID_BYPASS_ZONES);
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>(3, CAppCore::kBusy));
     EXPECT_EQ(Executed(), before);
     core->SetBusy(false);
 
