@@ -189,6 +189,7 @@ void CAppCore::LoseConnection(const std::string& error) {
     connected_ = false;
     busy_ = false;
     pollFailures_ = 0;
+    lostReportPending_ = true;
 }
 
 bool CAppCore::PumpLink() {

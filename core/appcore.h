@@ -15,6 +15,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "core/treeindex.h"
 #include "core/views.h"
@@ -82,9 +83,12 @@ public:
     void SetClock(Clock* clock);
     // Called once whenever the core ends a lost connection (a lost link seen by the pump or at
     // the end of an operation, three failed idle polls); the window then shows the disconnected
-    // state. The reason is reported by the false result of the call that found the loss, so the
-    // handler shows no message of its own.
+    // state. The reason is shown once, by one box (TakeLostLinkReport).
     void SetConnectionLostHandler(std::function<void()> handler) { connectionLost_ = std::move(handler); }
+    // One box per lost link: the loss leaves its report pending, and whichever box shows an error
+    // first after it (the failed operation's own box, or the window's report of a loss that no
+    // operation reported) takes it. True once per loss.
+    bool TakeLostLinkReport() { return std::exchange(lostReportPending_, false); }
     // Called after a status read changed the status record (the idle poll, a panel's command, a
     // receive on a status node), so the window refreshes its title and the hosted panels.
     void SetStatusChangedHandler(std::function<void()> handler) { statusChanged_ = std::move(handler); }
@@ -323,6 +327,7 @@ private:
     Progress progress_;
     UiServices* ui_ = nullptr;
     bool busy_ = false;
+    bool lostReportPending_ = false;
     std::string grupName_;
     CGrup* aliasZones_ = nullptr;
     CGrup* aliasAreas_ = nullptr;

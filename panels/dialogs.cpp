@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/appcore.h"
+
 namespace {
 // Answers every question with its refusal and leaves a trace of it.
 class RefusingDialogs final : public Dialogs {
@@ -56,3 +58,9 @@ Dialogs* installed = nullptr;
 Dialogs& GetDialogs() { return installed ? *installed : refusing; }
 
 void SetDialogs(Dialogs* dialogs) { installed = dialogs; }
+
+void ShowCoreError(CAppCore* core, const std::string& text) {
+    // The report is taken before the box shows: a modal box runs the window's pending events.
+    if (core) core->TakeLostLinkReport();
+    GetDialogs().Error(text, "Error");
+}

@@ -40,6 +40,12 @@ public:
                                                               const std::filesystem::path& folder = {}) = 0;
 };
 
+class CAppCore;
+// The error box of a failed operation of the core (text: its error). Shown after a loss of the
+// link, the box reports that loss too, so the window's own later report of it shows nothing: one
+// box per fault. Every panel and the window show the core's errors through it.
+void ShowCoreError(CAppCore* core, const std::string& text);
+
 // The installed dialogs. Until something is installed a refusing stand-in answers (Cancel / No /
 // nullopt) and writes the question to stderr, so no code path can block or crash on it.
 Dialogs& GetDialogs();

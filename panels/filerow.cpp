@@ -16,8 +16,7 @@
 namespace {
 // The box for a path whose characters an installation cannot keep ('?' shows where).
 void RefusePath(const std::string& shown, const std::string& advice) {
-    GetDialogs().Error("El nombre del fichero tiene caracteres que una instalación no puede guardar:\n" + shown + "\n" +
-                       advice);
+    GetDialogs().Error(UnstorableText("El nombre del fichero", shown, advice));
 }
 }  // namespace
 
@@ -62,8 +61,7 @@ bool FileRowControls::Store(wxWindow* host, CFitxer& fitxer) {
     const std::string typed = FromWx(path->GetValue(), &lossless);
     fitxer.SetSend(send->GetValue());
     if (!lossless) {
-        RefusePath(typed, "Se conserva " + (fitxer.GetPath().empty() ? std::string("el campo vacío") : fitxer.GetPath()) +
-                              ".");
+        RefusePath(typed, KeptAdvice(fitxer.GetPath()));
         path->ChangeValue(ToWx(fitxer.GetPath()));
         return false;
     }

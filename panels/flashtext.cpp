@@ -1,62 +1,18 @@
 #include "panels/flashtext.h"
 
-#include <algorithm>
 #include <cstdint>
 
-#include "datamodel/codi.h"
 #include "datamodel/fitxer.h"
 #include "datamodel/strings.h"
 
 std::string FlashRowLabel(int i) { return IntToString(i) + " : 0x" + IntToHexString(i); }
 
-namespace {
-bool IsHexDigitOrFill(char c, char fill) {
-    const char lowerFill = (fill >= 'A' && fill <= 'Z') ? static_cast<char>(fill - 'A' + 'a') : fill;
-    return IsHexString(std::string_view(&c, 1)) || c == fill || c == lowerFill;
+std::string UnstorableText(const std::string& subject, const std::string& shown, const std::string& advice) {
+    return subject + " tiene caracteres que una instalación no puede guardar:\n" + shown + "\n" + advice;
 }
 
-// The column keeps the text as typed (its normalised form is the text itself).
-bool KeptAsTyped(const CCodi& column, std::string_view text) {
-    CCodi scratch = column;
-    scratch.SetValue(text);
-    return scratch.GetValue() == text;
-}
-
-std::string Refused(std::string_view columnName, std::string_view text, const std::string& rule) {
-    return "El valor \"" + std::string(text) + "\" no cabe en la columna \"" + std::string(columnName) + "\": " +
-           rule + ".";
-}
-}  // namespace
-
-std::string CellRefusal(const CCodi& column, std::string_view columnName, std::string_view text) {
-    const int type = column.GetType();
-    const std::size_t length = static_cast<std::size_t>(column.GetTextLength());
-    if (!column.IsEditable() || column.GetByteCount() == 0 || type == CodiSortida) {
-        return "La columna \"" + std::string(columnName) + "\" no se puede modificar.";
-    }
-    switch (type) {
-    case CodiBitmask:
-        if (text.size() <= length && std::all_of(text.begin(), text.end(), [](char c) { return c == '0' || c == '1'; }))
-            return {};
-        return Refused(columnName, text, "se esperan hasta 8 cifras 0 o 1");
-    case CodiDecimal:
-        if (!text.empty() && IsDecimalString(text) && KeptAsTyped(column, text)) return {};
-        return Refused(columnName, text, "se espera un número de 0 a 255");
-    case CodiHoraQuart:
-        if (KeptAsTyped(column, text)) return {};
-        return Refused(columnName, text, "se espera una hora hh:mm en cuartos de hora (00, 15, 30 o 45)");
-    case CodiString:
-        if (text.size() <= length) return {};
-        return Refused(columnName, text, "se esperan hasta " + IntToString(static_cast<int>(length)) + " caracteres");
-    default: {
-        const char fill = column.GetFillChar();
-        if (text.size() <= length &&
-            std::all_of(text.begin(), text.end(), [fill](char c) { return IsHexDigitOrFill(c, fill); }))
-            return {};
-        return Refused(columnName, text,
-                       "se esperan hasta " + IntToString(static_cast<int>(length)) + " cifras hexadecimales");
-    }
-    }
+std::string KeptAdvice(const std::string& kept) {
+    return "Se conserva " + (kept.empty() ? std::string("el campo vacío") : kept) + ".";
 }
 
 std::string FitxerTitle(const CFitxer& fitxer) { return " " + IntToString(fitxer.GetIndex()) + " - " + fitxer.GetNom(); }

@@ -1,25 +1,23 @@
-// Texts of the flash panels that need no window: the grid's row labels, the check of a typed
-// cell against its column, the titles of the file rows and the header of a web-server image.
+// Texts of the flash panels that need no window: the grid's row labels, the box for a text an
+// installation cannot keep, the titles of the file rows and the header of a web-server image.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <span>
 #include <string>
-#include <string_view>
 
-class CCodi;
 class CFitxer;
 
 // Row i of a flash table: i in decimal, " : 0x" and i in lower-case hexadecimal ("10 : 0xa").
 std::string FlashRowLabel(int i);
 
-// Why a typed text cannot go into a cell of this column, or empty when it can. A cell takes what
-// the panel gets back as typed (a short hexadecimal text is filled by the column's fill
-// character); a text that the column would silently turn into another value (a decimal above
-// 255, a time off the quarter hour, a letter in a hexadecimal column, a text that is too long)
-// is refused. columnName names the column in the message.
-std::string CellRefusal(const CCodi& column, std::string_view columnName, std::string_view text);
+// The box for a typed or chosen text that an installation cannot keep, because program text
+// (cp1252) has no character for part of it: subject names what it was meant for, shown is the
+// text with '?' where a character is missing, advice says what happens instead.
+std::string UnstorableText(const std::string& subject, const std::string& shown, const std::string& advice);
+// The advice when the old value stays: "Se conserva " and the value ("el campo vacío" for none).
+std::string KeptAdvice(const std::string& kept);
 
 // " " + index + " - " + name: the title of a file row.
 std::string FitxerTitle(const CFitxer& fitxer);

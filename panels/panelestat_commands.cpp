@@ -1,9 +1,10 @@
 // The status panel's buttons: the panel clock from the PC or typed, the phone test, zone bypass
-// and restore, arming and disarming areas, outputs and relays on and off. Every command runs as
-// one command series of the core, which holds the busy flag and one "Enviando..." dialog from
-// start to end on every path out (a failed step, a lost link), so the idle poll never runs in
-// the middle; then the panel reloads and the errors are shown. A command with nothing selected
-// sends nothing and says so.
+// and restore, arming and disarming areas, outputs and relays on and off. The clock, the phone
+// test and the outputs run as one command series of the core, which holds the busy flag and one
+// "Enviando..." dialog from start to end on every path out (a failed step, a lost link), so the
+// idle poll never runs in the middle; then the panel reloads and the errors are shown. The area
+// and zone commands are single commands of the core, which holds the busy flag and its own
+// dialog and reads the status after them; the panel reloads whatever their result.
 #include <wx/checklst.h>
 #include <wx/listctrl.h>
 
@@ -16,21 +17,21 @@
 namespace {
 
 constexpr const char* kSending = "Enviando...";
-constexpr const char* kInformation = "Información";
-
-// Progress steps the core counts for one general status read: the status, the clock, the event
-// pointer and the coverage code.
-constexpr int kStatusReadSteps = 4;
-// One step more than a series counts, so the dialog never reaches its end (where it would hide)
-// before the series is over.
-constexpr int kSpareStep = 1;
-// Clock or phone test: the command, the panel's own step, the status read.
-constexpr int kClockSteps = 1 + 1 + kStatusReadSteps + kSpareStep;
-// Area or zone command: up to two frames, the status read, the outputs read.
-constexpr int kZoneAreaSteps = 2 + kStatusReadSteps + 1 + kSpareStep;
+// Steps of the panel's own dialogs (the bar stops short of its end while a series runs).
+constexpr int kClockSteps = 4;
+constexpr int kOutputSteps = 13;
 
 const char* const kPrompt =
     "Escriba la fecha y la hora en este formato:\n\n      hhmmssddmmaa\n\n*(aa = años después de 2000)";
+
+// Runs one command of the core and shows its error when it fails. One exchange at a time: while
+// another operation runs, the command is refused.
+template <class Send>
+void SendCommand(CAppCore& core, Send send) {
+    if (core.IsBusy()) core.SetLastError(CAppCore::kBusy);
+    else if (send()) return;
+    ShowCoreError(&core, core.GetLastError());
+}
 
 }  // namespace
 
@@ -49,7 +50,7 @@ void CPanelEstat::RunSeries(int maximum, Body body) {
     }
     // One box per distinct failure in a row.
     for (std::size_t i = 0; i < errors.size(); ++i) {
-        if (i == 0 || errors[i] != errors[i - 1]) GetDialogs().Error(errors[i], "Error");
+        if (i == 0 || errors[i] != errors[i - 1]) ShowCoreError(core_, errors[i]);
     }
 }
 
@@ -115,17 +116,12 @@ std::vector<bool> CPanelEstat::SelectedZones() const {
 
 void CPanelEstat::ZoneCommand(bool bypass) {
     if (!core_ || !record_) return;
+    // No qualifying zone selected sends the all-clear mask.
     int count = 0;
     const ZoneMask mask = MakeZoneMask(*record_, SelectedZones(), bypass, count);
-    if (count == 0) {
-        GetDialogs().Info(bypass ? "No hay zonas seleccionadas sin omitir." : "No hay zonas omitidas seleccionadas.",
-                          kInformation);
-        return;
-    }
     const int zones = record_->GetZoneCount();
-    RunSeries(kZoneAreaSteps, [this, &mask, zones](std::vector<std::string>& errors) {
-        if (!core_->SendZoneCommand(mask, zones)) errors.push_back(core_->GetLastError());
-    });
+    SendCommand(*core_, [&] { return core_->SendZoneCommand(mask, zones); });
+    UpdateControls();
 }
 
 void CPanelEstat::OnBypassZones(wxCommandEvent&) { ZoneCommand(true); }
@@ -134,14 +130,10 @@ void CPanelEstat::OnUnbypassZones(wxCommandEvent&) { ZoneCommand(false); }
 
 void CPanelEstat::AreaCommand(bool arm) {
     if (!core_ || !record_) return;
+    // No area ticked sends mask 0.
     const unsigned char mask = MakeAreaMask(record_->GetAreaCount(), Ticked(areaList_));
-    if (mask == 0) {
-        GetDialogs().Info("No hay áreas seleccionadas.", kInformation);
-        return;
-    }
-    RunSeries(kZoneAreaSteps, [this, mask, arm](std::vector<std::string>& errors) {
-        if (!core_->SendAreaCommand(mask, arm)) errors.push_back(core_->GetLastError());
-    });
+    SendCommand(*core_, [&] { return core_->SendAreaCommand(mask, arm); });
+    UpdateControls();
 }
 
 void CPanelEstat::OnArmAreas(wxCommandEvent&) { AreaCommand(true); }
@@ -154,14 +146,8 @@ void CPanelEstat::SetOutputs(bool on) {
     const int outputs = record_->GetOutputCount();
     const int relays = record_->GetRelayCount();
     auto isTicked = [&ticked](int item) { return item < static_cast<int>(ticked.size()) && ticked[static_cast<std::size_t>(item)]; };
-    bool any = false;
-    for (int item = 0; item < outputs + relays; ++item) any = any || isTicked(item);
-    if (!any) {
-        GetDialogs().Info("No hay salidas seleccionadas.", kInformation);
-        return;
-    }
-    // One step per output and relay, the two read-backs.
-    RunSeries(outputs + relays + 2 + kSpareStep, [this, on, outputs, relays, &isTicked](std::vector<std::string>& errors) {
+    // Nothing ticked sends nothing and reads nothing back.
+    RunSeries(kOutputSteps, [this, on, outputs, relays, &isTicked](std::vector<std::string>& errors) {
         // Switches the ticked items of one kind; a failure skips the rest of that kind.
         CAppCore* core = core_;
         auto run = [core, on, &isTicked, &errors](int first, int count, bool (CAppCore::*send)(int, bool)) {

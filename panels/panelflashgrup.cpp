@@ -4,6 +4,7 @@
 #include <wx/sizer.h>
 
 #include "datamodel/grupflash.h"
+#include "datamodel/strings.h"
 #include "panels/dialogs.h"
 #include "panels/flashtext.h"
 #include "panels/paneledit.h"
@@ -142,12 +143,12 @@ bool CPanelFlashGrup::StoreControls() {
     for (int i = 0; i < grid_->GetNumberRows(); ++i) {
         for (int c = 0; c < grid_->GetNumberCols(); ++c) {
             // Only the cells the installer changed are encoded again: the others keep the
-            // panel's bytes as they came, even where the column would show them otherwise.
-            const std::string text = FromWx(grid_->GetCellValue(i, c));
-            if (text == grup_->GetCellText(i, c)) continue;
-            CCodi* column = grup_->GetColumnaAt(c);
-            if (column && CellRefusal(*column, grup_->GetColumna(c), text).empty() && grup_->SetCell(i, c, text))
-                changed = true;
+            // panel's bytes as they came, even where the column would show them otherwise. A
+            // changed cell is stored as its column normalises it.
+            bool lossless = true;
+            const std::string text = FromWx(grid_->GetCellValue(i, c), &lossless);
+            if (!lossless || text == grup_->GetCellText(i, c)) continue;
+            if (grup_->SetCell(i, c, text)) changed = true;
         }
     }
     if (changed) MarkInstallationModified(this);
@@ -155,25 +156,20 @@ bool CPanelFlashGrup::StoreControls() {
 }
 
 void CPanelFlashGrup::OnCellChanging(wxGridEvent& event) {
-    if (!grup_) return;
+    if (!grup_ || !grid_) return;
+    // Any text the column can normalise is taken; one that program text cannot hold would be
+    // stored with '?' in place of its missing characters.
     bool lossless = true;
     const std::string text = FromWx(event.GetString(), &lossless);
-    const int c = event.GetCol();
-    CCodi* column = grup_->GetColumnaAt(c);
-    std::string why;
-    if (!column) {
-        why = "La columna no se puede modificar.";
-    } else if (!lossless) {
-        why = "El valor \"" + text + "\" tiene caracteres que la columna \"" + grup_->GetColumna(c) +
-              "\" no puede guardar.";
-    } else {
-        why = CellRefusal(*column, grup_->GetColumna(c), text);
-    }
-    if (why.empty()) return;
+    if (lossless) return;
+    const int row = event.GetRow();
+    const int col = event.GetCol();
+    const std::string subject =
+        "El valor de la columna \"" + grup_->GetColumna(col) + "\" en el elemento " + IntToString(row);
+    refusal_ = UnstorableText(subject, text, KeptAdvice(FromWx(grid_->GetCellValue(row, col))));
     // The cell keeps its old value. The box waits until the grid has closed its editor, so it
     // does not take the focus from an editor that is still closing.
     event.Veto();
-    refusal_ = why;
     CallAfter(&CPanelFlashGrup::ShowRefusal);
 }
 

@@ -45,7 +45,7 @@ private:
     void BuildTable();
     void BuildFiles();
     void DeleteControls();
-    // A typed cell is checked against its column before the grid keeps it.
+    // A typed cell that program text cannot hold is refused before the grid keeps it.
     void OnCellChanging(wxGridEvent& event);
     void OnCellChanged(wxGridEvent& event);
     void ShowRefusal();

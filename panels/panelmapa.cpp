@@ -477,7 +477,7 @@ void CPanelMapa::OnBypass(wxCommandEvent&) {
         ok = series.Started() && core_->SendZoneCommand(*mask, zones) && core_->ReceiveStatus(true);
         if (!ok) error = core_->GetLastError();
     }
-    if (!ok) GetDialogs().Error(error, "Error");
+    if (!ok) ShowCoreError(core_, error);
     Refresh(true);
 }
 
@@ -509,6 +509,6 @@ void CPanelMapa::SendOutput(int number, bool on) {
              core_->ReceiveStatus(true) && core_->ReceiveOutputs() && core_->ReceiveRelays();
         if (!ok) error = core_->GetLastError();
     }
-    if (!ok) GetDialogs().Error(error, "Error");
+    if (!ok) ShowCoreError(core_, error);
     Refresh(true);
 }

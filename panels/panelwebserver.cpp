@@ -5,6 +5,7 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -12,7 +13,6 @@
 
 #include "datamodel/files.h"
 #include "datamodel/fitxer.h"
-#include "datamodel/strings.h"
 #include "panels/dialogs.h"
 #include "panels/paneledit.h"
 #include "panels/pardexlib.h"
@@ -25,6 +25,10 @@ const char kImageMessage[] = "Fichero FLASH (ROM)";
 const char kImageWildcard[] = "Fichero FLASH (ROM) (*.rom)|*.rom";
 // The library writes its log into the working folder.
 const char kLogName[] = "log.txt";
+// The outcome of a build is told in the toolkit's plain message box, under its own caption.
+const std::string kCaption = wxMessageBoxCaptionStr;
+
+void Tell(const std::string& text) { GetDialogs().Info(text, kCaption); }
 
 // True when path lies inside folder (or is the folder).
 bool IsInside(const fs::path& path, const fs::path& folder) {
@@ -136,70 +140,52 @@ void CPanelWebserver::OnSelectDir(wxCommandEvent&) {
     folder_->ChangeValue(ToWx(text));
 }
 
-std::optional<fs::path> CPanelWebserver::SourceFolder() {
-    const std::string text = FromWx(folder_->GetValue());
-    if (text.empty()) {
-        GetDialogs().Error("Elija primero la carpeta de las páginas web (\"...\").");
-        return std::nullopt;
-    }
-    const fs::path folder = ToOsPath(text);
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        GetDialogs().Error("La carpeta de las páginas web no existe:\n" + text);
-        return std::nullopt;
-    }
-    return folder;
-}
-
 void CPanelWebserver::OnCompile(wxCommandEvent&) {
     if (!fitxer_ || !folder_) return;
-    const std::optional<fs::path> source = SourceFolder();
-    if (!source) return;
-
     PardexLibrary library(PardexLibraryPath());
     if (library.GetState() != PardexLibrary::State::Loaded) {
-        GetDialogs().Error(library.Problem());
+        Tell(library.Problem());
         return;
     }
+    // The folder goes to the library as it is: the library answers an empty or missing one.
+    const std::string folderText = FromWx(folder_->GetValue());
+    const fs::path source = ToOsPath(folderText);
     const std::optional<fs::path> image = GetDialogs().ChooseSavePath(kImageMessage, kImageWildcard);
     if (!image) return;
     const std::optional<std::string> recordPath = RecordPathFromDialog(*image);
     if (!recordPath) return;
-    if (IsInside(*image, *source)) {
+    if (!folderText.empty() && IsInside(*image, source)) {
         // The next build would take the old image in as a web page.
         GetDialogs().Error("La imagen no puede guardarse dentro de la carpeta de las páginas web:\n" + *recordPath);
         return;
     }
 
-    // A log left by an earlier build must not pass for this one's.
-    std::error_code removed;
-    fs::remove(kLogName, removed);
     int result = 0;
     {
         wxBusyCursor busy;
-        result = library.GetCompile()(0, 0, PARDEX_COMPACT_MARKUP, source->c_str(), image->c_str(), kLogName);
+        result = library.GetCompile()(0, 0, PARDEX_COMPACT_MARKUP, source.c_str(), image->c_str(), kLogName);
     }
     if (result < 0) {
         char code[32];
         std::snprintf(code, sizeof code, "Error! #%d", result);
-        const std::string log = ReadPardexLog(kLogName);
-        GetDialogs().Error(log.empty() ? std::string(code) : std::string(code) + "\n\n" + log);
+        Tell(code);
         return;
     }
 
+    // A warning (a file skipped) still gives an image.
     fitxer_->FreeData();
     if (!ChangeFitxerPath(this, *fitxer_, *recordPath)) MarkInstallationModified(this);  // a new image, same path
     fitxer_->SetSend(true);
     UpdateControls();
+    Tell("ok");
 
-    std::string text = "ok";
-    if (result > 0) text += "\nAviso #" + IntToString(result) + ": vea " + kLogName + ".";
+    // The upload sends only the file's reserved sectors: a larger image would arrive cut.
     std::error_code ec;
     const auto bytes = fs::file_size(*image, ec);
     const auto capacity = static_cast<std::uintmax_t>(fitxer_->GetLong()) * CFitxer::kSectorSize;
     if (!ec && bytes > capacity) {
-        text += "\nLa imagen ocupa " + std::to_string(bytes) + " bytes y el fichero tiene reservados " +
-                std::to_string(capacity) + ": se enviará cortada.";
+        GetDialogs().Error("La imagen ocupa " + std::to_string(bytes) + " bytes y el fichero tiene reservados " +
+                               std::to_string(capacity) + ": se enviará cortada.",
+                           kCaption);
     }
-    GetDialogs().Info(text, "Información");
 }

@@ -44,8 +44,6 @@ private:
     void OnBrowse(wxCommandEvent& event);
     void OnSelectDir(wxCommandEvent& event);
     void OnCompile(wxCommandEvent& event);
-    // The source folder typed or chosen, checked; nullopt after a box that says why.
-    std::optional<std::filesystem::path> SourceFolder();
 
     CFitxer* fitxer_ = nullptr;
     FileRowControls row_;

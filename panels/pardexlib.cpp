@@ -5,8 +5,6 @@
 #include <wx/log.h>
 #include <wx/stdpaths.h>
 
-#include "datamodel/files.h"
-#include "datamodel/text.h"
 
 namespace {
 std::filesystem::path& ChosenLibraryPath() {
@@ -24,7 +22,7 @@ std::filesystem::path PardexLibraryPath() {
 
 void SetPardexLibraryPath(const std::filesystem::path& path) { ChosenLibraryPath() = path; }
 
-PardexLibrary::PardexLibrary(const std::filesystem::path& path) : path_(path), library_(new wxDynamicLibrary) {
+PardexLibrary::PardexLibrary(const std::filesystem::path& path) : library_(new wxDynamicLibrary) {
     wxLogNull quiet;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec) ||
@@ -48,20 +46,10 @@ PardexLibrary::~PardexLibrary() {
 }
 
 std::string PardexLibrary::Problem() const {
-    const std::string where = FromOsPath(path_);
     switch (state_) {
-    case State::Missing: return "DLL Error\nNo se puede cargar la biblioteca de imágenes web: " + where;
-    case State::NoExport: return "DLL Error #2\nLa biblioteca " + where + " no tiene la función Compile.";
+    case State::Missing: return "DLL Error";
+    case State::NoExport: return "DLL Error #2";
     case State::Loaded: break;
     }
     return {};
-}
-
-std::string ReadPardexLog(const std::filesystem::path& path, std::size_t maxChars) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return {};
-    std::string text = Utf8ToCp1252(bytes);
-    std::erase(text, '\r');
-    if (text.size() > maxChars) text = "..." + text.substr(text.size() - maxChars);
-    return text;
 }

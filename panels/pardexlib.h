@@ -30,16 +30,11 @@ public:
     State GetState() const { return state_; }
     // Null unless loaded.
     PardexCompileFunc GetCompile() const { return compile_; }
-    // What went wrong, for the box: "DLL Error" or "DLL Error #2", the library's path and why.
+    // What went wrong, for the box: "DLL Error" (no library) or "DLL Error #2" (no Compile).
     std::string Problem() const;
 
 private:
-    std::filesystem::path path_;
     std::unique_ptr<wxDynamicLibrary> library_;
     PardexCompileFunc compile_ = nullptr;
     State state_ = State::Missing;
 };
-
-// The library's log as program text (cp1252, without carriage returns), at most maxChars of its
-// end; empty when it cannot be read.
-std::string ReadPardexLog(const std::filesystem::path& path, std::size_t maxChars = 3000);

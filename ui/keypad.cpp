@@ -73,7 +73,7 @@ bool CPanelKeyPad::UpdateControls() {
 void CPanelKeyPad::Receive() {
     StoreControls();
     if (!core_) return;
-    if (!core_->ReceiveGrup(&grup_)) GetDialogs().Error(core_->GetLastError(), "Error");
+    if (!core_->ReceiveGrup(&grup_)) ShowCoreError(core_, core_->GetLastError());
     UpdateControls();
 }
 
@@ -81,7 +81,7 @@ void CPanelKeyPad::Send() {
     StoreControls();
     UpdateControls();
     if (!core_) return;
-    if (!core_->SendGrup(&grup_)) GetDialogs().Error(core_->GetLastError(), "Error");
+    if (!core_->SendGrup(&grup_)) ShowCoreError(core_, core_->GetLastError());
 }
 
 void CPanelKeyPad::SetControlsEnabled(bool on) {

@@ -12,6 +12,7 @@
 #include <wx/treectrl.h>
 
 #include "core/appcore.h"
+#include "panels/dialogs.h"
 #include "panels/paneledit.h"
 #include "panels/wxtext.h"
 #include "ui/adapters.h"
@@ -132,16 +133,13 @@ void MyFrame::OnConnectionLost() {
     // disconnected state at once; the reason is shown once: by the failed operation's own box
     // when there is one, else by the report queued here.
     lostMessage_ = core_ && !core_->GetLastError().empty() ? core_->GetLastError() : CAppCore::kConnectionLost;
-    lostPending_ = true;
     SetConnected(false);
     UpdateTitle();
     CallAfter(&MyFrame::ReportLostConnection);
 }
 
 void MyFrame::ReportLostConnection() {
-    if (!lostPending_) return;
-    lostPending_ = false;
-    ShowError(lostMessage_);
+    if (core_ && core_->TakeLostLinkReport()) GetDialogs().Error(lostMessage_, "Error");
 }
 
 // ---- title ----

@@ -142,8 +142,7 @@ private:
     bool ownsCore_ = false;
     WindowState state_;
     std::string titleFileName_;
-    bool lostPending_ = false;  // a lost link whose message is not shown yet
-    std::string lostMessage_;
+    std::string lostMessage_;  // the reason of the last lost link
     std::string ttyClassFolder_ = "/sys/class/tty";
 
     wxSplitterWindow* outer_ = nullptr;

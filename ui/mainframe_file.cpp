@@ -53,11 +53,7 @@ bool ChooseVersion(const CModelList& list, const std::string& model, bool always
 }
 }  // namespace
 
-void MyFrame::ShowError(const std::string& text) {
-    // A box shown for a failed operation also reports a loss of the link found by it.
-    lostPending_ = false;
-    GetDialogs().Error(text, "Error");
-}
+void MyFrame::ShowError(const std::string& text) { ShowCoreError(core_, text); }
 
 bool MyFrame::AskSaveIfModified() {
     if (!core_) return true;

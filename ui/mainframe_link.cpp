@@ -118,7 +118,7 @@ void MyFrame::OnConnect(wxCommandEvent&) {
         UpdateTitle();
         return;
     }
-    lostPending_ = false;
+    core_->TakeLostLinkReport();  // a new link: an earlier loss is no longer news
     GetDialogs().Info("Conectado", "Información");
     SetConnected(true);
     UpdateTitle();

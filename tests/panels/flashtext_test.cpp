@@ -1,8 +1,11 @@
-// The window-free texts of the flash panels: row labels, the check of a typed cell against its
-// column, file row titles and the web-server image header.
+// The window-free texts of the flash panels: row labels, file row titles and the web-server image
+// header.
+#include <algorithm>
+#include <array>
+#include <vector>
+
 #include <gtest/gtest.h>
 
-#include "datamodel/codi.h"
 #include "datamodel/fitxer.h"
 #include "panels/flashtext.h"
 
@@ -20,43 +23,6 @@ TEST(FlashText, FileRowTitleIsIndexAndName) {
     EXPECT_EQ(FitxerTitle(f), " 3 - Idioma");
 }
 
-TEST(FlashText, CellIsRefusedWhenItsColumnWouldChangeWhatWasTyped) {
-    struct Case {
-        int type;
-        const char* text;
-        bool accepted;
-    } cases[] = {
-        {CodiDecimal, "7", true},          {CodiDecimal, "255", true},     {CodiDecimal, "256", false},
-        {CodiDecimal, "300", false},       {CodiDecimal, "", false},       {CodiDecimal, "1a", false},
-        {CodiDecimal, "0007", false},      {CodiNibble4, "1", true},       {CodiNibble4, "1fA0", true},
-        {CodiNibble4, "12345", false},     {CodiNibble4, "12G4", false},   {CodiNibble4, "", true},
-        {CodiNibble16, "600123456", true}, {CodiNibble2, "FF", true},      {CodiNibble2_1N, "10", true},
-        {CodiBitmask, "10000001", true},   {CodiBitmask, "101", true},     {CodiBitmask, "100000011", false},
-        {CodiBitmask, "10x", false},       {CodiHoraQuart, "07:15", true}, {CodiHoraQuart, "7:45", true},
-        {CodiHoraQuart, "63:45", true},    {CodiHoraQuart, "07:55", false}, {CodiHoraQuart, "25:00", false},
-        {CodiHoraQuart, "siete", false},   {CodiString, "Oficina Pérez", true},
-        {CodiString, "diecisiete letras", false},
-    };
-    for (const Case& c : cases) {
-        CCodi column;
-        ASSERT_TRUE(column.SetType(c.type));
-        const std::string why = CellRefusal(column, "Col", c.text);
-        EXPECT_EQ(why.empty(), c.accepted) << "type " << c.type << " text \"" << c.text << "\": " << why;
-        if (!c.accepted) {
-            EXPECT_NE(why.find("\"Col\""), std::string::npos) << why;
-            EXPECT_NE(why.find(c.text), std::string::npos) << why;
-        }
-    }
-    // A column the installer cannot change refuses everything.
-    CCodi output;
-    output.SetType(CodiSortida);
-    EXPECT_NE(CellRefusal(output, "Salida", "Activada"), "");
-    CCodi locked;
-    locked.SetType(CodiNibble4);
-    locked.SetEditable(false);
-    EXPECT_NE(CellRefusal(locked, "Fija", "1234"), "");
-}
-
 TEST(FlashText, ImageHeaderShowsItsFieldsOrDashes) {
     std::vector<unsigned char> header(48, 0);
     header[0] = 'V', header[1] = 'O', header[2] = 'F', header[3] = 'S';
@@ -67,6 +33,25 @@ TEST(FlashText, ImageHeaderShowsItsFieldsOrDashes) {
     header[28] = 0x01, header[31] = 0x01;  // 16777217 data units: all four bytes count
     const ImageHeaderTexts texts = ImageHeaderValues(header);
     EXPECT_EQ(texts, (ImageHeaderTexts{"VOFS", "1.1", "", "", "20", "8", "10000", "16777217"}));
+
+    // Each 32-bit field, lowest byte first, shown unsigned.
+    struct Number {
+        std::array<unsigned char, 4> bytes;
+        const char* shown;
+    } numbers[] = {
+        {{0x00, 0x00, 0x01, 0x00}, "65536"},
+        {{0xFF, 0xFF, 0x00, 0x00}, "65535"},
+        {{0x01, 0x02, 0x03, 0x04}, "67305985"},
+        {{0x00, 0x00, 0x00, 0x80}, "2147483648"},
+        {{0xFF, 0xFF, 0xFF, 0xFF}, "4294967295"},
+    };
+    for (const Number& n : numbers) {
+        for (std::size_t field = 4; field < kImageHeaderFields; ++field) {
+            std::vector<unsigned char> h = header;
+            std::copy(n.bytes.begin(), n.bytes.end(), h.begin() + static_cast<long>(16 + 4 * (field - 4)));
+            EXPECT_EQ(ImageHeaderValues(h)[field], n.shown) << "field " << field;
+        }
+    }
 
     header[8] = '2', header[9] = '6', header[10] = 0x01, header[11] = 'x';
     EXPECT_EQ(ImageHeaderValues(header)[2], "26?x");

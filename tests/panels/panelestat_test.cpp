@@ -170,6 +170,7 @@ TEST_F(StatusPanelTest, EachCommandChangesThePanelAndTheViewFollows) {
     EXPECT_EQ(SimOutput(0x0032, 1), 1);
     EXPECT_NE(Item(panel->GetOutputList(), 1).find(": Activada"), std::string::npos);
     EXPECT_NE(Item(panel->GetOutputList(), static_cast<unsigned>(n + 1)).find(": Activada"), std::string::npos);
+    EXPECT_EQ(ui.progress.back()->maximum, 13);
     panel->GetOutputList()->Check(2);
     Click(CPanelEstat::ID_OUTPUTS_OFF);
     EXPECT_EQ(SimOutput(0x0006, 2), 0);
@@ -181,6 +182,7 @@ TEST_F(StatusPanelTest, EachCommandChangesThePanelAndTheViewFollows) {
     EXPECT_EQ(sim.Central().RamBytes(0x0003, 0, 6), (Bytes{12, 0, 0, 1, 1, 7}));
     EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), "12:00:00");
     EXPECT_EQ(FromWx(panel->GetDateText()->GetLabel()), "01/01/07");
+    EXPECT_EQ(ui.progress.back()->maximum, 4);
 
     // The PC's clock (the virtual clock's local time) and the phone test.
     Click(CPanelEstat::ID_SYNC_CLOCK);
@@ -192,6 +194,7 @@ TEST_F(StatusPanelTest, EachCommandChangesThePanelAndTheViewFollows) {
     for (const auto& e : sim.Events())
         phoneTests += e.kind == panelsim::SimEvent::Executed && e.bytes.size() > 4 && e.bytes[3] == 0x40 && e.bytes[4] == 0xD2;
     EXPECT_EQ(phoneTests, 1);
+    EXPECT_EQ(ui.progress.back()->maximum, 4);
 
     EXPECT_TRUE(dialogs.Errors().empty()) << dialogs.Errors().front();
     // The series held the busy flag throughout: no idle poll ran inside one.
@@ -203,22 +206,61 @@ TEST_F(StatusPanelTest, EachCommandChangesThePanelAndTheViewFollows) {
     ExpectProgressWithinMaximum();
 }
 
-TEST_F(StatusPanelTest, NothingSelectedOrABadClockSendsNothing) {
+TEST_F(StatusPanelTest, NothingSelectedSendsAnEmptyMaskAndABadClockSendsNothing) {
     CPanelEstat* panel = Receive();
     ASSERT_NE(panel, nullptr);
+    const std::uint8_t areas = SimAreas();
+    const std::uint8_t bypass = SimBypass();
+    const std::size_t opened = ui.progress.size();
+
+    // Areas and zones: the command goes out with an empty mask, under the core's own dialog (5
+    // steps for areas, two frames and four for 16 zones), and the panel reloads.
+    struct Case {
+        int button;
+        int zoneRow;  // selected before the click (-1: none)
+        int subCommand;
+        std::vector<Bytes> sent;  // bytes 5 and 6 of each command frame
+        int steps;
+    } cases[] = {
+        {CPanelEstat::ID_ARM_AREAS, -1, 2, {{0x00, 0x00}}, 5},
+        {CPanelEstat::ID_DISARM_AREAS, -1, 3, {{0x00, 0x00}}, 5},
+        {CPanelEstat::ID_BYPASS_ZONES, 5, 0, {{0x3F, 0x00}, {0x7F, 0x00}}, 6},    // zone 6 is bypassed
+        {CPanelEstat::ID_UNBYPASS_ZONES, 0, 0, {{0x3F, 0x00}, {0x7F, 0x00}}, 6},  // zone 1 is not
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        sim.ClearEvents();
+        if (c.zoneRow >= 0) panel->GetZoneList()->SetItemState(c.zoneRow, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        Click(c.button);
+        std::vector<Bytes> sent;
+        for (const auto& e : sim.Events()) {
+            if (e.kind == panelsim::SimEvent::Executed && e.bytes.size() > 6 && e.bytes[3] == 0x5B &&
+                (e.bytes[4] & 0x7F) == c.subCommand)
+                sent.push_back({e.bytes[5], e.bytes[6]});
+        }
+        EXPECT_EQ(sent, c.sent);
+        ASSERT_EQ(ui.progress.size(), opened + 1);
+        EXPECT_EQ(ui.progress.back()->maximum, c.steps);
+        ui.progress.pop_back();
+        if (c.zoneRow >= 0) {
+            EXPECT_EQ(panel->GetZoneList()->GetItemState(c.zoneRow, wxLIST_STATE_SELECTED), 0);  // reloaded
+        }
+    }
+    EXPECT_EQ(SimAreas(), areas);
+    EXPECT_EQ(SimBypass(), bypass);
+
+    // Outputs with nothing ticked: no command and no read-back; the panel's dialog of 13 steps
+    // is closed and the busy flag is clear again.
+    sim.ClearEvents();
+    Click(CPanelEstat::ID_OUTPUTS_OFF);
+    EXPECT_EQ(Count(panelsim::SimEvent::Executed), 0);
+    ASSERT_EQ(ui.progress.size(), opened + 1);
+    EXPECT_EQ(ui.progress.back()->maximum, 13);
+    EXPECT_FALSE(ui.progress.back()->open);
+    EXPECT_FALSE(core->IsBusy());
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text;
     const int before = Executed();
     const std::size_t dialogsBefore = ui.progress.size();
-
-    Click(CPanelEstat::ID_ARM_AREAS);
-    Click(CPanelEstat::ID_OUTPUTS_OFF);
-    Click(CPanelEstat::ID_BYPASS_ZONES);
-    // Only bypassed zones selected: nothing to bypass.
-    panel->GetZoneList()->SetItemState(5, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    Click(CPanelEstat::ID_BYPASS_ZONES);
-    ASSERT_EQ(dialogs.shown.size(), 4u);
-    for (const auto& shown : dialogs.shown) EXPECT_EQ(shown.kind, "info") << shown.text;
-    EXPECT_EQ(dialogs.shown[0].text, "No hay áreas seleccionadas.");
-    EXPECT_EQ(dialogs.shown[1].text, "No hay salidas seleccionadas.");
 
     // Typed clocks: cancelled, wrong length, letters, a day that does not exist.
     dialogs.shown.clear();
@@ -249,6 +291,7 @@ TEST_F(StatusPanelTest, FailuresEndTheSeriesAndShowTheCoresError) {
     EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{"Sin respuesta"});
     EXPECT_FALSE(core->IsBusy());
     EXPECT_EQ(SimAreas(), 0x01);
+    EXPECT_FALSE(panel->GetAreaList()->IsChecked(1));  // reloaded all the same
 
     // A failing output command still lets the ticked relay switch, and the outputs are read back.
     dialogs.shown.clear();
@@ -263,13 +306,15 @@ TEST_F(StatusPanelTest, FailuresEndTheSeriesAndShowTheCoresError) {
     EXPECT_NE(Item(panel->GetOutputList(), static_cast<unsigned>(n + 1)).find(": Activada"), std::string::npos);
     EXPECT_FALSE(core->IsBusy());
 
-    // Another operation runs: nothing is sent.
+    // Another operation runs: nothing is sent, by a series or by a single command.
     dialogs.shown.clear();
     const int before = Executed();
     core->SetBusy(true);
     panel->GetOutputList()->Check(0);
     Click(CPanelEstat::ID_OUTPUTS_ON);
-    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{CAppCore::kBusy});
+    Click(CPanelEstat::ID_ARM_AREAS);
+    Click(CPanelEstat::ID_BYPASS_ZONES);
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>(3, CAppCore::kBusy));
     EXPECT_EQ(Executed(), before);
     core->SetBusy(false);
 

@@ -84,39 +84,78 @@ TEST_F(FlashGrupPanelTest, CellBeingTypedIsSentReadBackAndVerified) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(FlashGrupPanelTest, CellItsColumnCannotHoldIsRefusedAndTheOldValueStays) {
+TEST_F(FlashGrupPanelTest, TypedCellIsStoredAsItsColumnNormalisesIt) {
+    // The agenda: telephone nibble16 (bytes 0-7), notice nibble2 (8), attempts decimal (9),
+    // areas bitmask (10), line nibble2_1N (11). The schedules: start and end horaquart (0, 1).
+    struct Case {
+        const char* group;
+        int col;
+        int at;  // first byte of the cell in its element
+        const char* typed;
+        Bytes bytes;
+        const char* shown;  // after the next reload
+        char fill = 0;      // another fill character for the column first
+    } cases[] = {
+        {"F01", 2, 9, "300", {44}, "044"},
+        {"F01", 2, 9, "12a", {0}, "000"},
+        {"F01", 3, 10, "12x1", {0x09}, "10010000"},
+        {"F01", 0, 0, "600123456", {0x60, 0x01, 0x23, 0x45, 0x6F, 0xFF, 0xFF, 0xFF}, "600123456FFFFFFF"},
+        {"F01", 0, 0, "12345678901234567", {0x12, 0x34, 0x56, 0x78, 0x90, 0x12, 0x34, 0x56}, "1234567890123456"},
+        {"F01", 4, 11, "10", {0x0F}, "10"},
+        {"F02", 0, 0, "07:55", {0x1C}, "7:00"},
+        {"F02", 1, 1, "25:00", {0x00}, "0:00"},
+        // A fill character that is no hexadecimal digit fills the text and counts as 0; typed,
+        // it is taken as the fill it is (a filled value stores again unchanged), while any other
+        // letter makes the text not hexadecimal, so it becomes fill characters alone.
+        {"F01", 0, 0, "12", {0x12, 0, 0, 0, 0, 0, 0, 0}, "1200000000000000", 'G'},
+        {"F01", 0, 0, "1G", {0x10, 0, 0, 0, 0, 0, 0, 0}, "1000000000000000", 'G'},
+        {"F01", 0, 0, "1H", {0, 0, 0, 0, 0, 0, 0, 0}, "0000000000000000", 'G'},
+    };
+    const int row = 4;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.group) + " " + c.typed);
+        Show(c.group);
+        CGrupFlash* g = Central().FindGrupFlash(c.group);
+        if (c.fill) g->GetColumnaAt(c.col)->SetPadding(c.fill, true);
+        Type(row, c.col, ToWx(c.typed));
+        Grid()->DisableCellEditControl();
+        ASSERT_TRUE(Panel()->StoreControls());
+        const unsigned char* element = g->GetElementPtr(row);
+        EXPECT_EQ(Bytes(element + c.at, element + c.at + c.bytes.size()), c.bytes);
+        ASSERT_TRUE(Panel()->UpdateControls());
+        EXPECT_EQ(Cell(row, c.col), c.shown);
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(core->GetInstalacio().IsModified());
+}
+
+TEST_F(FlashGrupPanelTest, CellProgramTextCannotHoldIsRefusedAndTheOldValueStays) {
     const TreeItemId item = Show("F01");
     CGrupFlash* g = Central().FindGrupFlash("F01");
-    const std::string before = Cell(4, kIntentos);
+    const std::string before = Cell(4, 1);
     const Bytes table = Table(*g);
 
-    // Typed and left: the grid refuses it at once, the box follows when the editor has closed.
-    Type(4, kIntentos, wxT("300"));
+    // Typed and left: the grid refuses it at once, the box follows when the editor has closed,
+    // naming the column and the value kept.
+    Type(4, 1, wxT("\u03A9"));
     Grid()->DisableCellEditControl();
-    EXPECT_EQ(Cell(4, kIntentos), before);
+    EXPECT_EQ(Cell(4, 1), before);
     EXPECT_TRUE(dialogs.shown.empty());
     wxTheApp->ProcessPendingEvents();
     ASSERT_EQ(dialogs.Errors().size(), 1u);
-    EXPECT_EQ(dialogs.Errors()[0],
-              "El valor \"300\" no cabe en la columna \"Intentos\": se espera un número de 0 a 255.");
+    const std::string box = dialogs.Errors()[0];
+    EXPECT_NE(box.find("no puede guardar"), std::string::npos) << box;
+    EXPECT_NE(box.find("\"Tipo de aviso\""), std::string::npos) << box;
+    EXPECT_NE(box.find("Se conserva " + before + "."), std::string::npos) << box;
 
-    // Still in the editor when the send stores the panel: refused the same way, nothing changes.
-    Type(4, kIntentos, wxT("12a"));
+    // Still in the editor when the send stores the panel: refused the same way, once.
+    Type(4, 2, wxT("1\u03A9"));
     ASSERT_TRUE(core->Send(item)) << core->GetLastError();
-    ASSERT_EQ(dialogs.Errors().size(), 2u);
-    EXPECT_NE(dialogs.Errors()[1].find("\"12a\""), std::string::npos);
-    EXPECT_EQ(Cell(4, kIntentos), before);
+    EXPECT_EQ(dialogs.Errors().size(), 2u);
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_EQ(dialogs.Errors().size(), 2u);
     EXPECT_EQ(Table(*g), table);
     EXPECT_FALSE(core->GetInstalacio().IsModified());
-    wxTheApp->ProcessPendingEvents();
-    EXPECT_EQ(dialogs.Errors().size(), 2u);  // shown once
-
-    // A character program text cannot hold.
-    Type(4, 1, wxT("\u03A9"));
-    Grid()->DisableCellEditControl();
-    wxTheApp->ProcessPendingEvents();
-    ASSERT_EQ(dialogs.Errors().size(), 3u);
-    EXPECT_NE(dialogs.Errors()[2].find("no puede guardar"), std::string::npos) << dialogs.Errors()[2];
 }
 
 TEST_F(FlashGrupPanelTest, ChosenFileIsUploadedSectorBySector) {
