@@ -16,6 +16,7 @@
 #include "panels/paneledit.h"
 #include "panels/panelestat.h"
 #include "panels/wxtext.h"
+#include "ui/keypad.h"
 #include "window_harness.h"
 
 namespace {
@@ -46,10 +47,10 @@ TEST_F(WindowTest, TheWindowIsBuiltWithItsSashLogPaneAndSmallestSize) {
     Flush();
 }
 
-// Every control of the view, in view coordinates, must lie within the view's width (the view
-// scrolls only vertically), and buttons, check boxes and labels must be at least as wide as their
-// texts need.
-void ExpectWholeInView(CPanelEdit* view, wxWindow* window, const std::string& node) {
+// Every control of a pane, in the pane's coordinates, must lie within the pane's width (the edit
+// view scrolls only vertically), and buttons, check boxes and labels must be at least as wide as
+// their texts need.
+void ExpectWholeInView(wxWindow* view, wxWindow* window, const std::string& node) {
     for (wxWindow* child : window->GetChildren()) {
         if (!child->IsShown()) continue;
         const wxRect rect(view->ScreenToClient(child->GetScreenPosition()), child->GetSize());
@@ -95,6 +96,12 @@ TEST_F(WindowTest, EveryNodeFitsTheWindowAtTheCommonSizes) {
     EXPECT_EQ(status->GetCoverageText()->GetPosition().y, status->GetTimeText()->GetPosition().y);
     EXPECT_EQ(FromWx(status->GetCoverageText()->GetLabel()), "Cobertura: 72%");
     ExpectWholeInView(frame->GetEditView(), frame->GetEditView(), "Estado");
+
+    // The keypad pane below, shown with the log pane.
+    ASSERT_TRUE(Run(ID_TOOL_KEYPAD));
+    ASSERT_TRUE(Run(ID_TOOL_LOG));
+    wxTheApp->Yield(true);
+    ExpectWholeInView(frame->GetKeyPad(), frame->GetKeyPad(), "KeyPad");
 }
 
 }  // namespace
