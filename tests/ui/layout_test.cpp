@@ -43,8 +43,7 @@ TEST_F(WindowTest, TheWindowIsBuiltWithItsSashLogPaneAndSmallestSize) {
     EXPECT_TRUE(log->IsMultiLine());
     EXPECT_TRUE(log->HasFlag(wxTE_RICH2));
     EXPECT_TRUE(log->IsEditable());
-    fresh->Destroy();
-    Flush();
+    delete fresh;
 }
 
 // Every control of a pane, in the pane's coordinates, must lie within the pane's width (the edit
