@@ -89,6 +89,9 @@ void MyFrame::CreateLayout() {
     inner_->SplitVertically(tree_, right_, 150);
     inner_->SetMinimumPaneSize(20);
     outer_->Initialize(inner_);
+    // A resized window changes the tree and the edit view, not the log pane below them: shrunk
+    // under its scroll bar's height the log pane would be laid out with a negative size.
+    outer_->SetSashGravity(1.0);
 
     keypad_ = new CPanelKeyPad(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxNO_BORDER, wxT("scrolledWindow"));
     auto* sizer = new wxBoxSizer(wxVERTICAL);
