@@ -146,26 +146,29 @@ wxSizer* CPanelEstat::CreateClockRow(bool full) {
     dateText_ = new wxStaticText(this, wxID_ANY, wxEmptyString);
     dateText_->SetFont(ArialFont(12));
 
-    // The row wraps when the view is narrower than all of it (the coverage goes below then).
+    // One row at the usual window widths (the buttons only as wide as their texts, so that it
+    // fits beside a 150-pixel tree in a 1000-pixel window); on a narrower view the row wraps, the
+    // coverage with its bars going below, instead of being cut.
     auto* row = new wxWrapSizer(wxHORIZONTAL);
-    const wxSizerFlags middle = wxSizerFlags(0).CentreVertical();
-    row->Add(Icon(this, "icons/estat/clock.png"), wxSizerFlags(middle).Border(wxRIGHT, 5));
-    row->Add(timeText_, wxSizerFlags(middle).Border(wxRIGHT, 30));
-    row->Add(Icon(this, "icons/estat/date.png"), wxSizerFlags(middle).Border(wxRIGHT, 5));
-    row->Add(dateText_, middle);
-    row->Add(new wxButton(this, ID_SYNC_CLOCK, wxT("Sincronizar fecha y hora con el PC")),
-             wxSizerFlags(middle).Border(wxLEFT | wxRIGHT, 5));
-    row->Add(new wxButton(this, ID_SET_CLOCK, wxT("Cambiar fecha y hora")),
-             wxSizerFlags(middle).Border(wxLEFT | wxRIGHT, 5));
+    row->Add(Icon(this, "icons/estat/clock.png"), wxSizerFlags(0).Border(wxRIGHT, 5));
+    row->Add(timeText_, wxSizerFlags(0).Expand().Border(wxRIGHT, 30));
+    row->Add(Icon(this, "icons/estat/date.png"), wxSizerFlags(0).Border(wxRIGHT, 5));
+    row->Add(dateText_, wxSizerFlags(0).Expand());
+    row->Add(new wxButton(this, ID_SYNC_CLOCK, wxT("Sincronizar fecha y hora con el PC"), wxDefaultPosition,
+                          wxDefaultSize, wxBU_EXACTFIT),
+             wxSizerFlags(0).Border(wxLEFT | wxRIGHT, 5));
+    row->Add(new wxButton(this, ID_SET_CLOCK, wxT("Cambiar fecha y hora"), wxDefaultPosition, wxDefaultSize,
+                          wxBU_EXACTFIT),
+             wxSizerFlags(0).Border(wxLEFT | wxRIGHT, 5));
     if (full) {
         auto* coverage = new wxBoxSizer(wxHORIZONTAL);
         coverageText_ = Label(this, wxEmptyString);
-        coverage->Add(coverageText_, wxSizerFlags(middle).Border(wxLEFT, 25));
+        coverage->Add(coverageText_, wxSizerFlags(0).Border(wxLEFT, 25));
         for (std::size_t i = 0; i < bars_.size(); ++i) {
             bars_[i] = Icon(this, "icons/estat/cover.png");
-            coverage->Add(bars_[i], i == 0 ? wxSizerFlags(middle).Border(wxLEFT, 10) : middle);
+            coverage->Add(bars_[i], i == 0 ? wxSizerFlags(0).Border(wxLEFT, 10) : wxSizerFlags(0));
         }
-        row->Add(coverage, middle);
+        row->Add(coverage, wxSizerFlags(0).Expand());
     }
     return row;
 }
@@ -200,6 +203,11 @@ wxSizer* CPanelEstat::CreateWarningBox() {
         row->Add(warningTexts_[bit], wxSizerFlags(1).Expand().Border(wxTOP | wxBOTTOM, 7));
         box->Add(row, wxSizerFlags(0).Expand());
     }
+    // With every warning hidden the box keeps room for its title and its frame: laid out just as
+    // tall as its title, the frame would get a negative inner height.
+    int title = 0, side = 0;
+    box->GetStaticBox()->GetBordersForSizer(&title, &side);
+    box->SetMinSize(wxSize(-1, title + 2 * side + wxSizerFlags::GetDefaultBorder()));
     return box;
 }
 

@@ -9,6 +9,7 @@
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
+#include <wx/wrapsizer.h>
 
 #include "datamodel/events.h"
 #include "datamodel/text.h"
@@ -127,7 +128,9 @@ void CPanelEvents::CreateControls() {
         filters->Add(byAccount);
         filters->Add(account_);
     }
-    auto* bottom = new wxBoxSizer(wxHORIZONTAL);
+    // One row where the view is wide enough; on a narrow view the row wraps, so that no control
+    // is squeezed below its text.
+    auto* bottom = new wxWrapSizer(wxHORIZONTAL);
     bottom->Add(filters);
     bottom->Add(reverse);
     bottom->Add(wholeMemory_, wxSizerFlags().Border(wxLEFT | wxRIGHT, 5));
@@ -150,12 +153,13 @@ void CPanelEvents::FillList() {
     for (std::size_t c = 0; c < headings.size(); ++c)
         list_->InsertColumn(static_cast<long>(c), ToWx(headings[c]), wxLIST_FORMAT_LEFT);
     list_->SetItemCount(static_cast<long>(shown_.size()));
-    // Date, time and description follow the contents once the record holds events, even when
-    // none is shown; every other column fits its contents and at least its heading.
-    for (std::size_t c = 0; c < headings.size(); ++c) {
-        const bool contentsOnly = c == 0 || c == 1 || c == 4;
-        if (contentsOnly && record_->GetCount() == 0) continue;
-        SizeColumn(static_cast<int>(c), contentsOnly ? std::string() : headings[c]);
+    // Once the record holds events (even when the filters show none), date, time and
+    // description fit their contents; zone or user, area and account fit their contents and at
+    // least their headings. The other columns keep the toolkit's width.
+    if (record_->GetCount() > 0) {
+        for (int c : {0, 1, 4}) SizeColumn(c, std::string());
+        for (int c : {5, 6}) SizeColumn(c, headings[static_cast<std::size_t>(c)]);
+        if (headings.size() > 7) SizeColumn(7, headings[7]);
     }
     list_->Refresh();
 }

@@ -21,7 +21,7 @@
 #include "ui/keypad.h"
 
 MyFrame::MyFrame(wxWindow* parent, const wxString& title)
-    : wxFrame(parent, wxID_ANY, title, wxDefaultPosition, wxSize(1000, 700)) {
+    : wxFrame(parent, wxID_ANY, title) {
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxInitAllImageHandlers();
     SetMenuBar(CreateMenus());
     CreateLayout();
@@ -33,7 +33,11 @@ MyFrame::MyFrame(wxWindow* parent, const wxString& title)
     toolbar_->Realize();
     CreateStatusBar(1, wxSTB_SIZEGRIP);
     BindEvents();
-    Layout();
+    // The smallest window is the one the sizer needs with every pane in; where nothing maximises
+    // the window it opens at 1000 x 700.
+    GetSizer()->SetSizeHints(this);
+    SetSize(wxSize(1000, 700));
+    Maximize(true);
     keypad_->Hide();
     Layout();
     Centre();
@@ -66,6 +70,9 @@ void MyFrame::CreateLayout() {
     inner_ = new wxSplitterWindow(outer_, wxID_ANY, wxPoint(0, 0), wxSize(600, 400), wxSP_3D, wxT("splitter"));
     tree_ = new wxTreeCtrl(inner_, ID_TREE, wxPoint(0, 0), wxSize(200, 300),
                            wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_SINGLE);
+    // The size given is where the tree starts, not its least: the splitter would otherwise keep
+    // the sash at the tree's width.
+    tree_->SetMinSize(wxDefaultSize);
     right_ = new wxPanel(inner_, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER);
     auto* rightSizer = new wxBoxSizer(wxVERTICAL);
     editView_ = new CPanelEdit(right_, wxID_ANY, wxDefaultPosition, wxSize(400, 300), wxVSCROLL | wxSUNKEN_BORDER,
@@ -78,12 +85,14 @@ void MyFrame::CreateLayout() {
     right_->SetSizer(rightSizer);
 
     logPane_ = new wxTextCtrl(outer_, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                              wxTE_MULTILINE | wxTE_RICH2 | wxTE_READONLY);
+                              wxTE_MULTILINE | wxTE_RICH2);
     logPane_->Hide();
-    // Wide enough for the component names of a usual installation.
-    inner_->SplitVertically(tree_, right_, 250);
+    inner_->SplitVertically(tree_, right_, 150);
     inner_->SetMinimumPaneSize(20);
     outer_->Initialize(inner_);
+    // A resized window changes the tree and the edit view, not the log pane below them: shrunk
+    // under its scroll bar's height the log pane would be laid out with a negative size.
+    outer_->SetSashGravity(1.0);
 
     keypad_ = new CPanelKeyPad(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxNO_BORDER, wxT("scrolledWindow"));
     auto* sizer = new wxBoxSizer(wxVERTICAL);

@@ -72,6 +72,14 @@ protected:
         event.SetInt(value);
         control->GetEventHandler()->ProcessEvent(event);
     }
+    // The width the toolkit gives a column inserted without one.
+    int ToolkitColumnWidth() const {
+        wxListCtrl probe(frame_, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLC_REPORT);
+        probe.InsertColumn(0, wxT("Fecha"));
+        return probe.GetColumnWidth(0);
+    }
+    int Width(int column) const { return panel_->GetList()->GetColumnWidth(column); }
+    int TextWidth(const std::string& text) const { return panel_->GetList()->GetTextExtent(ToWx(text)).x; }
     bool Checked(P::ControlId id) const { return dynamic_cast<wxCheckBox*>(panel_->GetControl(id))->GetValue(); }
     CEvents& Events() { return *panel_->GetEvents(); }
 
@@ -113,6 +121,27 @@ TEST_F(EventsPanelTest, ExtendedFormatShowsNumbersAndFiltersByTheTypedAccount) {
     EXPECT_EQ(Column(5), (Strings{"2", "0", "1", "4", "4", "1", "0", "0"}));
     EXPECT_EQ(Column(7), Strings(8, "1234"));
 
+    // Date, time and description fit their texts; zone, area and account their texts and at
+    // least their headings; code, type and the receiver columns keep the toolkit's width.
+    const int standard = ToolkitColumnWidth();
+    for (int c : {2, 3, 8, 9}) EXPECT_EQ(Width(c), standard) << c;
+    EXPECT_GE(Width(0), TextWidth("14/06/2024"));
+    EXPECT_GE(Width(1), TextWidth("10:20:00"));
+    EXPECT_GE(Width(4), TextWidth("Usuario ON/OFF"));
+    EXPECT_LT(Width(6), standard);  // "Area" and one digit: narrower than the toolkit's width
+    EXPECT_GE(Width(5), TextWidth("Zona/Usuario"));
+    EXPECT_GE(Width(6), TextWidth("Area"));
+    EXPECT_GE(Width(7), TextWidth("Abonado"));
+
+    // On a narrow view the bottom row wraps: the buttons keep their width inside the panel.
+    frame_->SetSize(560, 700);
+    frame_->Layout();
+    for (P::ControlId id : {P::ID_EXPORT, P::ID_EMPTY}) {
+        wxWindow* button = panel_->GetControl(id);
+        EXPECT_GE(button->GetSize().x, button->GetBestSize().x) << id;
+        EXPECT_LE(button->GetRect().GetRight(), panel_->GetClientSize().x) << id;
+    }
+
     auto* field = dynamic_cast<wxTextCtrl*>(panel_->GetControl(P::ID_ACCOUNT));
     ASSERT_NE(field, nullptr);
     field->ChangeValue(wxT("1234"));
@@ -122,6 +151,8 @@ TEST_F(EventsPanelTest, ExtendedFormatShowsNumbersAndFiltersByTheTypedAccount) {
     EXPECT_EQ(Rows(), 8);
     Click(P::ID_SHOW_TESTS);
     EXPECT_EQ(Rows(), 0);
+    // No row passes the filters, yet the record holds events: the widths are still adjusted.
+    EXPECT_LT(Width(4), ToolkitColumnWidth());
 }
 
 TEST_F(EventsPanelTest, WholeMemoryBoxAsksAndEmptyingClearsFlagAndBox) {
@@ -145,6 +176,8 @@ TEST_F(EventsPanelTest, WholeMemoryBoxAsksAndEmptyingClearsFlagAndBox) {
     EXPECT_FALSE(Events().IsWholeMemory());
     EXPECT_FALSE(Checked(P::ID_WHOLE_MEMORY));  // the box follows the cleared flag
     EXPECT_EQ(Rows(), 0);
+    // An empty record adjusts no column: each keeps the toolkit's width.
+    for (int c = 0; c < panel_->GetList()->GetColumnCount(); ++c) EXPECT_EQ(Width(c), ToolkitColumnWidth()) << c;
 
     dialogs.AnswerYesNo(true);
     Click(P::ID_WHOLE_MEMORY);

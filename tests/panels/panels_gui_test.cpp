@@ -1,8 +1,11 @@
 // The code, bit-group and installation-data panels in a frame: what they show, what a store
 // writes into the records, and the bit grid's own events.
+#include <dlfcn.h>
+
 #include <memory>
 #include <vector>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
@@ -304,6 +307,19 @@ TEST_F(DadesGui, WithoutARecordOrFormNothingIsStored) {
     EXPECT_FALSE(panel->UpdateControls());
     EXPECT_FALSE(panel->StoreControls());
     EXPECT_EQ(view->GetDades(), nullptr);
+}
+
+// A widget call the toolkit refuses (here one without a widget) prints a critical message; the
+// test main turns it into a failure of the running test.
+void ShowNoWidget() {
+    using ShowFunc = void (*)(void*);
+    auto show = reinterpret_cast<ShowFunc>(dlsym(RTLD_DEFAULT, "gtk_widget_show"));
+    ASSERT_NE(show, nullptr);
+    show(nullptr);
+}
+
+TEST(ToolkitMessages, ACriticalOfTheToolkitFailsTheTest) {
+    EXPECT_NONFATAL_FAILURE(ShowNoWidget(), "Gtk-CRITICAL: gtk_widget_show: assertion");
 }
 
 }  // namespace

@@ -1,6 +1,13 @@
 // Test main for the GUI tests: starts wx on the (virtual) display and keeps every modal box away,
-// since one would hang a test under Xvfb forever.
+// since one would hang a test under Xvfb forever. A warning or critical message of the toolkit
+// (GTK and the libraries under it) fails the test during which it came: it means the program
+// misused a widget, typically laying one out before it had a size.
+#include <dlfcn.h>
+
+#include <atomic>
+#include <cstddef>
 #include <cstdio>
+#include <string>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -16,12 +23,65 @@ void OnWxAssert(const wxString& file, int line, const wxString& func, const wxSt
                  static_cast<const char*>(cond.utf8_str()), static_cast<const char*>(msg.utf8_str()));
     ADD_FAILURE() << "wx assertion failed";
 }
+
+// GLib's structured logging, declared here (the build has no GLib headers) and found at run
+// time in the GLib the toolkit already loaded. Every message, whether logged the old way or
+// structured, reaches the one writer function of the process.
+struct LogField {
+    const char* key;
+    const void* value;
+    long length;  // -1: a nul-terminated text
+};
+using WriterFunc = int (*)(int level, const LogField* fields, std::size_t count, void* data);
+using SetWriterFunc = void (*)(WriterFunc func, void* data, void (*destroy)(void*));
+constexpr int kLevelCritical = 1 << 3;
+constexpr int kLevelWarning = 1 << 4;
+constexpr int kWriterUnhandled = 0;
+
+WriterFunc defaultWriter = nullptr;
+std::atomic<int> messagesOutsideTests{0};
+
+std::string Field(const LogField* fields, std::size_t count, const char* key) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (std::string(fields[i].key) != key || !fields[i].value) continue;
+        const char* text = static_cast<const char*>(fields[i].value);
+        return fields[i].length < 0 ? std::string(text) : std::string(text, static_cast<std::size_t>(fields[i].length));
+    }
+    return std::string();
+}
+
+int OnToolkitMessage(int level, const LogField* fields, std::size_t count, void* data) {
+    if (level & (kLevelCritical | kLevelWarning)) {
+        const std::string domain = Field(fields, count, "GLIB_DOMAIN");
+        const std::string message = Field(fields, count, "MESSAGE");
+        const std::string text =
+            (domain.empty() ? "?" : domain) + ((level & kLevelCritical) ? "-CRITICAL: " : "-WARNING: ") + message;
+        // Every one counts: none has been seen that the bare X server of the tests causes by
+        // itself, so none is let through.
+        if (::testing::UnitTest::GetInstance()->current_test_info())
+            ADD_FAILURE() << "toolkit message: " << text;
+        else
+            ++messagesOutsideTests;
+    }
+    return defaultWriter ? defaultWriter(level, fields, count, data) : kWriterUnhandled;
+}
+
+void CollectToolkitMessages() {
+    auto setWriter = reinterpret_cast<SetWriterFunc>(dlsym(RTLD_DEFAULT, "g_log_set_writer_func"));
+    defaultWriter = reinterpret_cast<WriterFunc>(dlsym(RTLD_DEFAULT, "g_log_writer_default"));
+    if (!setWriter || !defaultWriter) {
+        std::fprintf(stderr, "GLib's log writer not found: toolkit messages are not checked\n");
+        return;
+    }
+    setWriter(OnToolkitMessage, nullptr, nullptr);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // gtest_discover_tests lists the tests at build time, without a display.
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+    CollectToolkitMessages();
     wxApp::SetInstance(new wxApp);
     if (!wxEntryStart(argc, argv)) {
         std::fprintf(stderr, "cannot start wxWidgets: no DISPLAY? run under xvfb-run\n");
@@ -32,5 +92,9 @@ int main(int argc, char** argv) {
     wxInitAllImageHandlers();
     int result = RUN_ALL_TESTS();
     wxEntryCleanup();
+    if (messagesOutsideTests > 0) {
+        std::fprintf(stderr, "%d toolkit warning(s) outside the tests\n", messagesOutsideTests.load());
+        if (result == 0) result = 1;
+    }
     return result;
 }
