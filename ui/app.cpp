@@ -11,6 +11,7 @@
 #include "core/appcore.h"
 #include "panels/wxtext.h"
 #include "ui/adapters.h"
+#include "ui/language.h"
 #include "ui/mainframe.h"
 #include "ui/windowlogic.h"
 #include "ui/wxdialogs.h"
@@ -21,6 +22,7 @@ public:
         // Taken before the working folder changes: a relative path on the command line is
         // meant from where the program was started.
         const std::filesystem::path startFolder = std::filesystem::current_path();
+        UseSpanishToolkitTexts();
         wxInitAllImageHandlers();
         SetDialogs(&dialogs_);
         const wxString programFolder = wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();

@@ -10,6 +10,7 @@
 #include <wx/textdlg.h>
 
 #include "panels/wxtext.h"
+#include "ui/language.h"
 
 namespace {
 // Questions belong to the main window; boxes have no parent.
@@ -17,27 +18,41 @@ wxWindow* QuestionParent() { return wxTheApp ? wxTheApp->GetTopWindow() : nullpt
 
 wxString FolderText(const std::filesystem::path& folder) { return wxString::FromUTF8(folder.string()); }
 
+// GTK labels the buttons of its message boxes through its own catalogue and the process's message
+// locale (left at "C"): the labels are set here from the toolkit's catalogue instead.
+int ShowMessage(wxWindow* parent, const std::string& text, const std::string& caption, long style) {
+    wxMessageDialog dlg(parent, ToWx(text), ToWx(caption), style);
+    if (style & wxYES_NO) {
+        if (style & wxCANCEL)
+            dlg.SetYesNoCancelLabels(StockButtonLabel(wxID_YES), StockButtonLabel(wxID_NO),
+                                     StockButtonLabel(wxID_CANCEL));
+        else
+            dlg.SetYesNoLabels(StockButtonLabel(wxID_YES), StockButtonLabel(wxID_NO));
+    } else {
+        dlg.SetOKLabel(StockButtonLabel(wxID_OK));
+    }
+    return dlg.ShowModal();
+}
+
 std::filesystem::path ToolkitPath(const wxString& path) {
     return std::filesystem::path(std::string(static_cast<const char*>(path.fn_str())));
 }
 }  // namespace
 
 void WxDialogs::Info(const std::string& text, const std::string& caption) {
-    wxMessageBox(ToWx(text), ToWx(caption), wxOK | wxCENTRE | wxICON_INFORMATION);
+    ShowMessage(nullptr, text, caption, wxOK | wxCENTRE | wxICON_INFORMATION);
 }
 
 void WxDialogs::Error(const std::string& text, const std::string& caption) {
-    wxMessageBox(ToWx(text), ToWx(caption), wxOK | wxCENTRE | wxICON_ERROR);
+    ShowMessage(nullptr, text, caption, wxOK | wxCENTRE | wxICON_ERROR);
 }
 
 bool WxDialogs::AskYesNo(const std::string& text, const std::string& caption) {
-    wxMessageDialog dlg(QuestionParent(), ToWx(text), ToWx(caption), wxYES_NO | wxICON_QUESTION);
-    return dlg.ShowModal() == wxID_YES;
+    return ShowMessage(QuestionParent(), text, caption, wxYES_NO | wxICON_QUESTION) == wxID_YES;
 }
 
 Answer WxDialogs::AskYesNoCancel(const std::string& text, const std::string& caption) {
-    wxMessageDialog dlg(QuestionParent(), ToWx(text), ToWx(caption), wxYES_NO | wxCANCEL | wxICON_QUESTION);
-    switch (dlg.ShowModal()) {
+    switch (ShowMessage(QuestionParent(), text, caption, wxYES_NO | wxCANCEL | wxICON_QUESTION)) {
         case wxID_YES: return Answer::Yes;
         case wxID_NO: return Answer::No;
         default: return Answer::Cancel;
