@@ -6,6 +6,7 @@
 #include <wx/choicdlg.h>
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
+#include <wx/listbox.h>
 #include <wx/msgdlg.h>
 #include <wx/textdlg.h>
 
@@ -66,9 +67,17 @@ std::optional<int> WxDialogs::ChooseOne(const std::string& text, const std::stri
     for (const std::string& c : choices) items.Add(ToWx(c));
     wxSingleChoiceDialog dlg(QuestionParent(), ToWx(text), ToWx(caption), items);
     if (initial >= 0 && initial < static_cast<int>(choices.size())) dlg.SetSelection(initial);
-    // Short lists show whole: the toolkit sizes the list for about six lines.
-    const int hidden = std::min(static_cast<int>(choices.size()), 12) - 6;
-    if (hidden > 0) dlg.SetSize(dlg.GetSize() + wxSize(0, hidden * dlg.GetCharHeight() * 3 / 2 + 4));
+    // The list shows six lines, more for a longer list up to twelve. Its size is set before the
+    // dialog is shown: GTK otherwise first lays the list out with a negative height for its
+    // scroll bar (a Gtk-CRITICAL).
+    for (wxWindow* child : dlg.GetChildren()) {
+        if (auto* list = dynamic_cast<wxListBox*>(child)) {
+            const int lines = std::clamp(static_cast<int>(choices.size()), 6, 12);
+            list->SetMinSize(wxSize(std::max(list->GetBestSize().x, dlg.FromDIP(250)),
+                                    lines * dlg.GetCharHeight() * 3 / 2 + 4));
+            dlg.Fit();
+        }
+    }
     if (dlg.ShowModal() != wxID_OK) return std::nullopt;
     const int sel = dlg.GetSelection();
     if (sel < 0 || sel >= static_cast<int>(choices.size())) return std::nullopt;
