@@ -55,7 +55,12 @@ void TranslateGtkStockButtons() {
 }
 }  // namespace
 
-wxString StockButtonLabel(int id) { return wxGetStockLabel(id, wxSTOCK_FOR_BUTTON); }
+wxString StockButtonLabel(int id) {
+    wxString label = wxGetStockLabel(id, wxSTOCK_FOR_BUTTON);
+    // A catalogue may end a label with the typographic ellipsis, which the toolkit leaves on.
+    label.EndsWith(wxString(wxUniChar(0x2026)), &label);
+    return label;
+}
 
 bool UseSpanishToolkitTexts() {
     auto* translations = new wxTranslations;

@@ -116,6 +116,9 @@ TEST(ToolkitLanguage, StockButtonsReadSpanishAndNumbersKeepTheCLocale) {
         {"text entry", [&] { dialogs.GetText("IP", "IP destino", "1.2.3.4"); }, {"Aceptar", "Cancelar"}},
         {"single choice", [&] { dialogs.ChooseOne("Seleccione", "Elegir tipo conexión", choices); },
          {"Aceptar", "Cancelar"}},
+        // GTK's own file chooser: its buttons (its other texts follow the process's message locale).
+        {"open file", [&] { dialogs.ChooseOpenPath("Abrir instalación", "*.voski"); }, {"Abrir", "Cancelar"}},
+        {"save file", [&] { dialogs.ChooseSavePath("Guardar como", "*.voski"); }, {"Guardar", "Cancelar"}},
     };
     for (const Row& r : rows) {
         ShownLabels shown;
