@@ -2,7 +2,6 @@
 // read from what GTK actually draws, and the C locale keeps its decimal point.
 #include <dlfcn.h>
 
-#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +10,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/evtloop.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
@@ -64,20 +61,6 @@ protected:
 private:
     void ReadAndClose() {
         if (!dialog_) return;
-        // ORVANE_LANGUAGE_SHOTS=<folder> keeps a picture of each dialog for a person to look at.
-        if (const char* folder = std::getenv("ORVANE_LANGUAGE_SHOTS")) {
-            // GTK's own message box is unknown to the toolkit's geometry: the whole screen then.
-            wxRect area = dialog_->GetScreenRect();
-            if (area.width < 50) area = wxRect(wxPoint(0, 0), wxGetDisplaySize());
-            wxBitmap picture(std::max(area.width, 1), std::max(area.height, 1));
-            {
-                wxScreenDC screen;
-                wxMemoryDC memory(picture);
-                memory.Blit(0, 0, area.width, area.height, &screen, area.x, area.y);
-            }
-            picture.SaveFile(wxString::FromUTF8(folder) + wxString::Format(wxT("/dialog-%d.png"), ++shots_),
-                             wxBITMAP_TYPE_PNG);
-        }
         if (dialog_->GetHandle()) CollectLabels(dialog_->GetHandle(), &labels);
         if (dynamic_cast<wxMessageDialog*>(dialog_)) {
             // GTK's own message box: closed as by its window's close button.
@@ -89,7 +72,6 @@ private:
     }
     wxDialog* dialog_ = nullptr;
     wxTimer timer_;
-    static inline int shots_ = 0;
 };
 
 // GTK's texts are UTF-8, the program's cp1252.
