@@ -165,13 +165,38 @@ const std::string& CConfig::GetUltim(int index) const {
     return ultims_[static_cast<std::size_t>(index)];
 }
 
-void CConfig::AddUltim(const std::string& path) {
+namespace {
+// The file a recent entry names, absolute and normalised (symbolic links followed where the path
+// exists), so that two spellings of one file compare equal. A relative entry is taken from base.
+std::filesystem::path FileOfEntry(const std::string& entry, const std::filesystem::path& base) {
+    std::filesystem::path path = ToOsPath(entry);
+    if (path.is_relative()) path = base / path;
+    std::error_code ec;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path.lexically_normal() : resolved;
+}
+}  // namespace
+
+std::filesystem::path CConfig::GetRecentBase() const {
+    std::error_code ec;
+    return std::filesystem::absolute(folder_.empty() ? std::filesystem::path(".") : folder_, ec);
+}
+
+int CConfig::FindUltim(const std::string& path) const {
+    const std::filesystem::path base = GetRecentBase();
+    const std::filesystem::path file = FileOfEntry(path, base);
     for (std::size_t k = 0; k < ultims_.size(); ++k) {
-        if (ultims_[k] == path) {
-            for (std::size_t i = k; i > 0; --i) ultims_[i] = ultims_[i - 1];
-            ultims_[0] = path;
-            return;
-        }
+        if (ultims_[k] == path || FileOfEntry(ultims_[k], base) == file) return static_cast<int>(k);
+    }
+    return -1;
+}
+
+void CConfig::AddUltim(const std::string& path) {
+    // One entry per file: the entry of the same file moves to the front, under the name used now.
+    if (const int k = FindUltim(path); k >= 0) {
+        for (auto i = static_cast<std::size_t>(k); i > 0; --i) ultims_[i] = ultims_[i - 1];
+        ultims_[0] = path;
+        return;
     }
     if (ultims_.size() >= static_cast<std::size_t>(kMaxUltims)) ultims_.pop_back();
     ultims_.insert(ultims_.begin(), path);
@@ -207,8 +232,10 @@ void CConfig::foundElement(std::string& name, const std::string& content,
     } else if (currentSection_ == "oem") {
         oem_[XmlDecode(name)] = XmlDecode(content);
     } else if (currentSection_ == "ini") {
+        // A file listed twice (under two spellings) keeps its first, newest entry.
         if (name == "ultim" && ultims_.size() < static_cast<std::size_t>(kMaxUltims)) {
-            ultims_.push_back(XmlDecode(content));
+            std::string path = XmlDecode(content);
+            if (FindUltim(path) < 0) ultims_.push_back(std::move(path));
         }
     }
 }

@@ -48,9 +48,14 @@ public:
     const std::string& GetOem(const std::string& key);
     // Recent file index (0 the newest), or the empty text.
     const std::string& GetUltim(int index) const;
-    // Makes path the most recently used file (moved to the front when listed, else added and the
-    // oldest of four dropped).
+    // Makes path the most recently used file: the entry naming the same file moves to the front
+    // and takes this spelling; otherwise path is added and the oldest of four dropped. Entries
+    // name the same file when their absolute, normalised paths are equal; a relative entry is
+    // taken from the settings' folder (the program's folder, where the program runs). Reading
+    // the file keeps one entry per file too.
     void AddUltim(const std::string& path);
+    // The folder relative recent entries are taken from, absolute.
+    std::filesystem::path GetRecentBase() const;
     // Empties the link maps and the recent files and selects no link kind; the branding stays.
     void Clear();
 
@@ -64,6 +69,8 @@ private:
     // The link map of a kind (1 to 4), or null.
     Map* LinkMap(int kind);
     const Map* LinkMap(int kind) const;
+    // The index of the recent entry naming the same file as path; -1 when none.
+    int FindUltim(const std::string& path) const;
 
     int currentMap_ = 0;  // link map that leaves go to while reading (kind 1 to 4), 0 none
     std::string error_;

@@ -2,11 +2,13 @@
 
 #include "datamodel/codi.h"
 
+std::string CodiFieldName(const CCodi& codi) {
+    return codi.GetKpAddress().empty() ? codi.GetDescr() : codi.GetKpAddress() + " - " + codi.GetDescr();
+}
+
 std::string CodiTitle(const CCodi& codi) {
     const bool userRow = codi.IsUsuari() && codi.GetType() != CodiBitmask;
-    std::string title = userRow ? " u" : " ";
-    if (!codi.GetKpAddress().empty()) title += codi.GetKpAddress() + " - ";
-    return title + codi.GetDescr();
+    return (userRow ? " u" : " ") + CodiFieldName(codi);
 }
 
 std::array<bool, 8> CodiBits(CCodi& codi) {

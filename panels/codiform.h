@@ -11,6 +11,10 @@ class CCodi;
 // row leads with " u" instead of " ".
 std::string CodiTitle(const CCodi& codi);
 
+// The code as a message names it: the description, after the keypad address and " - " when
+// there is one.
+std::string CodiFieldName(const CCodi& codi);
+
 // The bits of the code's first raw byte, bit 0 first.
 std::array<bool, 8> CodiBits(CCodi& codi);
 

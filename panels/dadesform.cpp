@@ -2,6 +2,7 @@
 
 #include "datamodel/dades.h"
 #include "datamodel/strings.h"
+#include "panels/editrefusal.h"
 
 namespace {
 
@@ -127,4 +128,20 @@ DadesStoreResult StoreDadesForm(const DadesForm& form, CDades& dades) {
         result.changed = true;
     }
     return result;
+}
+
+std::string DadesRefusalText(const std::array<std::string, kDadesTextCount>& typed, const DadesForm& form,
+                             const DadesStoreResult& result, const CDades& dades) {
+    const DadesForm kept = FormOfDades(dades);
+    std::string text;
+    for (DadesText field : result.refused) {
+        const auto i = static_cast<std::size_t>(field);
+        if (!text.empty()) text += "\n";
+        const std::string keptText = kept.texts[i].value_or(std::string());
+        // A text the record cannot carry comes as no text; a number refused is a port out of range.
+        text += form.texts[i] ? UnfitValueText(DadesTextLabel(field), typed[i],
+                                               "se espera un número de 0 a " + IntToString(kMaxPort), keptText)
+                              : UnholdableValueText(DadesTextLabel(field), typed[i], keptText);
+    }
+    return text;
 }

@@ -56,3 +56,9 @@ struct DadesStoreResult {
 // installation's text cannot carry, and a port outside 0..65535. With no entry chosen the link
 // kind stays as it was.
 DadesStoreResult StoreDadesForm(const DadesForm& form, CDades& dades);
+
+// The box text for the fields a store refused, one paragraph per field: the value typed (typed:
+// every field's text as shown, '?' where a character cannot be kept), the field, why, and the
+// value the record keeps. Empty when nothing was refused.
+std::string DadesRefusalText(const std::array<std::string, kDadesTextCount>& typed, const DadesForm& form,
+                             const DadesStoreResult& result, const CDades& dades);

@@ -8,6 +8,8 @@
 
 #include "datamodel/codi.h"
 #include "panels/codiform.h"
+#include "panels/dialogs.h"
+#include "panels/editrefusal.h"
 #include "panels/paneledit.h"
 #include "panels/wxtext.h"
 
@@ -105,9 +107,11 @@ bool CPanelCodi::StoreControls() {
     if (!codi_->IsEditable()) return true;
     bool lossless = true;
     const std::string typed = FromWx(value_->GetValue(), &lossless);
-    // A character the code's text cannot carry would be stored as "?": the value is refused.
+    // A character the code's text cannot carry would be stored as "?": the value is refused and
+    // the field shows the code's value again, so the next store has nothing to refuse.
     if (!lossless) {
         UpdateControls();
+        GetDialogs().Error(UnholdableValueText(CodiFieldName(*codi_), typed, codi_->GetValue()));
         return false;
     }
     codi_->SetValue(typed);

@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 
 #include "datamodel/dades.h"
+#include "panels/dialogs.h"
 #include "panels/paneledit.h"
 #include "panels/wxtext.h"
 
@@ -136,11 +137,12 @@ bool CPanelDades::UpdateControls() {
 bool CPanelDades::StoreControls() {
     if (!dades_ || !IsBuilt()) return false;
     DadesForm form;
+    std::array<std::string, kDadesTextCount> typed;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         if (!fields_[i]) continue;
         bool lossless = true;
-        std::string text = FromWx(fields_[i]->GetValue(), &lossless);
-        if (lossless) form.texts[i] = std::move(text);
+        typed[i] = FromWx(fields_[i]->GetValue(), &lossless);
+        if (lossless) form.texts[i] = typed[i];
     }
     // With no entry chosen (a stored kind outside the list) the kind stays as it was.
     form.kindEntry = kind_->GetSelection();
@@ -151,10 +153,13 @@ bool CPanelDades::StoreControls() {
     // not ask to save.
     if (result.changed) MarkInstallationModified(this);
     if (result.refused.empty()) return true;
+    // The refused fields show the record's values again, so the next store (the edit view stores
+    // several times around one command) finds nothing to refuse: the installer is told once.
     const DadesForm stored = FormOfDades(*dades_);
     for (DadesText f : result.refused) {
         const auto i = static_cast<std::size_t>(f);
         if (fields_[i]) fields_[i]->ChangeValue(ToWx(stored.texts[i].value_or(std::string())));
     }
+    GetDialogs().Error(DadesRefusalText(typed, form, result, *dades_));
     return false;
 }

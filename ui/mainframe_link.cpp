@@ -39,8 +39,11 @@ void MyFrame::OnConfigure(wxCommandEvent&) {
 bool MyFrame::RunLinkDialogue() {
     core_->StorePanels();
     const std::vector<std::string>& kinds = LinkKindChoices();
+    const CDades& dades = core_->GetInstalacio().GetDades();
+    // The installation's own kind is offered first: OK without looking keeps the link it has.
+    const int current = dades.GetTipusConexio();
     auto kindChoice = GetDialogs().ChooseOne("Seleccione es tipo de conexión que va a usar:", "Elegir tipo conexión",
-                                             kinds);
+                                             kinds, current >= 0 && current < static_cast<int>(kinds.size()) ? current : 0);
     if (!kindChoice) return false;
     const int kind = LinkKindOfChoice(kinds[static_cast<std::size_t>(*kindChoice)]);
 
@@ -48,7 +51,6 @@ bool MyFrame::RunLinkDialogue() {
     std::string phone, address;
     bool callback = false, special = false;
     int ipPort = 0;
-    const CDades& dades = core_->GetInstalacio().GetDades();
     if (kind >= ConexioLocal && kind <= ConexioGsm) {
         const std::vector<SerialPortInfo> ports = ListSerialPorts(ttyClassFolder_);
         if (ports.empty()) {

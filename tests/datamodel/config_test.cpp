@@ -3,6 +3,9 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
 #include <string>
 
 #include "datamodel/config.h"
@@ -276,4 +279,45 @@ TEST_F(ConfigFixture, KeysThatCannotStandAsTagsAreNotWritten) {
                     "\t<conexions>\n\t\t<local>\n\t\t\t<baud>1</baud>\n\t\t</local>\n\t</conexions>\n</config>\n");
     dir.Write("config.xml", text);
     EXPECT_EQ(Reloaded().ToXml(), text);
+}
+
+// One recent entry per file, whatever its spelling: entries are compared by their absolute,
+// normalised paths, a relative one taken from the settings' folder (not the working folder).
+TEST_F(ConfigFixture, OneRecentEntryPerFile) {
+    // The shipped settings, beside the program, list the sample relative to it.
+    std::string shipped;
+    {
+        std::ifstream in(std::filesystem::path(ORVANE_SOURCE_DIR) / "samples" / "config.xml", std::ios::binary);
+        shipped.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_NE(shipped.find("<ultim>samples/ejemplo.voski</ultim>"), std::string::npos);
+    std::filesystem::create_directories(dir / "samples");
+    dir.Write("samples/ejemplo.voski", "x");
+    std::filesystem::create_directory_symlink(dir / "samples", dir / "enlace");
+    ASSERT_TRUE(LoadText(shipped));
+    const std::string sample = (dir.Path() / "samples" / "ejemplo.voski").string();
+    const std::string other = (dir.Path() / "otra.voski").string();
+    struct Step {
+        std::string add;
+        std::vector<std::string> list;  // newest first
+    } steps[] = {
+        {sample, {sample}},  // opened through the file dialog: the same file, under its new name
+        {"samples/ejemplo.voski", {"samples/ejemplo.voski"}},
+        {other, {other, "samples/ejemplo.voski"}},
+        {"./samples/../samples/ejemplo.voski", {"./samples/../samples/ejemplo.voski", other}},
+        {"enlace/ejemplo.voski", {"enlace/ejemplo.voski", other}},  // a link to the same folder
+        {"otra.voski", {"otra.voski", "enlace/ejemplo.voski"}},      // not yet on disk
+        {"Otra.voski", {"Otra.voski", "otra.voski", "enlace/ejemplo.voski"}},  // names differ in case
+    };
+    for (const Step& s : steps) {
+        config.AddUltim(s.add);
+        for (std::size_t i = 0; i <= s.list.size(); ++i)
+            EXPECT_EQ(config.GetUltim(static_cast<int>(i)), i < s.list.size() ? s.list[i] : "") << s.add << " @" << i;
+    }
+
+    // A file that lists one file twice keeps the first entry; the four-entry limit counts files.
+    ASSERT_TRUE(LoadText("<config><ini><ultim>" + sample + "</ultim><ultim>a</ultim><ultim>samples/ejemplo.voski</ultim>"
+                         "<ultim>b</ultim><ultim>c</ultim><ultim>d</ultim></ini></config>"));
+    const char* kept[] = {sample.c_str(), "a", "b", "c"};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(config.GetUltim(i), kept[i]) << i;
 }

@@ -220,3 +220,38 @@ TEST_F(EditViewTest, LinkSettingsChosenElsewhereShowAfterAReload) {
 }
 
 }  // namespace
+
+// A typed value the record refuses is told once, naming the field, the value typed and the value
+// kept, however many times the edit view stores its panels around one command.
+TEST_F(EditViewTest, ARefusedEditIsToldOnceWithTheValueKept) {
+    const TreeItemId datos = ItemOfKind(TreeNodeDades);
+    const TreeItemId codes = GrupItem("G01");
+    core->ShowTreeItem(datos);
+    CPanelDades* dades = view->GetDadesPanel();
+    dades->GetField(DadesIpPort)->ChangeValue(wxT("70000"));
+    dades->GetField(DadesNomClient)->ChangeValue(wxString(L"\u03A9mega"));  // Ω is not in cp1252
+    view->TransferFromPanels();   // as before a send
+    core->ShowTreeItem(codes);    // the node switch stores again
+    ASSERT_EQ(dialogs.Errors().size(), 1u);
+    EXPECT_EQ(dialogs.Errors()[0],
+              "El valor \"?mega\" tiene caracteres que el campo \"Nombre del cliente\" no puede guardar.\n"
+              "Se conserva \"Comercial Pérez & Hijos S.L.\".\n"
+              "El valor \"70000\" no cabe en el campo \"Puerto TCP destino\": se espera un número de 0 a 65535.\n"
+              "Se conserva \"4000\".");
+    EXPECT_EQ(dialogs.shown.back().caption, "Error");
+    EXPECT_EQ(Inst().GetDades().GetIpPort(), 4000);
+    EXPECT_EQ(Inst().GetDades().GetNomClient(), "Comercial Pérez & Hijos S.L.");
+
+    // A code field: the same once, with the code's value kept.
+    CPanelCodi* panel = view->GetCodiPanel(0);
+    ASSERT_TRUE(panel && panel->GetValueField());
+    const std::string kept = panel->GetCodi()->GetValue();
+    panel->GetValueField()->ChangeValue(wxString(L"12\u03A9"));
+    view->TransferFromPanels();
+    view->TransferFromPanels();
+    core->ShowTreeItem(datos);
+    ASSERT_EQ(dialogs.Errors().size(), 2u);
+    EXPECT_EQ(dialogs.Errors()[1], "El valor \"12?\" tiene caracteres que el campo \"000 - Código de instalador\" no "
+                                   "puede guardar.\nSe conserva \"" + kept + "\".");
+    EXPECT_EQ(Inst().GetCentral().FindGrup("G01")->GetCodi(0)->GetValue(), kept);
+}

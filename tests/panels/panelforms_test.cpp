@@ -159,3 +159,21 @@ TEST(DadesForm, StoreRules) {
 }
 
 }  // namespace
+
+TEST(DadesForm, RefusalTextNamesEachFieldTypedAndKept) {
+    CDades d = SampleDades();
+    d.SetIpGprsPort(0);
+    std::array<std::string, kDadesTextCount> typed;
+    DadesForm form = FormOfDades(d);
+    typed[DadesIpGprsPort] = "65536";
+    form.texts[DadesIpGprsPort] = "65536";
+    typed[DadesEmail] = "?@x.es";
+    form.texts[DadesEmail] = std::nullopt;
+    const DadesStoreResult result = StoreDadesForm(form, d);
+    EXPECT_EQ(DadesRefusalText(typed, form, result, d),
+              "El valor \"?@x.es\" tiene caracteres que el campo \"Email del cliente\" no puede guardar.\n"
+              "Se conserva el campo vacío.\n"
+              "El valor \"65536\" no cabe en el campo \"Puerto TCP destino (GPRS)\": se espera un número de 0 a "
+              "65535.\nSe conserva \"0\".");
+    EXPECT_EQ(DadesRefusalText(typed, FormOfDades(d), StoreDadesForm(FormOfDades(d), d), d), "");
+}

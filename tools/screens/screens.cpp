@@ -14,6 +14,7 @@
 #include <wx/modalhook.h>
 
 #include "panels/dialogs.h"
+#include "ui/language.h"
 #include "ui/wxdialogs.h"
 
 std::string ScreenshotFolder() {
@@ -80,6 +81,8 @@ private:
 }  // namespace
 
 ScreenTest::ScreenTest() {
+    // The toolkit's own texts in the program's language, as the program shows them.
+    UseSpanishToolkitTexts();
     frame->SetPosition(wxPoint(0, 0));
     frame->SetSize(1100, 760);
 }
