@@ -4,6 +4,7 @@
 #include "datamodel/instalacio.h"
 #include "ui/ids.h"
 #include "ui/windowlogic.h"
+#include "window_tables.h"
 
 TEST(WindowTitle, ComposesFileInstallationConnectionAndCoverage) {
     struct Case {
@@ -30,28 +31,11 @@ TEST(WindowTitle, ComposesFileInstallationConnectionAndCoverage) {
 TEST(WindowEnabling, OneTableOverTheStates) {
     const WindowState none{false, false, false}, open{true, false, false}, connected{true, true, false},
         flash{true, true, true};
-    struct Row {
-        int id;
-        bool inNone, inOpen, inConnected, inFlash;
-    };
-    const Row rows[] = {
-        {ID_TOOL_NEW, true, false, false, false},         {ID_MENU_NEW, true, true, true, true},
-        {ID_TOOL_OPEN, true, false, false, false},        {ID_MENU_OPEN, true, true, true, true},
-        {ID_TOOL_SAVE, false, true, true, true},          {ID_MENU_EXPORT, false, true, true, true},
-        {ID_TOOL_RESET_SOFT, false, true, true, true},    {ID_TOOL_KEYPAD, false, true, true, true},
-        {ID_TOOL_CONFIGURE, false, true, false, false},   {ID_MENU_CONFIGURE, false, true, false, false},
-        {ID_TOOL_CONNECT, false, true, false, false},     {ID_MENU_CONNECT, false, true, false, false},
-        {ID_TOOL_DISCONNECT, false, false, true, true},   {ID_TOOL_VERIFY, false, false, true, true},
-        {ID_TOOL_RESET_HARD, false, false, true, true},   {ID_MENU_RECEIVE, false, false, true, true},
-        {ID_TOOL_EEP_TO_FLASH, false, false, false, true}, {ID_TOOL_FLASH_TO_EEP, false, false, false, true},
-        {ID_TOOL_LOG, true, true, true, true},            {ID_MENU_EXIT, true, true, true, true},
-        {ID_RECENT1, true, true, true, true},             {ID_MENU_ABOUT, true, true, true, true},
-    };
-    for (const Row& r : rows) {
-        EXPECT_EQ(IsCommandEnabled(r.id, none), r.inNone) << r.id;
-        EXPECT_EQ(IsCommandEnabled(r.id, open), r.inOpen) << r.id;
-        EXPECT_EQ(IsCommandEnabled(r.id, connected), r.inConnected) << r.id;
-        EXPECT_EQ(IsCommandEnabled(r.id, flash), r.inFlash) << r.id;
+    for (const expected::EnablingRow& r : expected::kEnabling) {
+        EXPECT_EQ(IsCommandEnabled(r.id, none), r.none) << r.id;
+        EXPECT_EQ(IsCommandEnabled(r.id, open), r.open) << r.id;
+        EXPECT_EQ(IsCommandEnabled(r.id, connected), r.connected) << r.id;
+        EXPECT_EQ(IsCommandEnabled(r.id, flash), r.flash) << r.id;
     }
 }
 
