@@ -196,7 +196,10 @@ TEST_F(WindowTest, MenuBarToolbarAndRecentFilesAsListed) {
     EXPECT_EQ(installation->GetMenuItemCount(), 13u);
     EXPECT_EQ(FromWx(installation->FindItemByPosition(10)->GetItemLabel()), "&1. " + a);
     EXPECT_EQ(installation->FindItem(ID_RECENT3), nullptr);
-    // A recent entry opens its file.
+    // A recent entry opens its file; a file that is gone leaves no installation open.
+    ASSERT_TRUE(Run(ID_RECENT1));
+    EXPECT_EQ(dialogs.Errors().size(), 1u);
+    EXPECT_FALSE(frame->IsInstallationOpen());
     std::filesystem::copy_file(SamplePath(), a);
     ASSERT_TRUE(Run(ID_RECENT1));
     EXPECT_TRUE(frame->IsInstallationOpen());
@@ -377,6 +380,7 @@ TEST_F(WindowTest, LinkDialogueForEveryKindAndItsCancels) {
 TEST_F(WindowTest, ConnectReceiveEditSendAndVerifyAgainstThePanel) {
     ASSERT_TRUE(OpenSample());
     ASSERT_TRUE(ConnectTcp());
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"info", "Conectado", "Información"}));
     // The central reports a coverage code (its value read at login).
     EXPECT_EQ(FromWx(frame->GetTitle()), "ejemplo - Chalet Pérez - TCP/IP : Conectado - Cobertura : " +
                                              IntToString(core->GetPpeValue()) + "% - Vosk Orvane");
@@ -436,6 +440,7 @@ TEST_F(WindowTest, ReceiveOnTheAlarmCentreLinkDoesNothing) {
 TEST_F(WindowTest, KeypadReadsAndWritesOneCodeAtItsBusAddress) {
     ASSERT_TRUE(OpenSample());
     ASSERT_TRUE(ConnectTcp());
+    EXPECT_EQ(frame->GetKeyPad()->AddressCtrl()->GetValue(), wxT("000"));
     ASSERT_TRUE(Run(ID_TOOL_KEYPAD));
     EXPECT_TRUE(frame->GetKeyPad()->IsShown());
     // A numeric code of the central that the keypad reaches by its number.
@@ -465,11 +470,14 @@ TEST_F(WindowTest, KeypadReadsAndWritesOneCodeAtItsBusAddress) {
     EXPECT_EQ(keypad->ValueCtrl()->GetValue(), ToWx(keypad->GetCodi()->GetValue()));
     // Refused by the core without a link: its text in an error box, for both buttons.
     ASSERT_TRUE(Run(ID_TOOL_DISCONNECT));
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"info", "Conexión cerrada", "Información"}));
     const std::size_t before = dialogs.shown.size();
     click(ID_KEYPAD_RECEIVE);
     click(ID_KEYPAD_SEND);
     EXPECT_EQ(std::vector<FakeDialogs::Shown>(dialogs.shown.begin() + static_cast<long>(before), dialogs.shown.end()),
               (std::vector<FakeDialogs::Shown>{{"error", "No conetado", "Error"}, {"error", "No conetado", "Error"}}));
+    ASSERT_TRUE(Run(ID_TOOL_KEYPAD));
+    EXPECT_FALSE(frame->GetKeyPad()->IsShown());
 }
 
 TEST_F(WindowTest, LogToggleSplitsTheLogPaneAtTheBottom) {
@@ -493,7 +501,10 @@ TEST_F(WindowTest, ClosingWithUnsavedEditsCancelKeepsWindowAndLink) {
     EXPECT_FALSE(frame->IsBeingDeleted());
     EXPECT_TRUE(frame->IsConnected());
     EXPECT_TRUE(core->IsConnected());
-    EXPECT_EQ(dialogs.Last()->text, WindowText::kSaveQuestion);
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"yesnocancel",
+                                                   "La instalación actual ha sido modificada y no se ha guardado. "
+                                                   "Desea guardarla ahora?",
+                                                   "Guardar"}));
 }
 
 TEST_F(WindowTest, ClosingWithUnsavedEditsNoThenNoStaysOpenDisconnected) {
@@ -519,6 +530,7 @@ TEST_F(WindowTest, ClosingWithUnsavedEditsYesSavesAndCloses) {
     dialogs.AnswerYesNo(true);
     EXPECT_TRUE(frame->Close(false));
     EXPECT_TRUE(wxTheApp->IsScheduledForDestruction(frame));
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"yesno", "¿Está seguro de querer cerrar Orvane ?", "Cerrar Orvane"}));
     EXPECT_NE(dir.Read("ejemplo.voski").find("<val>2468</val>"), std::string::npos);
     // The settings are written on the way out, the opened file at the head of the recent files.
     EXPECT_NE(dir.Read("config.xml").find("<ultim>" + (dir.Path() / "ejemplo.voski").string() + "</ultim>"),
@@ -578,6 +590,8 @@ TEST_F(WindowTest, NewInstallationAndComponentsThroughTheirDialogues) {
     dialogs.AnswerText("");
     ASSERT_TRUE(Popup(ID_MENU_RENAME));
     EXPECT_FALSE(core->GetInstalacio().IsModified());
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"text", "Escriba nombre o alias del componente", "Nuevo nombre o alias",
+                                                   {}, "Central VX16 (16 zonas)"}));
     dialogs.AnswerText("Central del chalet");
     ASSERT_TRUE(Popup(ID_MENU_RENAME));
     EXPECT_EQ(FromWx(frame->GetTree()->GetItemText(central)), "Central del chalet");

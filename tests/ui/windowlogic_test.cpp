@@ -52,6 +52,22 @@ TEST(WindowPopupMenus, ItemsByCategoryAndLinkState) {
     EXPECT_TRUE(PopupMenuItems(3, true)[0].enabled);
     EXPECT_EQ(ids(PopupMenuItems(4, false)), (std::vector<int>{ID_MENU_RENAME, 0, ID_MENU_ADD, ID_MENU_REMOVE}));
     EXPECT_EQ(PopupMenuItems(2, false).size(), 7u);
+    // Labels and help texts are the menu bar's and the toolbar's.
+    std::vector<std::string> texts;
+    for (int category : {1, 2, 4})
+        for (const PopupItem& p : PopupMenuItems(category, true)) texts.push_back(p.label + " | " + p.help);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "Recibir | Recibe datos de la central o componente",
+                         "Enviar | Envia datos de la central o componente",
+                         "Verificar | Verifica la programación recibiendola de l acentral y comparandola con los valores locales",
+                         "Resetea valores (soft) | Resetea con los valores de fábrica",
+                         "&Nueva... | Crea una nueva instalación", "&Abrir... | Abre una instalación existente",
+                         "&Guardar | Guarda la instalación", "Guardar &como... | Guarda la instalación con otro nombre",
+                         " | ", "Aña&dir componente... | Aañade un componente en el bus de la instalación actual",
+                         "&Borrar Componente... | Borra un componente del bus de la instalacón actual",
+                         "&Cambiar el nombre del componente... | Asigna un nuevo nombre o alias al componente", " | ",
+                         "Aña&dir componente... | Aañade un componente en el bus de la instalación actual",
+                         "&Borrar Componente... | Borra un componente del bus de la instalacón actual"}));
     EXPECT_TRUE(PopupMenuItems(0, true).empty());
     EXPECT_TRUE(PopupMenuItems(7, true).empty());
 }
