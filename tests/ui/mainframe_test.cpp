@@ -482,8 +482,13 @@ TEST_F(WindowTest, KeypadReadsAndWritesOneCodeAtItsBusAddress) {
 
 TEST_F(WindowTest, LogToggleSplitsTheLogPaneAtTheBottom) {
     wxSplitterWindow* outer = frame->GetOuterSplitter();
+    // The tree on the left of the inner splitter; the log pane below it once shown.
+    auto* inner = dynamic_cast<wxSplitterWindow*>(frame->GetTree()->GetParent());
+    ASSERT_NE(inner, nullptr);
+    EXPECT_TRUE(inner->GetSplitMode() == wxSPLIT_VERTICAL && inner->GetWindow1() == frame->GetTree());
     ASSERT_TRUE(Run(ID_TOOL_LOG));
     EXPECT_TRUE(outer->IsSplit());
+    EXPECT_TRUE(outer->GetSplitMode() == wxSPLIT_HORIZONTAL && outer->GetWindow2() == frame->GetLogPane());
     EXPECT_TRUE(frame->GetLogPane()->IsShown());
     EXPECT_NEAR(outer->GetSize().GetHeight() - outer->GetSashPosition(), 100, 12);
     ASSERT_TRUE(Run(ID_TOOL_LOG));
