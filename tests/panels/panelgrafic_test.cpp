@@ -14,7 +14,7 @@
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 
-#include "core_harness.h"
+#include "panel_view_fixture.h"
 #include "datamodel/estat.h"
 #include "datamodel/files.h"
 #include "datamodel/grup.h"
@@ -24,7 +24,6 @@
 #include "panels/panelgrafic.h"
 #include "panels/panelmapa.h"
 #include "panels/wxtext.h"
-#include "support/fake_dialogs.h"
 
 namespace fs = std::filesystem;
 
@@ -32,26 +31,15 @@ namespace {
 
 const fs::path kSource = ORVANE_SOURCE_DIR;
 
-class PlanTest : public CoreTest {
+class PlanTest : public PanelViewTest {
 protected:
     void SetUp() override {
         // The program's element pictures and the sample's plan, where the program finds them.
         fs::copy(kSource / "icons", dir.Path() / "icons", fs::copy_options::recursive);
         fs::create_directories(dir.Path() / "samples");
         fs::copy(kSource / "samples" / "planos", dir.Path() / "samples" / "planos", fs::copy_options::recursive);
-        SetDialogs(&dialogs);
-        ASSERT_TRUE(LoadSample());
-        frame_ = new wxFrame(nullptr, wxID_ANY, wxT("plan"), wxDefaultPosition, wxSize(900, 700));
-        view_ = new CPanelEdit(frame_);
-        view_->SetModifiedHandler([this] { core->MarkModified(); });
-        core->SetEditView(view_);
+        OpenSample(false, wxSize(900, 700));
         ShowPlan();
-    }
-    void TearDown() override {
-        core->SetEditView(&edit);
-        delete frame_;
-        SetDialogs(nullptr);
-        EXPECT_TRUE(dialogs.Done());
     }
 
     // Shows the central's "Gráfico" node, as a click in the tree does.
@@ -62,10 +50,10 @@ protected:
             if (node.label == "Gráfico" && item == kNoTreeItem) item = id;
         ASSERT_NE(item, kNoTreeItem);
         core->ShowTreeItem(item);
-        panel_ = view_->GetGraficPanel();
+        panel_ = view->GetGraficPanel();
         ASSERT_NE(panel_, nullptr);
-        frame_->SetSize(wxSize(900, 700));
-        frame_->Layout();
+        frame->SetSize(wxSize(900, 700));
+        frame->Layout();
     }
 
     CEstat& Estat() { return core->GetInstalacio().GetCentral().GetEstat(); }
@@ -127,9 +115,6 @@ protected:
         return path;
     }
 
-    FakeDialogs dialogs;
-    wxFrame* frame_ = nullptr;
-    CPanelEdit* view_ = nullptr;
     CPanelGrafic* panel_ = nullptr;
 };
 
@@ -281,7 +266,7 @@ TEST_F(PlanTest, StatusReadShowsAlarmsAndTheCanvasSendsCommands) {
     Canvas(0)->BuildItems();
 
     ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
-    EXPECT_TRUE(view_->GetGraficPanel()->UpdateControls());
+    EXPECT_TRUE(view->GetGraficPanel()->UpdateControls());
     EXPECT_TRUE(zone4->IsAlarm());
     const plan::Look look = plan::LookOf(*zone4, false);
     ASSERT_TRUE(look.secondIcon);
