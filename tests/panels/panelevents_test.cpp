@@ -140,7 +140,8 @@ TEST_F(EventsPanelTest, ExportWritesWhatTheListShowsOrSaysWhyNotAndRebuildsStayS
     Click(P::ID_SHOW_ONOFF, false);
     dialogs.AnswerSavePath(std::nullopt);  // cancelled: nothing else happens
     Click(P::ID_EXPORT);
-    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown, (std::vector<FakeDialogs::Shown>{
+                                 {"save", "Elija un nombre para el fichero CSV de exportación", "", {}, "", "*.csv"}}));
 
     dialogs.AnswerSavePath(dir / "lista");
     Click(P::ID_EXPORT);

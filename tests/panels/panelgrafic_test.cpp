@@ -335,6 +335,7 @@ TEST_F(PlanTest, PicturesChosenMissingOrUnreadable) {
     const fs::path gif = MakeGif("nuevo plano.gif", 80, 60);
     dialogs.AnswerOpenPath(gif);
     Button(CPanelGrafic::ID_Browse);
+    EXPECT_EQ(dialogs.shown.back(), (FakeDialogs::Shown{"open", "Mapa", "", {}, "", "*.gif"}));
     EXPECT_EQ(Grafic().GetMapa(1), FromOsPath(gif));
     EXPECT_EQ(FromWx(panel_->GetPathBox()->GetValue()), FromOsPath(gif));
     EXPECT_TRUE(Canvas()->IsPictureValid());

@@ -76,6 +76,7 @@ TEST_F(WebserverRowTest, FolderIsCompiledUploadedAndReadBackWithTheLibrarysReade
     dialogs.AnswerSavePath(image);
     Click(row->GetCompileButton());
     ASSERT_TRUE(dialogs.Errors().empty()) << dialogs.Errors()[0];
+    EXPECT_EQ(dialogs.shown.end()[-2], (FakeDialogs::Shown{"save", "Fichero FLASH (ROM)", "", {}, "", "*.rom"}));
     ASSERT_EQ(dialogs.shown.back().kind, "info");
     EXPECT_EQ(dialogs.shown.back().text, "ok\nAviso #1: vea log.txt.");
     EXPECT_EQ(FromWx(row->GetRow().path->GetValue()), image.string());
@@ -231,6 +232,7 @@ TEST_F(WebserverRowTest, ChosenImageShowsItsHeaderAndSendBoxIsStoredOnItsOwn) {
     EXPECT_EQ(Value(0), " - ");
     dialogs.AnswerOpenPath(dir / "a.rom");
     Click(row->GetRow().browse);
+    EXPECT_EQ(dialogs.shown.back(), (FakeDialogs::Shown{"open", "Fichero FLASH (ROM)", "", {}, "", "*.rom"}));
     EXPECT_EQ(Value(0), "VOFS");
     // Unticking with the same path stays unticked after the store.
     row->GetRow().send->SetValue(false);
