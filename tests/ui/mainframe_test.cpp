@@ -122,6 +122,11 @@ TEST_F(WindowTest, EnablingFollowsTheStatesOnMenusToolsAndKeypad) {
     // A disabled command does nothing when clicked.
     EXPECT_FALSE(Run(ID_TOOL_CONNECT));
     EXPECT_FALSE(Run(ID_MENU_CONFIGURE));
+    // The flash group is the one of the component current at the next connect.
+    ASSERT_TRUE(Run(ID_TOOL_DISCONNECT));
+    ASSERT_TRUE(Select({"Chalet Pérez", "Teclado TK40 con lector de proximidad"}));
+    ASSERT_TRUE(Run(ID_TOOL_CONNECT));
+    check(&expected::EnablingRow::connected, "connected again without a flash group");
     core->MarkModified();
     dialogs.AnswerYesNoCancel(Answer::No);
     ASSERT_TRUE(Run(ID_MENU_CLOSE));
