@@ -569,6 +569,7 @@ TEST_F(WindowTest, SaveAsAsksBeforeReplacingAFile) {
     dialogs.AnswerYesNo(true);
     ASSERT_TRUE(Run(ID_TOOL_SAVEAS));
     EXPECT_NE(dir.Read("otra.voski"), "keep");
+    EXPECT_EQ(core->GetConfig().GetUltim(0), (dir.Path() / "otra.voski").string());
     EXPECT_EQ(FromWx(frame->GetTitle()), "otra - Chalet Pérez - Conexión cerrada - Vosk Orvane");
 }
 
