@@ -203,10 +203,12 @@ TEST_F(PlanTest, PlaceMoveAndDeleteElementsAndFindThemAfterReopening) {
     Tool(CPanelGrafic::ID_Siren);
     EXPECT_EQ(Canvas()->GetTool(), CPanelMapa::ToolNone);
 
-    // Drag the sensor; a right press during a drag leaves it where it was.
+    // Drag the sensor (a move to save); a right press during a drag leaves it where it was.
+    core->GetInstalacio().ClearModified();
     Mouse(wxEVT_LEFT_DOWN, 95, 95);
     EXPECT_TRUE(Canvas()->IsDragging());
     Mouse(wxEVT_LEFT_UP, 160, 130);
+    EXPECT_TRUE(core->IsModified());
     EXPECT_EQ(sensor->GetPosX(), 149);
     EXPECT_EQ(sensor->GetPosY(), 119);
     Mouse(wxEVT_LEFT_DOWN, 150, 120);
@@ -309,7 +311,11 @@ TEST_F(PlanTest, StatusReadShowsAlarmsAndTheCanvasSendsCommands) {
     Canvas(0)->DrawStatePopup(x, y);
     ASSERT_EQ(Canvas(0)->GetCurrent(), zone4);
     EXPECT_FALSE(zone4->IsOmit());
+    const std::size_t dialogsBefore = ui.progress.size();
     Menu(Canvas(0), CPanelMapa::ID_Bypass);
+    // One "Enviando..." dialog over the command and the status read that follows.
+    ASSERT_EQ(ui.progress.size(), dialogsBefore + 1);
+    EXPECT_EQ(ui.progress.back()->title, "Enviando...");
     EXPECT_TRUE(Estat().IsZoneOmit(3));
     EXPECT_TRUE(zone4->IsOmit());
     EXPECT_FALSE(core->IsBusy());
