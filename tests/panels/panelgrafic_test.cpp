@@ -313,10 +313,13 @@ TEST_F(PlanTest, StatusReadShowsAlarmsAndTheCanvasSendsCommands) {
     EXPECT_FALSE(zone4->IsOmit());
     const std::size_t dialogsBefore = ui.progress.size();
     Menu(Canvas(0), CPanelMapa::ID_Bypass);
-    // One "Enviando..." dialog over the command and the status read that follows.
+    // One "Enviando..." dialog over the command and the status read that follows (busy held
+    // throughout).
     ASSERT_EQ(ui.progress.size(), dialogsBefore + 1);
     EXPECT_EQ(ui.progress.back()->title, "Enviando...");
     EXPECT_TRUE(Estat().IsZoneOmit(3));
+    // Its steps: the zone command's two frames and four reads, then the status read's three.
+    EXPECT_EQ(ui.progress.back()->maximum, 9);
     EXPECT_TRUE(zone4->IsOmit());
     EXPECT_FALSE(core->IsBusy());
 
