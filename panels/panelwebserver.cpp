@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 const char kImageMessage[] = "Fichero FLASH (ROM)";
-const char kImageWildcard[] = "Fichero FLASH (ROM) (*.rom)|*.rom";
+const char kImageWildcard[] = "*.rom";
 // The library writes its log into the working folder.
 const char kLogName[] = "log.txt";
 // The outcome of a build is told in the toolkit's plain message box, under its own caption.

@@ -24,6 +24,7 @@
 #include "panels/panelcodi.h"
 #include "panels/paneldades.h"
 #include "panels/paneledit.h"
+#include "panels/panelmesura.h"
 #include "panels/wxtext.h"
 
 namespace {
@@ -77,6 +78,17 @@ TEST_F(EditViewTest, EveryNodeKindShowsItsPanels) {
         }
         ASSERT_NE(view->GetHeading(), nullptr) << where;
         EXPECT_EQ(view->GetSizer()->GetItem(std::size_t{0})->GetWindow(), view->GetHeading()) << where;
+        // The heading in Arial 14; codes and measures at their own height, every other panel
+        // sharing the free height; all as wide as the view, 5 pixels apart.
+        const wxFont font = view->GetHeading()->GetFont();
+        EXPECT_TRUE(font.GetPointSize() == 14 && font.GetFaceName() == wxT("Arial")) << where;
+        for (std::size_t i = 0; i < Hosted(); ++i) {
+            const wxSizerItem* at = view->GetSizer()->GetItem(i);
+            const bool code = dynamic_cast<CPanelCodi*>(at->GetWindow()), measure = dynamic_cast<CPanelMesura*>(at->GetWindow());
+            EXPECT_EQ(at->GetProportion(), i == 0 || code || measure ? 0 : 1) << where << " " << i;
+            EXPECT_EQ(at->GetFlag() & (wxALL | wxEXPAND), (code ? wxLEFT | wxRIGHT | wxBOTTOM : wxALL) | wxEXPAND) << where;
+            EXPECT_EQ(at->GetBorder(), 5) << where;
+        }
         switch (kind) {
         case TreeNodeDades:
             EXPECT_EQ(Heading(), "Datos");
@@ -132,6 +144,9 @@ TEST_F(EditViewTest, EveryNodeKindShowsItsPanels) {
     }
     // Looking at every node edits nothing: no save question.
     EXPECT_FALSE(core->IsModified());
+    int stepX = 0, stepY = 0;
+    view->GetScrollPixelsPerUnit(&stepX, &stepY);
+    EXPECT_TRUE(stepX == 20 && stepY == 20 && view->GetBackgroundColour() == wxColour(255, 255, 255));
     EXPECT_EQ(kinds, (std::set<int>{TreeNodePlain, TreeNodeDades, TreeNodeGrup, TreeNodeComponent, TreeNodeEstat,
                                     TreeNodeVista, TreeNodeEvents, TreeNodeGrupFlash}));
     // Emptied and refilled: the next heading is at the top again, and empty transfers do nothing.

@@ -90,7 +90,7 @@ TEST_F(StatusPanelTest, ReceiveOnTheStatusNodeShowsThePanelsState) {
     EXPECT_EQ(zones->GetItemBackgroundColour(3), wxColour(255, 170, 170));
     EXPECT_EQ(zones->GetItemBackgroundColour(1), wxColour(255, 221, 170));
     EXPECT_EQ(zones->GetItemBackgroundColour(5), wxColour(238, 238, 238));
-    EXPECT_EQ(FromWx(zones->GetItemText(0, 0)), NameAt(panel->GetZoneNames(), 0, kZoneWord));
+    EXPECT_EQ(FromWx(zones->GetItemText(0, 0)), "Puerta principal");  // the sample's name of zone 1
 
     // Area 1 armed.
     wxCheckListBox* areas = panel->GetAreaList();
@@ -116,8 +116,9 @@ TEST_F(StatusPanelTest, ReceiveOnTheStatusNodeShowsThePanelsState) {
     EXPECT_EQ(FromWx(panel->GetWarningText(7)->GetLabel()), "Memoria de alarmas");
     EXPECT_EQ(FromWx(panel->GetCoverageText()->GetLabel()), "Cobertura: 72%");
     for (int i = 0; i < 4; ++i) EXPECT_EQ(panel->GetCoverageBar(i)->IsShown(), i < 3) << i;
-    EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), Estat().GetTimeText());
-    EXPECT_EQ(FromWx(panel->GetDateText()->GetLabel()), Estat().GetDateText());
+    // The simulated panel's clock.
+    EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), "10:30:00");
+    EXPECT_EQ(FromWx(panel->GetDateText()->GetLabel()), "14/06/24");
     EXPECT_FALSE(core->IsBusy());
 
     // Forgotten, the record is no longer loaded; the controls stay.
@@ -368,7 +369,7 @@ TEST_F(StatusPanelTest, WithoutTheGeneralPageOnlyTheClockRowIsBuilt) {
     EXPECT_EQ(panel->GetAreaList(), nullptr);
     EXPECT_EQ(panel->GetCoverageText(), nullptr);
     EXPECT_EQ(panel->GetWarningIcon(0), nullptr);
-    EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), Estat().GetTimeText());
+    EXPECT_EQ(FromWx(panel->GetTimeText()->GetLabel()), "10:30:00");
     EXPECT_EQ(panel->FindWindow(CPanelEstat::ID_ARM_AREAS), nullptr);
     EXPECT_NE(panel->FindWindow(CPanelEstat::ID_SYNC_CLOCK), nullptr);
 

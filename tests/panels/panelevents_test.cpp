@@ -9,38 +9,22 @@
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
-#include "core_harness.h"
+#include "panel_view_fixture.h"
 #include "datamodel/events.h"
 #include "datamodel/instalacio.h"
 #include "datamodel/model.h"
 #include "panels/paneledit.h"
 #include "panels/panelevents.h"
 #include "panels/wxtext.h"
-#include "support/fake_dialogs.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
 using P = CPanelEvents;
 
-class EventsPanelTest : public CoreTest {
+class EventsPanelTest : public PanelViewTest {
 protected:
-    void SetUp() override {
-        SetDialogs(&dialogs);
-        frame_ = new wxFrame(nullptr, wxID_ANY, wxT("Eventos"), wxDefaultPosition, wxSize(1000, 700));
-        view_ = new CPanelEdit(frame_);
-        frame_->Show();
-        core->SetEditView(view_);
-        ASSERT_TRUE(LoadSample());
-        ASSERT_TRUE(ConnectForTest());
-        core->BuildTree();
-    }
-    void TearDown() override {
-        core->SetEditView(&edit);
-        delete frame_;
-        SetDialogs(nullptr);
-        EXPECT_TRUE(dialogs.Done());
-    }
+    void SetUp() override { OpenSample(true, wxSize(1000, 700)); }
 
     // Shows the events node of a component (the central by default) and reads every record the
     // panel holds (the read pointer back at the start).
@@ -51,7 +35,7 @@ protected:
         node_ = tree.Child(tree.Child(tree.root, model.GetDescr()), "Eventos");
         core->ShowTreeItem(node_);
         EXPECT_TRUE(core->Receive(node_)) << core->GetLastError();
-        panel_ = view_->GetEventsPanel();
+        panel_ = view->GetEventsPanel();
         return panel_;
     }
     Strings Column(int column) const {
@@ -83,9 +67,6 @@ protected:
     bool Checked(P::ControlId id) const { return dynamic_cast<wxCheckBox*>(panel_->GetControl(id))->GetValue(); }
     CEvents& Events() { return *panel_->GetEvents(); }
 
-    FakeDialogs dialogs;
-    wxFrame* frame_ = nullptr;
-    CPanelEdit* view_ = nullptr;
     CPanelEvents* panel_ = nullptr;
     TreeItemId node_ = kNoTreeItem;
 };
@@ -108,7 +89,7 @@ TEST_F(EventsPanelTest, ReadListsTheEightSampleRecordsNewestFirstWithNamesAndCol
     Click(P::ID_REVERSE_ORDER);
     EXPECT_EQ(Column(2), (Strings{"1301", "3301", "1602"}));
     ASSERT_TRUE(core->Receive(node_)) << core->GetLastError();
-    EXPECT_EQ(view_->GetEventsPanel(), panel_);
+    EXPECT_EQ(view->GetEventsPanel(), panel_);
     EXPECT_EQ(Column(2), (Strings{"1301", "3301", "1602"}));
     EXPECT_EQ(panel_->GetRowEvent(0), 0);
     EXPECT_EQ(panel_->GetRowEvent(3), -1);
@@ -192,7 +173,8 @@ TEST_F(EventsPanelTest, ExportWritesWhatTheListShowsOrSaysWhyNotAndRebuildsStayS
     Click(P::ID_SHOW_ONOFF, false);
     dialogs.AnswerSavePath(std::nullopt);  // cancelled: nothing else happens
     Click(P::ID_EXPORT);
-    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown, (std::vector<FakeDialogs::Shown>{
+                                 {"save", "Elija un nombre para el fichero CSV de exportación", "", {}, "", "*.csv"}}));
 
     dialogs.AnswerSavePath(dir / "lista");
     Click(P::ID_EXPORT);

@@ -167,7 +167,7 @@ TEST_F(FlashGrupPanelTest, ChosenFileIsUploadedSectorBySector) {
 
     dialogs.AnswerOpenPath(dir / "logo.gif");
     Click(row->GetRow().browse);
-    EXPECT_EQ(dialogs.shown.back().text, "Flash file");
+    EXPECT_EQ(dialogs.shown.back(), (FakeDialogs::Shown{"open", "Flash file", "", {}, "", "*"}));  // names without a dot too
     EXPECT_TRUE(row->GetRow().send->GetValue());  // ticked at once, before any store
     EXPECT_EQ(FromWx(row->GetRow().path->GetValue()), path);
     EXPECT_TRUE(core->GetInstalacio().IsModified());

@@ -14,7 +14,7 @@
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 
-#include "core_harness.h"
+#include "panel_view_fixture.h"
 #include "datamodel/estat.h"
 #include "datamodel/files.h"
 #include "datamodel/grup.h"
@@ -24,7 +24,6 @@
 #include "panels/panelgrafic.h"
 #include "panels/panelmapa.h"
 #include "panels/wxtext.h"
-#include "support/fake_dialogs.h"
 
 namespace fs = std::filesystem;
 
@@ -32,26 +31,15 @@ namespace {
 
 const fs::path kSource = ORVANE_SOURCE_DIR;
 
-class PlanTest : public CoreTest {
+class PlanTest : public PanelViewTest {
 protected:
     void SetUp() override {
         // The program's element pictures and the sample's plan, where the program finds them.
         fs::copy(kSource / "icons", dir.Path() / "icons", fs::copy_options::recursive);
         fs::create_directories(dir.Path() / "samples");
         fs::copy(kSource / "samples" / "planos", dir.Path() / "samples" / "planos", fs::copy_options::recursive);
-        SetDialogs(&dialogs);
-        ASSERT_TRUE(LoadSample());
-        frame_ = new wxFrame(nullptr, wxID_ANY, wxT("plan"), wxDefaultPosition, wxSize(900, 700));
-        view_ = new CPanelEdit(frame_);
-        view_->SetModifiedHandler([this] { core->MarkModified(); });
-        core->SetEditView(view_);
+        OpenSample(false, wxSize(900, 700));
         ShowPlan();
-    }
-    void TearDown() override {
-        core->SetEditView(&edit);
-        delete frame_;
-        SetDialogs(nullptr);
-        EXPECT_TRUE(dialogs.Done());
     }
 
     // Shows the central's "Gráfico" node, as a click in the tree does.
@@ -62,10 +50,10 @@ protected:
             if (node.label == "Gráfico" && item == kNoTreeItem) item = id;
         ASSERT_NE(item, kNoTreeItem);
         core->ShowTreeItem(item);
-        panel_ = view_->GetGraficPanel();
+        panel_ = view->GetGraficPanel();
         ASSERT_NE(panel_, nullptr);
-        frame_->SetSize(wxSize(900, 700));
-        frame_->Layout();
+        frame->SetSize(wxSize(900, 700));
+        frame->Layout();
     }
 
     CEstat& Estat() { return core->GetInstalacio().GetCentral().GetEstat(); }
@@ -127,9 +115,6 @@ protected:
         return path;
     }
 
-    FakeDialogs dialogs;
-    wxFrame* frame_ = nullptr;
-    CPanelEdit* view_ = nullptr;
     CPanelGrafic* panel_ = nullptr;
 };
 
@@ -218,10 +203,12 @@ TEST_F(PlanTest, PlaceMoveAndDeleteElementsAndFindThemAfterReopening) {
     Tool(CPanelGrafic::ID_Siren);
     EXPECT_EQ(Canvas()->GetTool(), CPanelMapa::ToolNone);
 
-    // Drag the sensor; a right press during a drag leaves it where it was.
+    // Drag the sensor (a move to save); a right press during a drag leaves it where it was.
+    core->GetInstalacio().ClearModified();
     Mouse(wxEVT_LEFT_DOWN, 95, 95);
     EXPECT_TRUE(Canvas()->IsDragging());
     Mouse(wxEVT_LEFT_UP, 160, 130);
+    EXPECT_TRUE(core->IsModified());
     EXPECT_EQ(sensor->GetPosX(), 149);
     EXPECT_EQ(sensor->GetPosY(), 119);
     Mouse(wxEVT_LEFT_DOWN, 150, 120);
@@ -281,7 +268,7 @@ TEST_F(PlanTest, StatusReadShowsAlarmsAndTheCanvasSendsCommands) {
     Canvas(0)->BuildItems();
 
     ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
-    EXPECT_TRUE(view_->GetGraficPanel()->UpdateControls());
+    EXPECT_TRUE(view->GetGraficPanel()->UpdateControls());
     EXPECT_TRUE(zone4->IsAlarm());
     const plan::Look look = plan::LookOf(*zone4, false);
     ASSERT_TRUE(look.secondIcon);
@@ -324,8 +311,15 @@ TEST_F(PlanTest, StatusReadShowsAlarmsAndTheCanvasSendsCommands) {
     Canvas(0)->DrawStatePopup(x, y);
     ASSERT_EQ(Canvas(0)->GetCurrent(), zone4);
     EXPECT_FALSE(zone4->IsOmit());
+    const std::size_t dialogsBefore = ui.progress.size();
     Menu(Canvas(0), CPanelMapa::ID_Bypass);
+    // One "Enviando..." dialog over the command and the status read that follows (busy held
+    // throughout).
+    ASSERT_EQ(ui.progress.size(), dialogsBefore + 1);
+    EXPECT_EQ(ui.progress.back()->title, "Enviando...");
     EXPECT_TRUE(Estat().IsZoneOmit(3));
+    // Its steps: the zone command's two frames and four reads, then the status read's three.
+    EXPECT_EQ(ui.progress.back()->maximum, 9);
     EXPECT_TRUE(zone4->IsOmit());
     EXPECT_FALSE(core->IsBusy());
 
@@ -350,6 +344,7 @@ TEST_F(PlanTest, PicturesChosenMissingOrUnreadable) {
     const fs::path gif = MakeGif("nuevo plano.gif", 80, 60);
     dialogs.AnswerOpenPath(gif);
     Button(CPanelGrafic::ID_Browse);
+    EXPECT_EQ(dialogs.shown.back(), (FakeDialogs::Shown{"open", "Mapa", "", {}, "", "*.gif"}));
     EXPECT_EQ(Grafic().GetMapa(1), FromOsPath(gif));
     EXPECT_EQ(FromWx(panel_->GetPathBox()->GetValue()), FromOsPath(gif));
     EXPECT_TRUE(Canvas()->IsPictureValid());

@@ -95,9 +95,9 @@ TEST_F(PanelsGui, BitmaskBoxesStoreTheirBits) {
     ASSERT_EQ(boxes.size(), 8u);
     EXPECT_EQ(FromWx(boxes[3]->GetLabel()), "Opción 3");
     boxes[0]->SetValue(true);
-    boxes[7]->SetValue(true);
+    boxes[6]->SetValue(true);
     EXPECT_TRUE(panel->StoreControls());
-    EXPECT_EQ(codi->GetValue(), "10000001");
+    EXPECT_EQ(codi->GetValue(), "10000010");
     codi->SetValue("01000000");
     EXPECT_TRUE(panel->UpdateControls());
     EXPECT_TRUE(boxes[1]->GetValue());

@@ -83,6 +83,7 @@ TEST_F(WebserverRowTest, FolderIsCompiledUploadedAndReadBackWithTheLibrarysReade
     dialogs.AnswerSavePath(image);
     Click(row->GetCompileButton());
     ASSERT_TRUE(dialogs.Errors().empty()) << dialogs.Errors()[0];
+    EXPECT_EQ(dialogs.shown.end()[-2], (FakeDialogs::Shown{"save", "Fichero FLASH (ROM)", "", {}, "", "*.rom"}));
     ExpectTold("ok");  // a skipped file is only a warning
     EXPECT_EQ(FromWx(row->GetRow().path->GetValue()), image.string());
     EXPECT_TRUE(row->GetRow().send->GetValue());
@@ -206,7 +207,9 @@ TEST_F(WebserverRowTest, ImagePathInsideTheSiteOrWithoutProgramTextIsRefused) {
     EXPECT_EQ(dialogs.Errors().size(), 2u);
     EXPECT_EQ(dialogs.Last()->kind, "save");
 
+    // Neither inside the site nor under a name with the character replaced.
     EXPECT_FALSE(fs::exists(site / "imagen.rom"));
+    EXPECT_FALSE(fs::exists(dir.Path() / "imagen-?.rom"));
     EXPECT_FALSE(fs::exists(dir.Path() / fs::path(u8"imagen-\u65e5.rom")));
     EXPECT_EQ(web->GetPath(), "");
     EXPECT_FALSE(core->GetInstalacio().IsModified());
@@ -235,6 +238,7 @@ TEST_F(WebserverRowTest, ChosenImageShowsItsHeaderAndSendBoxIsStoredOnItsOwn) {
     EXPECT_EQ(Value(0), " - ");
     dialogs.AnswerOpenPath(dir / "a.rom");
     Click(row->GetRow().browse);
+    EXPECT_EQ(dialogs.shown.back(), (FakeDialogs::Shown{"open", "Fichero FLASH (ROM)", "", {}, "", "*.rom"}));
     EXPECT_EQ(Value(0), "VOFS");
     // Unticking with the same path stays unticked after the store.
     row->GetRow().send->SetValue(false);

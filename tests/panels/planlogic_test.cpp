@@ -148,6 +148,14 @@ TEST(PlanLabel, NameNumberStateAndType) {
     EXPECT_EQ(label.text, "Zona 1: 1 \n Estado: Alarma \n Tipo: Agua ");
     EXPECT_EQ(label.background, plan::LabelColour::Red);
 
+    CCompGraf infrared = Element(GraficKindInfrared);
+    infrared.SetZona(1);
+    infrared.SetAveria(true);
+    infrared.SetAlarm(true);  // trouble comes before alarm
+    label = plan::Describe(infrared, zones, outputs, 4);
+    EXPECT_EQ(label.text, "Zona 2: 2 \n Estado: Avería \n Tipo: Infrarojo ");
+    EXPECT_EQ(label.background, plan::LabelColour::Red);
+
     water.SetOmit(true);  // bypass comes first
     label = plan::Describe(water, zones, outputs, 4);
     EXPECT_EQ(label.text, "Zona 1: 1 \n Estado: Omitida \n Tipo: Agua ");

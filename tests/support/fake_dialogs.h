@@ -7,7 +7,9 @@
 #include <deque>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -18,10 +20,21 @@
 class FakeDialogs final : public Dialogs {
 public:
     struct Shown {
+        Shown(std::string k, std::string t, std::string c = {}, std::vector<std::string> ch = {}, std::string i = {},
+              std::string w = {})
+            : kind(std::move(k)), text(std::move(t)), caption(std::move(c)), choices(std::move(ch)), initial(std::move(i)),
+              wildcard(std::move(w)) {}
         std::string kind;  // "info", "error", "yesno", "yesnocancel", "choose", "text", "open", "save", "folder"
         std::string text;
         std::string caption;
         std::vector<std::string> choices;
+        std::string initial;   // a text question's default answer, a save dialog's default name
+        std::string wildcard;  // a file dialog's wildcard
+        bool operator==(const Shown&) const = default;
+        friend void PrintTo(const Shown& s, std::ostream* os) {
+            *os << s.kind << " \"" << s.text << "\" caption \"" << s.caption << "\" initial \"" << s.initial
+                << "\" wildcard \"" << s.wildcard << "\" choices " << s.choices.size();
+        }
     };
     std::vector<Shown> shown;
 
@@ -63,18 +76,19 @@ public:
         return Take<std::optional<int>>("choose").value_or(std::nullopt);
     }
     std::optional<std::string> GetText(const std::string& text, const std::string& caption,
-                                       const std::string&) override {
-        shown.push_back({"text", text, caption, {}});
+                                       const std::string& initial) override {
+        shown.push_back({"text", text, caption, {}, initial, {}});
         return Take<std::optional<std::string>>("text").value_or(std::nullopt);
     }
-    std::optional<std::filesystem::path> ChooseOpenPath(const std::string& message, const std::string&,
+    std::optional<std::filesystem::path> ChooseOpenPath(const std::string& message, const std::string& wildcard,
                                                         const std::filesystem::path&) override {
-        shown.push_back({"open", message, {}, {}});
+        shown.push_back({"open", message, {}, {}, {}, wildcard});
         return Take<std::optional<std::filesystem::path>>("open").value_or(std::nullopt);
     }
-    std::optional<std::filesystem::path> ChooseSavePath(const std::string& message, const std::string&,
-                                                        const std::filesystem::path&, const std::string&) override {
-        shown.push_back({"save", message, {}, {}});
+    std::optional<std::filesystem::path> ChooseSavePath(const std::string& message, const std::string& wildcard,
+                                                        const std::filesystem::path&,
+                                                        const std::string& defaultName) override {
+        shown.push_back({"save", message, {}, {}, defaultName, wildcard});
         return Take<std::optional<std::filesystem::path>>("save").value_or(std::nullopt);
     }
     std::optional<std::filesystem::path> ChooseFolder(const std::string& message,

@@ -1,6 +1,7 @@
 // The main window driven through its own command ids and tree selections, with the core on the
 // virtual clock and the simulated panel in process.
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -8,6 +9,7 @@
 #include <wx/menu.h>
 #include <wx/splitter.h>
 #include <wx/textctrl.h>
+#include <wx/toolbar.h>
 #include <wx/treectrl.h>
 
 #include "core/appcore.h"
@@ -22,6 +24,7 @@
 #include "panels/wxtext.h"
 #include "ui/keypad.h"
 #include "window_harness.h"
+#include "window_tables.h"
 
 namespace {
 const std::vector<std::string> kCentral = {"Chalet Pérez", "Central VX16 (16 zonas)"};
@@ -115,26 +118,204 @@ TEST_F(WindowTest, EachNodeKindShowsItsPanels) {
 }
 
 TEST_F(WindowTest, EnablingFollowsTheStatesOnMenusToolsAndKeypad) {
-    auto check = [&](const WindowState& expected, const char* state) {
-        for (int id : RuledCommandIds())
-            EXPECT_EQ(frame->IsCommandEnabledNow(id), IsCommandEnabled(id, expected)) << state << " id " << id;
-        EXPECT_EQ(frame->GetKeyPad()->ValueCtrl()->IsEnabled(), expected.connected) << state;
+    auto enabled = [&](int id) {
+        if (frame->GetMenuBar()->FindItem(id)) return frame->GetMenuBar()->IsEnabled(id);
+        if (frame->GetToolBar()->FindById(id)) return frame->GetToolBar()->GetToolEnabled(id);
+        ADD_FAILURE() << "no menu item or tool " << id;
+        return false;
     };
-    check({false, false, false}, "no installation");
+    auto check = [&](bool expected::EnablingRow::*state, const char* name) {
+        for (const expected::EnablingRow& r : expected::kEnabling) EXPECT_EQ(enabled(r.id), r.*state) << name << " id " << r.id;
+        CPanelKeyPad* keypad = frame->GetKeyPad();
+        for (wxWindow* w : {keypad->FindWindow(ID_KEYPAD_RECEIVE), keypad->FindWindow(ID_KEYPAD_SEND),
+                            static_cast<wxWindow*>(keypad->AddressCtrl()), static_cast<wxWindow*>(keypad->KeyCodeCtrl()),
+                            static_cast<wxWindow*>(keypad->ValueCtrl())})
+            EXPECT_EQ(w->IsEnabled(), &expected::EnablingRow::connected == state || &expected::EnablingRow::flash == state)
+                << name;
+    };
+    check(&expected::EnablingRow::none, "no installation");
     ASSERT_TRUE(OpenSample());
-    check({true, false, false}, "open");
+    check(&expected::EnablingRow::open, "open");
     // The keypad has no flash group: connected without the flash copies.
     ASSERT_TRUE(Select({"Chalet Pérez", "Teclado TK40 con lector de proximidad"}));
     ASSERT_TRUE(ConnectTcp());
-    check({true, true, false}, "connected");
+    check(&expected::EnablingRow::connected, "connected");
     ASSERT_TRUE(Run(ID_TOOL_DISCONNECT));
-    check({true, false, false}, "disconnected");
+    check(&expected::EnablingRow::open, "disconnected");
     ASSERT_TRUE(Select(kCentral));
     ASSERT_TRUE(Run(ID_MENU_CONNECT));
-    check({true, true, true}, "connected with a flash group");
+    check(&expected::EnablingRow::flash, "connected with a flash group");
     // A disabled command does nothing when clicked.
     EXPECT_FALSE(Run(ID_TOOL_CONNECT));
     EXPECT_FALSE(Run(ID_MENU_CONFIGURE));
+    // The flash group is the one of the component current at the next connect.
+    ASSERT_TRUE(Run(ID_TOOL_DISCONNECT));
+    ASSERT_TRUE(Select({"Chalet Pérez", "Teclado TK40 con lector de proximidad"}));
+    ASSERT_TRUE(Run(ID_TOOL_CONNECT));
+    check(&expected::EnablingRow::connected, "connected again without a flash group");
+    core->MarkModified();
+    dialogs.AnswerYesNoCancel(Answer::No);
+    ASSERT_TRUE(Run(ID_MENU_CLOSE));
+    check(&expected::EnablingRow::none, "closed");
+}
+
+TEST_F(WindowTest, MenuBarToolbarAndRecentFilesAsListed) {
+    wxMenuBar* bar = frame->GetMenuBar();
+    ASSERT_EQ(bar->GetMenuCount(), 3u);
+    for (std::size_t m = 0; m < 3; ++m) EXPECT_EQ(FromWx(bar->GetMenuLabel(m)), expected::kMenuTitles[m]);
+    // Without recent files the fixed items alone, in order.
+    core->GetConfig().Clear();
+    frame->BuildInstallationMenu(bar->GetMenu(0));
+    std::size_t at[3] = {0, 0, 0};
+    for (const expected::MenuRow& r : expected::kMenuBar) {
+        wxMenu* menu = bar->GetMenu(static_cast<std::size_t>(r.menu));
+        ASSERT_LT(at[r.menu], menu->GetMenuItemCount()) << r.label;
+        const wxMenuItem* item = menu->FindItemByPosition(at[r.menu]++);
+        EXPECT_EQ(item->IsSeparator(), r.id == 0) << r.label;
+        if (r.id == 0) continue;
+        EXPECT_EQ(item->GetId(), r.id) << r.label;
+        EXPECT_EQ(FromWx(item->GetItemLabel()), r.label);
+        EXPECT_EQ(FromWx(item->GetHelp()), r.help) << r.label;
+        EXPECT_EQ(item->GetKind(), wxITEM_NORMAL) << r.label;
+    }
+    for (std::size_t m = 0; m < 3; ++m) EXPECT_EQ(bar->GetMenu(m)->GetMenuItemCount(), at[m]) << m;
+
+    wxToolBar* tools = frame->GetToolBar();
+    ASSERT_EQ(tools->GetToolsCount(), std::size(expected::kToolbar));
+    EXPECT_EQ(tools->GetToolBitmapSize(), wxSize(32, 32));
+    for (std::size_t i = 0; i < std::size(expected::kToolbar); ++i) {
+        const expected::ToolRow& r = expected::kToolbar[i];
+        const wxToolBarToolBase* tool = tools->GetToolByPos(static_cast<int>(i));
+        EXPECT_EQ(tool->IsSeparator(), r.id == 0) << i;
+        if (r.id == 0) continue;
+        EXPECT_EQ(tool->GetId(), r.id) << r.label;
+        EXPECT_EQ(FromWx(tool->GetLabel()), r.label);
+        EXPECT_EQ(FromWx(tool->GetShortHelp()), r.label);
+        EXPECT_EQ(FromWx(tool->GetLongHelp()), r.help) << r.label;
+        EXPECT_EQ(tool->GetKind(), r.toggle ? wxITEM_CHECK : wxITEM_NORMAL) << r.label;
+        const wxImage shown = tool->GetNormalBitmap().ConvertToImage();
+        const wxImage file = wxBitmap(wxImage(ToWx(std::string(ORVANE_SOURCE_DIR) + "/icons/toolbar/" + r.image),
+                                              wxBITMAP_TYPE_PNG))
+                                 .ConvertToImage();
+        ASSERT_TRUE(file.IsOk()) << r.image;
+        EXPECT_TRUE(shown.GetSize() == file.GetSize() &&
+                    std::equal(shown.GetData(), shown.GetData() + 3 * 32 * 32, file.GetData()))
+            << r.label << " shows another picture than " << r.image;
+    }
+
+    // Recent files: numbered from 1 between the two adjacent separators, newest first; an empty
+    // entry ends the list.
+    const std::string a = (dir.Path() / "a.voski").string(), b = (dir.Path() / "b.voski").string(),
+                      c = (dir.Path() / "c.voski").string(), d = (dir.Path() / "d.voski").string();
+    for (const std::string& path : {d, c, b, a}) core->GetConfig().AddUltim(path);
+    frame->BuildInstallationMenu(bar->GetMenu(0));
+    wxMenu* installation = bar->GetMenu(0);
+    const std::vector<std::pair<int, std::string>> recent = {
+        {ID_RECENT1, "&1. " + a}, {ID_RECENT2, "&2. " + b}, {ID_RECENT3, "&3. " + c}, {ID_RECENT4, "&4. " + d}};
+    ASSERT_EQ(installation->GetMenuItemCount(), 16u);
+    for (std::size_t i = 0; i < recent.size(); ++i) {
+        const wxMenuItem* item = installation->FindItemByPosition(10 + i);
+        EXPECT_EQ(item->GetId(), recent[i].first) << i;
+        EXPECT_EQ(FromWx(item->GetItemLabel()), recent[i].second);
+        EXPECT_EQ(FromWx(item->GetHelp()), "");
+    }
+    EXPECT_TRUE(installation->FindItemByPosition(14)->IsSeparator());
+    dir.Write("config.xml", "<config>\n\t<ini>\n\t\t<ultim>" + a + "</ultim>\n\t\t<ultim></ultim>\n\t\t<ultim>" + c +
+                                "</ultim>\n\t</ini>\n</config>\n");
+    ASSERT_TRUE(core->GetConfig().Load());
+    frame->BuildInstallationMenu(installation);
+    EXPECT_EQ(installation->GetMenuItemCount(), 13u);
+    EXPECT_EQ(FromWx(installation->FindItemByPosition(10)->GetItemLabel()), "&1. " + a);
+    EXPECT_EQ(installation->FindItem(ID_RECENT3), nullptr);
+    // A recent entry opens its file; a file that is gone leaves no installation open.
+    ASSERT_TRUE(Run(ID_RECENT1));
+    EXPECT_EQ(dialogs.Errors().size(), 1u);
+    EXPECT_FALSE(frame->IsInstallationOpen());
+    std::filesystem::copy_file(SamplePath(), a);
+    ASSERT_TRUE(Run(ID_RECENT1));
+    EXPECT_TRUE(frame->IsInstallationOpen());
+    EXPECT_EQ(FromWx(frame->GetTitle()), "a - Chalet Pérez - Conexión cerrada - Vosk Orvane");
+}
+
+// Every dialog of the installation commands with its text, caption, default answer and wildcard.
+TEST_F(WindowTest, InstallationCommandsAskAndReportInTheirOwnWords) {
+    using S = FakeDialogs::Shown;
+    const std::string report = (dir.Path() / "informe.txt").string(), saved = (dir.Path() / "nueva.voski").string();
+    struct Step {
+        const char* name;
+        std::function<void()> answer;
+        int id;
+        std::vector<S> shown;
+    };
+    const Step steps[] = {
+        {"about", [] {}, ID_MENU_ABOUT,
+         {{"info",
+           "Vosk Orvane version: 1.06\n\nHerramienta del instalador para centrales de intrusión\n\nSeguridad Ejemplo "
+           "S.L.\n\nTeléfono: \nemail: \nWebsite: ",
+           "Sobre"}}},
+        {"new", [&] { dialogs.AnswerChoice(2); }, ID_MENU_NEW,
+         {{"choose", "Seleccione el modelo de la central para la instalación:", "Elegir modelo", {"EX08", "TK40", "VX16"}},
+          {"info", "Nueva instalación creada", "Información"}}},
+        {"add", [&] { dialogs.AnswerChoice(1), dialogs.AnswerChoice(0), dialogs.AnswerText("12"); }, ID_TOOL_ADD,
+         {{"choose", "Seleccione el modelo del componente a añadir a la instalación:", "Elegir modelo",
+           {"EX08", "TK40", "VX16"}},
+          {"choose", "Seleccione la versión", "Eligir versión", {"1.0"}},
+          {"text", "Dirección bus del componente", "Dirección de bus", {}, "12"},
+          {"info", "Nuevo componente añadido", "Información"}}},
+        {"remove", [&] { dialogs.AnswerChoice(0); }, ID_MENU_REMOVE,
+         {{"choose", "Seleccione el componente del bus que desea borrar de la instalación:", "Elegir modelo",
+           {"0 TK40 (busdir = 12)"}}}},
+        {"remove none", [] {}, ID_TOOL_REMOVE, {{"error", "No hay componentes para borrar", "Error"}}},
+        {"export", [&] { dialogs.AnswerSavePath(report); }, ID_MENU_EXPORT,
+         {{"save", "Guardar como", "", {}, "", "*.txt"}, {"info", "Programación exportada con éxito.", "Información"}}},
+        {"save without a name", [&] { dialogs.AnswerSavePath(saved); }, ID_TOOL_SAVE,
+         {{"save", "Guardar como", "", {}, "", "*.voski"}, {"info", "Instalación guardada correctamente", "Información"}}},
+        {"save", [&] { core->GetConfig().AddUltim(report); }, ID_MENU_SAVE,
+         {{"info", "Instalación guardada correctamente", "Información"}}},
+        {"close", [] {}, ID_TOOL_CLOSE, {}},
+        {"open cancelled", [&] { dialogs.AnswerOpenPath(std::nullopt); }, ID_TOOL_OPEN,
+         {{"open", "Abrir instalación", "", {}, "", "*.voski"}}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        const std::size_t before = dialogs.shown.size();
+        step.answer();
+        ASSERT_TRUE(Run(step.id));
+        EXPECT_EQ(std::vector<S>(dialogs.shown.begin() + static_cast<long>(before), dialogs.shown.end()), step.shown);
+    }
+    EXPECT_NE(dir.Read("informe.txt").find("VX16"), std::string::npos);
+    // A save, with or without a name, puts the file at the head of the recent files and the menu.
+    EXPECT_EQ(core->GetConfig().GetUltim(0), saved);
+    EXPECT_EQ(core->GetConfig().GetUltim(1), report);
+    EXPECT_EQ(FromWx(frame->GetMenuBar()->GetMenu(0)->FindItemByPosition(10)->GetItemLabel()), "&1. " + saved);
+    EXPECT_EQ(frame->GetTitle(), wxT("Orvane"));
+}
+
+// New, open and close end a live connection first, even when their dialog is then cancelled.
+TEST_F(WindowTest, NewOpenAndCloseDisconnectFirst) {
+    ASSERT_TRUE(OpenSample());
+    ASSERT_TRUE(ConnectTcp());
+    struct Row {
+        int id;
+        std::function<void()> answer;
+        bool staysOpen;
+    };
+    const Row rows[] = {{ID_MENU_NEW, [&] { dialogs.AnswerChoice(std::nullopt); }, true},
+                        {ID_MENU_OPEN, [&] { dialogs.AnswerOpenPath(std::nullopt); }, true},
+                        {ID_MENU_CLOSE, [] {}, false}};
+    for (const Row& r : rows) {
+        if (!frame->IsConnected()) {
+            ASSERT_TRUE(Run(ID_MENU_CONNECT)) << r.id;
+        }
+        ASSERT_TRUE(core->IsConnected());
+        core->MarkModified();
+        dialogs.AnswerYesNoCancel(Answer::No);
+        r.answer();
+        ASSERT_TRUE(Run(r.id));
+        EXPECT_FALSE(core->IsConnected()) << r.id;
+        EXPECT_FALSE(frame->IsConnected()) << r.id;
+        EXPECT_EQ(frame->IsInstallationOpen(), r.staysOpen) << r.id;
+    }
 }
 
 TEST_F(WindowTest, LinkDialogueForEveryKindAndItsCancels) {
@@ -189,6 +370,36 @@ TEST_F(WindowTest, LinkDialogueForEveryKindAndItsCancels) {
     EXPECT_EQ(dades.GetIpPort(), 4001);
     EXPECT_EQ(dades.GetIpCraLnkDest(), "cra.example.org");
     EXPECT_EQ(dialogs.Errors().size(), 1u);  // the bad port
+    // The questions asked, each proposing what the installation holds for the kind.
+    using S = FakeDialogs::Shown;
+    std::vector<S> asked;
+    for (const S& q : dialogs.shown)
+        if (q.kind == "text" || q.kind == "yesnocancel" || (q.kind == "choose" && asked.size() < 2)) asked.push_back(q);
+    const std::vector<S> questions = {
+        {"choose", "Seleccione es tipo de conexión que va a usar:", "Elegir tipo conexión",
+         {"0 - Ninguna", "1 - Local", "2 - Modem", "3 - CSD", "4 - TCP/IP", "5 - GPRS", "6 - CRA LINK"}},
+        {"choose", "Seleccione es tipo de conexión que va a usar:", "Elegir tipo conexión",
+         {"0 - Ninguna", "1 - Local", "2 - Modem", "3 - CSD", "4 - TCP/IP", "5 - GPRS", "6 - CRA LINK"}},
+        {"text", "Número de teléfono donde llamar", "Número de teléfono", {}, "910000001"},
+        {"yesnocancel", "Usar modo callback?", "Modo callback"},
+        {"yesnocancel", "Llamada especial?", "Llamada especial"},
+        {"text", "Número de teléfono donde llamar", "Número de teléfono", {}, "912345678"},
+        {"yesnocancel", "Usar modo callback?", "Modo callback"},
+        {"text", "Número de teléfono donde llamar", "Número de teléfono", {}, "600000001"},
+        {"text", "Número de teléfono donde llamar", "Número de teléfono", {}, "600000001"},
+        {"yesnocancel", "Usar modo callback?", "Modo callback"},
+        {"text", "Escriba la IP destino", "IP destino", {}, "192.168.1.100"},
+        {"text", "Escriba el puerto IP de destino", "Puerto IP destino", {}, "4000"},
+        {"text", "Escriba la IP destino", "IP destino", {}, "127.0.0.1"},
+        {"text", "Escriba el puerto IP de destino", "Puerto IP destino", {}, "4001"},
+        {"text", "Escriba la IP destino", "IP destino", {}, "10.0.0.20"},
+        {"text", "Escriba la IP destino", "IP destino", {}, "cra.example.com"},
+        {"text", "Escriba el puerto IP de destino", "Puerto IP destino", {}, "5000"},
+    };
+    EXPECT_EQ(asked, questions);
+    const auto port = std::find_if(dialogs.shown.begin(), dialogs.shown.end(), [](const S& q) { return q.caption == "Puerto com"; });
+    ASSERT_NE(port, dialogs.shown.end());
+    EXPECT_EQ(port->text, "Puerto COM (puerto serie) donde está conectado el modem o la conexión local");
 
     // No serial port at all: the dialogue ends with a message, nothing stored.
     frame->SetSerialPortFolder((dir.Path() / "none").string());
@@ -200,6 +411,7 @@ TEST_F(WindowTest, LinkDialogueForEveryKindAndItsCancels) {
 TEST_F(WindowTest, ConnectReceiveEditSendAndVerifyAgainstThePanel) {
     ASSERT_TRUE(OpenSample());
     ASSERT_TRUE(ConnectTcp());
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"info", "Conectado", "Información"}));
     // The central reports a coverage code (its value read at login).
     EXPECT_EQ(FromWx(frame->GetTitle()), "ejemplo - Chalet Pérez - TCP/IP : Conectado - Cobertura : " +
                                              IntToString(core->GetPpeValue()) + "% - Vosk Orvane");
@@ -259,6 +471,7 @@ TEST_F(WindowTest, ReceiveOnTheAlarmCentreLinkDoesNothing) {
 TEST_F(WindowTest, KeypadReadsAndWritesOneCodeAtItsBusAddress) {
     ASSERT_TRUE(OpenSample());
     ASSERT_TRUE(ConnectTcp());
+    EXPECT_EQ(frame->GetKeyPad()->AddressCtrl()->GetValue(), wxT("000"));
     ASSERT_TRUE(Run(ID_TOOL_KEYPAD));
     EXPECT_TRUE(frame->GetKeyPad()->IsShown());
     // A numeric code of the central that the keypad reaches by its number.
@@ -286,12 +499,27 @@ TEST_F(WindowTest, KeypadReadsAndWritesOneCodeAtItsBusAddress) {
     EXPECT_TRUE(dialogs.Errors().empty());
     EXPECT_TRUE(PanelHolds(sim.Central(), keypad->GetCodi()));
     EXPECT_EQ(keypad->ValueCtrl()->GetValue(), ToWx(keypad->GetCodi()->GetValue()));
+    // Refused by the core without a link: its text in an error box, for both buttons.
+    ASSERT_TRUE(Run(ID_TOOL_DISCONNECT));
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"info", "Conexión cerrada", "Información"}));
+    const std::size_t before = dialogs.shown.size();
+    click(ID_KEYPAD_RECEIVE);
+    click(ID_KEYPAD_SEND);
+    EXPECT_EQ(std::vector<FakeDialogs::Shown>(dialogs.shown.begin() + static_cast<long>(before), dialogs.shown.end()),
+              (std::vector<FakeDialogs::Shown>{{"error", "No conetado", "Error"}, {"error", "No conetado", "Error"}}));
+    ASSERT_TRUE(Run(ID_TOOL_KEYPAD));
+    EXPECT_FALSE(frame->GetKeyPad()->IsShown());
 }
 
 TEST_F(WindowTest, LogToggleSplitsTheLogPaneAtTheBottom) {
     wxSplitterWindow* outer = frame->GetOuterSplitter();
+    // The tree on the left of the inner splitter; the log pane below it once shown.
+    auto* inner = dynamic_cast<wxSplitterWindow*>(frame->GetTree()->GetParent());
+    ASSERT_NE(inner, nullptr);
+    EXPECT_TRUE(inner->GetSplitMode() == wxSPLIT_VERTICAL && inner->GetWindow1() == frame->GetTree());
     ASSERT_TRUE(Run(ID_TOOL_LOG));
     EXPECT_TRUE(outer->IsSplit());
+    EXPECT_TRUE(outer->GetSplitMode() == wxSPLIT_HORIZONTAL && outer->GetWindow2() == frame->GetLogPane());
     EXPECT_TRUE(frame->GetLogPane()->IsShown());
     EXPECT_NEAR(outer->GetSize().GetHeight() - outer->GetSashPosition(), 100, 12);
     ASSERT_TRUE(Run(ID_TOOL_LOG));
@@ -309,7 +537,10 @@ TEST_F(WindowTest, ClosingWithUnsavedEditsCancelKeepsWindowAndLink) {
     EXPECT_FALSE(frame->IsBeingDeleted());
     EXPECT_TRUE(frame->IsConnected());
     EXPECT_TRUE(core->IsConnected());
-    EXPECT_EQ(dialogs.Last()->text, WindowText::kSaveQuestion);
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"yesnocancel",
+                                                   "La instalación actual ha sido modificada y no se ha guardado. "
+                                                   "Desea guardarla ahora?",
+                                                   "Guardar"}));
 }
 
 TEST_F(WindowTest, ClosingWithUnsavedEditsNoThenNoStaysOpenDisconnected) {
@@ -335,8 +566,11 @@ TEST_F(WindowTest, ClosingWithUnsavedEditsYesSavesAndCloses) {
     dialogs.AnswerYesNo(true);
     EXPECT_TRUE(frame->Close(false));
     EXPECT_TRUE(wxTheApp->IsScheduledForDestruction(frame));
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"yesno", "¿Está seguro de querer cerrar Orvane ?", "Cerrar Orvane"}));
     EXPECT_NE(dir.Read("ejemplo.voski").find("<val>2468</val>"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "config.xml"));
+    // The settings are written on the way out, the opened file at the head of the recent files.
+    EXPECT_NE(dir.Read("config.xml").find("<ultim>" + (dir.Path() / "ejemplo.voski").string() + "</ultim>"),
+              std::string::npos);
 }
 
 TEST_F(WindowTest, AFailedSaveKeepsTheInstallationOpen) {
@@ -361,6 +595,7 @@ TEST_F(WindowTest, SaveAsAsksBeforeReplacingAFile) {
     dialogs.AnswerYesNo(true);
     ASSERT_TRUE(Run(ID_TOOL_SAVEAS));
     EXPECT_NE(dir.Read("otra.voski"), "keep");
+    EXPECT_EQ(core->GetConfig().GetUltim(0), (dir.Path() / "otra.voski").string());
     EXPECT_EQ(FromWx(frame->GetTitle()), "otra - Chalet Pérez - Conexión cerrada - Vosk Orvane");
 }
 
@@ -392,6 +627,8 @@ TEST_F(WindowTest, NewInstallationAndComponentsThroughTheirDialogues) {
     dialogs.AnswerText("");
     ASSERT_TRUE(Popup(ID_MENU_RENAME));
     EXPECT_FALSE(core->GetInstalacio().IsModified());
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"text", "Escriba nombre o alias del componente", "Nuevo nombre o alias",
+                                                   {}, "Central VX16 (16 zonas)"}));
     dialogs.AnswerText("Central del chalet");
     ASSERT_TRUE(Popup(ID_MENU_RENAME));
     EXPECT_EQ(FromWx(frame->GetTree()->GetItemText(central)), "Central del chalet");
@@ -435,15 +672,49 @@ TEST_F(WindowTest, ALostLinkFoundByThePumpIsShownOnce) {
 
 TEST_F(WindowTest, FlashCopiesAndHardResetShowTheirFailure) {
     ASSERT_TRUE(OpenSample());
+    ASSERT_TRUE(Select(Under(kCentral, "Códigos de acceso")));
     ASSERT_TRUE(ConnectTcp());
+    using S = FakeDialogs::Shown;
+    struct Row {
+        int id;
+        const char* question;
+        bool panel;  // reaches the panel (the soft reset only changes the installation)
+    };
+    const Row rows[] = {
+        {ID_TOOL_RESET_SOFT, "¿Seguro que desea aplicar valores de fábrica (soft)?", false},
+        {ID_TOOL_EEP_TO_FLASH,
+         "¿Está seguro de querer establecer la programación actual como valores de fábrica en Flash?", true},
+        {ID_TOOL_FLASH_TO_EEP,
+         "¿Está seguro de querer recuperar los valores de fábrica en flash como programación en curso?", true},
+        {ID_TOOL_RESET_HARD, "¿Está seguro de querer realizar un reset profundo (hard) de la programación eeprom?", true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.question);
+        // "No" does nothing; "Yes" runs the command and shows nothing more when it succeeds.
+        core->GetInstalacio().ClearModified();
+        sim.ClearEvents();
+        dialogs.AnswerYesNo(false);
+        ASSERT_TRUE(Run(r.id));
+        EXPECT_TRUE(sim.Events().empty());
+        EXPECT_FALSE(core->GetInstalacio().IsModified());
+        const std::size_t before = dialogs.shown.size();
+        dialogs.AnswerYesNo(true);
+        ASSERT_TRUE(Run(r.id));
+        EXPECT_EQ(std::vector<S>(dialogs.shown.begin() + static_cast<long>(before) - 1, dialogs.shown.end()),
+                  (std::vector<S>{{"yesno", r.question, "Reset"}, {"yesno", r.question, "Reset"}}));
+        EXPECT_EQ(!sim.Events().empty(), r.panel);
+        EXPECT_EQ(core->GetInstalacio().IsModified(), !r.panel);
+    }
+    // Failures are shown, the flash copies' and the hard reset's too (the soft reset's: a node
+    // without codes). The lost link greys the tools, so the commands go straight to the handlers.
+    ASSERT_TRUE(Select(kCentral));
     BreakLink();
-    dialogs.AnswerYesNo(false);  // "No" does nothing
-    ASSERT_TRUE(Run(ID_TOOL_RESET_HARD));
-    EXPECT_TRUE(dialogs.Errors().empty());
-    dialogs.AnswerYesNo(true);
-    ASSERT_TRUE(Run(ID_TOOL_RESET_HARD));
-    ASSERT_EQ(dialogs.Errors().size(), 1u);
-    EXPECT_EQ(dialogs.shown.back().caption, "Error");
+    for (const Row& r : rows) {
+        dialogs.AnswerYesNo(true);
+        ASSERT_TRUE(Popup(r.id));
+        EXPECT_EQ(dialogs.shown.back().kind, "error") << r.question;
+        EXPECT_EQ(dialogs.shown.back().caption, "Error");
+    }
 }
 
 TEST_F(WindowTest, APopupMenuBelongsToTheItemRightClicked) {

@@ -4,6 +4,7 @@
 #include "datamodel/instalacio.h"
 #include "ui/ids.h"
 #include "ui/windowlogic.h"
+#include "window_tables.h"
 
 TEST(WindowTitle, ComposesFileInstallationConnectionAndCoverage) {
     struct Case {
@@ -34,28 +35,11 @@ TEST(WindowTitle, ComposesFileInstallationConnectionAndCoverage) {
 TEST(WindowEnabling, OneTableOverTheStates) {
     const WindowState none{false, false, false}, open{true, false, false}, connected{true, true, false},
         flash{true, true, true};
-    struct Row {
-        int id;
-        bool inNone, inOpen, inConnected, inFlash;
-    };
-    const Row rows[] = {
-        {ID_TOOL_NEW, true, false, false, false},         {ID_MENU_NEW, true, true, true, true},
-        {ID_TOOL_OPEN, true, false, false, false},        {ID_MENU_OPEN, true, true, true, true},
-        {ID_TOOL_SAVE, false, true, true, true},          {ID_MENU_EXPORT, false, true, true, true},
-        {ID_TOOL_RESET_SOFT, false, true, true, true},    {ID_TOOL_KEYPAD, false, true, true, true},
-        {ID_TOOL_CONFIGURE, false, true, false, false},   {ID_MENU_CONFIGURE, false, true, false, false},
-        {ID_TOOL_CONNECT, false, true, false, false},     {ID_MENU_CONNECT, false, true, false, false},
-        {ID_TOOL_DISCONNECT, false, false, true, true},   {ID_TOOL_VERIFY, false, false, true, true},
-        {ID_TOOL_RESET_HARD, false, false, true, true},   {ID_MENU_RECEIVE, false, false, true, true},
-        {ID_TOOL_EEP_TO_FLASH, false, false, false, true}, {ID_TOOL_FLASH_TO_EEP, false, false, false, true},
-        {ID_TOOL_LOG, true, true, true, true},            {ID_MENU_EXIT, true, true, true, true},
-        {ID_RECENT1, true, true, true, true},             {ID_MENU_ABOUT, true, true, true, true},
-    };
-    for (const Row& r : rows) {
-        EXPECT_EQ(IsCommandEnabled(r.id, none), r.inNone) << r.id;
-        EXPECT_EQ(IsCommandEnabled(r.id, open), r.inOpen) << r.id;
-        EXPECT_EQ(IsCommandEnabled(r.id, connected), r.inConnected) << r.id;
-        EXPECT_EQ(IsCommandEnabled(r.id, flash), r.inFlash) << r.id;
+    for (const expected::EnablingRow& r : expected::kEnabling) {
+        EXPECT_EQ(IsCommandEnabled(r.id, none), r.none) << r.id;
+        EXPECT_EQ(IsCommandEnabled(r.id, open), r.open) << r.id;
+        EXPECT_EQ(IsCommandEnabled(r.id, connected), r.connected) << r.id;
+        EXPECT_EQ(IsCommandEnabled(r.id, flash), r.flash) << r.id;
     }
 }
 
@@ -72,6 +56,22 @@ TEST(WindowPopupMenus, ItemsByCategoryAndLinkState) {
     EXPECT_TRUE(PopupMenuItems(3, true)[0].enabled);
     EXPECT_EQ(ids(PopupMenuItems(4, false)), (std::vector<int>{ID_MENU_RENAME, 0, ID_MENU_ADD, ID_MENU_REMOVE}));
     EXPECT_EQ(PopupMenuItems(2, false).size(), 7u);
+    // Labels and help texts are the menu bar's and the toolbar's.
+    std::vector<std::string> texts;
+    for (int category : {1, 2, 4})
+        for (const PopupItem& p : PopupMenuItems(category, true)) texts.push_back(p.label + " | " + p.help);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "Recibir | Recibe datos de la central o componente",
+                         "Enviar | Envia datos de la central o componente",
+                         "Verificar | Verifica la programación recibiendola de l acentral y comparandola con los valores locales",
+                         "Resetea valores (soft) | Resetea con los valores de fábrica",
+                         "&Nueva... | Crea una nueva instalación", "&Abrir... | Abre una instalación existente",
+                         "&Guardar | Guarda la instalación", "Guardar &como... | Guarda la instalación con otro nombre",
+                         " | ", "Aña&dir componente... | Aañade un componente en el bus de la instalación actual",
+                         "&Borrar Componente... | Borra un componente del bus de la instalacón actual",
+                         "&Cambiar el nombre del componente... | Asigna un nuevo nombre o alias al componente", " | ",
+                         "Aña&dir componente... | Aañade un componente en el bus de la instalación actual",
+                         "&Borrar Componente... | Borra un componente del bus de la instalacón actual"}));
     EXPECT_TRUE(PopupMenuItems(0, true).empty());
     EXPECT_TRUE(PopupMenuItems(7, true).empty());
 }
