@@ -58,7 +58,7 @@ protected:
     }
     // The width the toolkit gives a column inserted without one.
     int ToolkitColumnWidth() const {
-        wxListCtrl probe(frame_, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLC_REPORT);
+        wxListCtrl probe(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLC_REPORT);
         probe.InsertColumn(0, wxT("Fecha"));
         return probe.GetColumnWidth(0);
     }
@@ -115,8 +115,8 @@ TEST_F(EventsPanelTest, ExtendedFormatShowsNumbersAndFiltersByTheTypedAccount) {
     EXPECT_GE(Width(7), TextWidth("Abonado"));
 
     // On a narrow view the bottom row wraps: the buttons keep their width inside the panel.
-    frame_->SetSize(560, 700);
-    frame_->Layout();
+    frame->SetSize(560, 700);
+    frame->Layout();
     for (P::ControlId id : {P::ID_EXPORT, P::ID_EMPTY}) {
         wxWindow* button = panel_->GetControl(id);
         EXPECT_GE(button->GetSize().x, button->GetBestSize().x) << id;

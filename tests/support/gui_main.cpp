@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -81,6 +82,9 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // gtest_discover_tests lists the tests at build time, without a display.
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+    // The file dialogs store their choices through GSettings; under a bare X server there is no
+    // session bus for dconf, so tests keep those settings in memory (and never touch the user's).
+    setenv("GSETTINGS_BACKEND", "memory", 1);
     CollectToolkitMessages();
     wxApp::SetInstance(new wxApp);
     if (!wxEntryStart(argc, argv)) {
