@@ -65,21 +65,19 @@ double LoadAverage() {
     return one;
 }
 
-// The real clock, with the time each sleep overran what it was asked for summed up.
-class MeasuringClock final : public Clock {
+// The real clock, with the time by which its sleeps overran their deadlines summed up.
+class MeasuringClock final : public RealClock {
 public:
-    void SleepMs(int ms) override {
-        if (ms <= 0) return;
-        const Steady::time_point start = Steady::now();
-        SystemClock().SleepMs(ms);
-        overshootMs += Ms(Steady::now() - start) - ms;
-        ++sleeps;
-    }
-    LocalTime Now() const override { return SystemClock().Now(); }
-    std::int64_t MonotonicMs() const override { return SystemClock().MonotonicMs(); }
-
     double overshootMs = 0;
     long sleeps = 0;
+
+protected:
+    void SleepUntilUs(std::int64_t deadlineUs) override {
+        if (deadlineUs <= MonotonicUs()) return;
+        RealClock::SleepUntilUs(deadlineUs);
+        overshootMs += static_cast<double>(MonotonicUs() - deadlineUs) / 1000.0;
+        ++sleeps;
+    }
 };
 
 class NullSink final : public LogSink {
