@@ -39,8 +39,9 @@ struct LocalTime {
 //   it returns at once when that moment has passed and so absorbs the lateness of the steps
 //   before it.
 // The schedule moves by exactly what each wait asks, so the time an operation takes is never less
-// than the sum of its waits. Time spent outside any wait for longer than kIdleGapMs (between
-// operations) restarts the schedule at the next wait: idle time is never repaid.
+// than the sum of its waits. It restarts at the first wait after Restart (an operation starts:
+// what ran late before it is not repaid in it) and after time spent outside any wait for longer
+// than kIdleGapMs (idle time between operations is never repaid).
 // A clock serves one thread.
 class Clock {
 public:
@@ -49,6 +50,7 @@ public:
     virtual ~Clock() = default;
     void SleepMs(int ms);
     void PollMs(int ms);
+    void Restart() { started_ = false; }
     virtual LocalTime Now() const = 0;
     // Milliseconds on a steady clock, for measuring waits.
     std::int64_t MonotonicMs() const { return MonotonicUs() / 1000; }
