@@ -9,8 +9,9 @@
 //   ops_bench [--link tcp|pty|both] [--ops NAME,...] [--load N] [--file BYTES]
 //
 //   operations: receive (the central), send (every group of the central), verify (every group),
-//               status, events (event memory), flashread (every flash table), upload (a flash
-//               file); default all
+//               status (the central's status node), events (its event memory), flashread (every
+//               flash table), upload (a flash file); default all. Each runs as the window runs
+//               it: a receive, send or verify of tree items.
 //   --load N    N threads that spin for the whole run, as load beside the machine's own
 //   --file      size of the uploaded flash file (default 2048 bytes)
 //
@@ -41,6 +42,7 @@
 #include "model_fill.h"
 #include "panelsim.h"
 #include "serve.h"
+#include "support/capture_log_sink.h"
 #include "support/fake_ui.h"
 #include "support/fake_views.h"
 #include "support/pipe_transport.h"
@@ -78,16 +80,6 @@ protected:
         overshootMs += static_cast<double>(MonotonicUs() - deadlineUs) / 1000.0;
         ++sleeps;
     }
-};
-
-class NullSink final : public LogSink {
-public:
-    void Append(const std::string& text) override { length_ += static_cast<long>(text.size()); }
-    long GetLastPosition() const override { return length_; }
-    void Remove(long from, long to) override { length_ -= to - from; }
-
-private:
-    long length_ = 0;
 };
 
 enum class Link { Tcp, Pty };
@@ -170,8 +162,8 @@ public:
         if (name == "receive") return core_->Receive(Central());
         if (name == "send") return ForEachGroup(TreeNodeGrup, false, [this](TreeItemId i) { return core_->Send(i); });
         if (name == "verify") return ForEachGroup(TreeNodeGrup, true, [this](TreeItemId i) { return core_->Verify(i); });
-        if (name == "status") return core_->ReceiveStatus(false);
-        if (name == "events") return core_->ReceiveEventLog();
+        if (name == "status") return core_->Receive(Child(TreeNodeEstat));
+        if (name == "events") return core_->Receive(Child(TreeNodeEvents));
         if (name == "flashread")
             return ForEachGroup(TreeNodeGrupFlash, true, [this](TreeItemId i) { return core_->Receive(i); });
         if (name == "upload") return core_->Send(uploadItem_);
@@ -192,6 +184,12 @@ private:
         for (const auto& [id, node] : tree_.nodes)
             if (core_->GetTreeIndex().GetKind(id) == TreeNodeComponent && core_->GetTreeIndex().GetComponent(id) == central)
                 return id;
+        return kNoTreeItem;
+    }
+    // The central's first item of this kind.
+    TreeItemId Child(int kind) const {
+        for (TreeItemId item : tree_.Children(Central()))
+            if (core_->GetTreeIndex().GetKind(item) == kind) return item;
         return kNoTreeItem;
     }
     // The central's top-level items of one kind that have something to move.
@@ -226,7 +224,7 @@ private:
     FakeUi ui_;
     FakeTreeView tree_;
     FakeEditView edit_;
-    NullSink sink_;
+    CaptureLogSink sink_;  // the log pane keeps at most its last 64000 characters
     VirtualClock virtual_;
     MeasuringClock measuring_;
     panelsim::PanelSim sim_;
