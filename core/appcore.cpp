@@ -137,6 +137,8 @@ int CAppCore::GetPpeValue() {
 // ---- operation frame ----
 
 bool CAppCore::BeginProgress(const std::string& text, int maximum, const ProgressOptions& options) {
+    // An operation starts: its waits add up from here, whatever ran late before it.
+    GetClock().Restart();
     // A dialog left by a caller is replaced; the busy flag is the caller's.
     progress_.Open(text, text, maximum, options);
     return true;

@@ -30,16 +30,58 @@ struct LocalTime {
 // Sleeping and the local time. Every timed wait of the program (link and frame-layer waits, modem
 // pauses, the core's pauses between requests) sleeps through this, so tests run them on a
 // virtual clock.
+//
+// Waits go to absolute deadlines on a schedule: the time at which the waits asked so far would
+// have ended had none of them woken up late. Two kinds of wait keep the panel's timing whole:
+// - SleepMs is a pause (a prescribed pause between frames, the line time of a write): at least ms
+//   from the moment it is asked, never shortened, even when the steps before it ran late;
+// - PollMs is one interval of a polling wait: cadence, due one interval after the schedule, so
+//   it returns at once when that moment has passed and so absorbs the lateness of the steps
+//   before it.
+// The schedule moves by exactly what each wait asks, so the time an operation takes is never less
+// than the sum of its waits. It restarts at the first wait after Restart (an operation starts:
+// what ran late before it is not repaid in it) and after time spent outside any wait for longer
+// than kIdleGapMs (idle time between operations is never repaid).
+// A clock serves one thread.
 class Clock {
 public:
+    static constexpr int kIdleGapMs = 20;
+
     virtual ~Clock() = default;
-    virtual void SleepMs(int ms) = 0;
+    void SleepMs(int ms);
+    void PollMs(int ms);
+    void Restart() { started_ = false; }
     virtual LocalTime Now() const = 0;
     // Milliseconds on a steady clock, for measuring waits.
-    virtual std::int64_t MonotonicMs() const = 0;
+    std::int64_t MonotonicMs() const { return MonotonicUs() / 1000; }
+
+protected:
+    // Microseconds on the same steady clock.
+    virtual std::int64_t MonotonicUs() const = 0;
+    // Returns once the steady clock reads deadlineUs or later (at once when it already does).
+    virtual void SleepUntilUs(std::int64_t deadlineUs) = 0;
+
+private:
+    // Restarts the schedule when the last wait ended more than kIdleGapMs ago (or none was made).
+    void Resume(std::int64_t nowUs);
+
+    std::int64_t scheduleUs_ = 0;
+    std::int64_t lastEndUs_ = 0;
+    bool started_ = false;
 };
 
-// The real clock: std::this_thread::sleep_for and the C runtime's localtime.
+// The real clock: CLOCK_MONOTONIC with absolute-deadline sleeps (clock_nanosleep), the waiting
+// thread's timer slack at its smallest, and the C runtime's localtime.
+class RealClock : public Clock {
+public:
+    LocalTime Now() const override;
+
+protected:
+    std::int64_t MonotonicUs() const override;
+    void SleepUntilUs(std::int64_t deadlineUs) override;
+};
+
+// The program's one real clock.
 Clock& SystemClock();
 
 // A repeating timer owned by the window (the link pump, the idle poll).

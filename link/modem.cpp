@@ -17,6 +17,8 @@ const char kMissingParams[] = "Parámetros de configuración insuficientes";
 constexpr int kModemRead = 255;
 constexpr std::size_t kMaxReply = 1024;
 constexpr int kMaxWaitMs = 10000;
+// The modem's replies are read every kModemPollMs: a polling wait, paced against its schedule.
+constexpr int kModemPollMs = 50;
 
 // An empty text is contained in nothing: a missing result text must never match every reply.
 bool Contains(const std::string& reply, const std::string& text) {
@@ -91,7 +93,7 @@ bool CConexio::WaitAtResponse(const std::string& expected, const std::string& ec
         std::string reply;
         int idle = 0;
         for (;;) {
-            Sleep(50);
+            clock_->PollMs(kModemPollMs);
             if (IsCancelled()) return false;
             int n = ReadModem(reply);
             if (n > 0) {
@@ -121,8 +123,8 @@ bool CConexio::WaitAtResponse(const std::string& expected, const std::string& ec
 void CConexio::Drain() {
     bool got = false;
     int idle = 0;
-    for (int pass = 0; pass < kMaxWaitMs / 50; ++pass) {
-        Sleep(50);
+    for (int pass = 0; pass < kMaxWaitMs / kModemPollMs; ++pass) {
+        clock_->PollMs(kModemPollMs);
         if (IsCancelled()) return;
         std::string discard;
         int n = ReadModem(discard);

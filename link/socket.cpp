@@ -207,7 +207,7 @@ void SocketClient::Connect(const std::string& host, int port, Clock& clock,
                 throw SocketError("Cancelled", true);
             }
             if (clock.MonotonicMs() >= deadline) fail(ETIMEDOUT);
-            clock.SleepMs(kConnectStepMs);
+            clock.PollMs(kConnectStepMs);
         }
         int error = 0;
         socklen_t size = sizeof error;

@@ -481,6 +481,22 @@ TEST_F(NodeTest, ReceiveRunsTheReadsOfEachStatusAndEventNode) {
     EXPECT_FALSE(core->HasProgress());
 }
 
+// An operation takes at least the waits it asks for, even right after one whose sleeps woke up
+// late: what ran late before it is not paid back inside it.
+TEST_F(NodeTest, AnOperationRightAfterALateOneStillTakesAllItsWaits) {
+    const TreeItemId item = Find("General", TreeNodeVista);
+    ASSERT_NE(item, kNoTreeItem);
+    std::int64_t start = clock.Elapsed();
+    ASSERT_TRUE(core->Receive(item)) << core->GetLastError();
+    const std::int64_t onTime = clock.Elapsed() - start;
+    clock.SetOvershoot(40);
+    ASSERT_TRUE(core->Receive(item)) << core->GetLastError();
+    clock.SetOvershoot(0);
+    start = clock.Elapsed();
+    ASSERT_TRUE(core->Receive(item)) << core->GetLastError();
+    EXPECT_EQ(clock.Elapsed() - start, onTime);
+}
+
 TEST_F(NodeTest, ReceiveSendAndVerifyOfAFlashTableNode) {
     const TreeItemId item = Find("Agenda de teléfonos", TreeNodeGrupFlash);
     ASSERT_NE(item, kNoTreeItem);

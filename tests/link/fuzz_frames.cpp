@@ -14,9 +14,13 @@ namespace {
 
 class NullClock final : public Clock {
 public:
-    void SleepMs(int ms) override { now_ += ms > 0 ? ms : 0; }
     LocalTime Now() const override { return {}; }
-    std::int64_t MonotonicMs() const override { return now_; }
+
+protected:
+    std::int64_t MonotonicUs() const override { return now_; }
+    void SleepUntilUs(std::int64_t deadlineUs) override {
+        if (deadlineUs > now_) now_ = deadlineUs;
+    }
 
 private:
     std::int64_t now_ = 0;

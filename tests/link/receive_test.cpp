@@ -256,6 +256,43 @@ TEST(Send, WithoutAnswerWantedSilenceIsSuccessAndBroadcastsGoOutFourTimes) {
     EXPECT_TRUE(w.proto.Send());
 }
 
+// A memory read built and sent (the read delay, the pause before a read frame, on the cable the
+// line time, then the polls for the ACK) on a machine whose sleeps wake up late: the pauses and
+// the line time last at least what they ask, the poll absorbs what they overran, and time spent
+// idle before the read is not paid back.
+TEST(Send, LatenessOfTheStepsBeforeIsAbsorbedByThePoll) {
+    struct Case {
+        const char* name;
+        int kind;
+        int overshoot;  // every sleep wakes up this late
+        int idle;       // ms spent idle before the read
+        std::int64_t elapsed;
+    } cases[] = {
+        {"tcp on time", ConexioTcpIp, 0, 0, 350 + 100 + 20},
+        // The poll is due 470 ms after the start; only its own wake-up is late.
+        {"tcp, 5 ms late", ConexioTcpIp, 5, 0, 350 + 100 + 20 + 5},
+        // Both pauses last their full time from their late start; the poll is overdue and reads at once.
+        {"tcp, 30 ms late", ConexioTcpIp, 30, 0, (350 + 30) + (100 + 30)},
+        {"tcp after idling", ConexioTcpIp, 0, 5000, 350 + 100 + 20},
+        // 25 ms read delay, 100 ms pause, 6 ms line time for the 11 bytes at 19200 baud, each 30 ms
+        // late: the poll 10 ms after them is overdue.
+        {"cable, 30 ms late", ConexioLocal, 30, 0, (25 + 30) + (100 + 30) + (6 + 30)},
+        {"cable, 2 ms late", ConexioLocal, 2, 0, 25 + 100 + 6 + 10 + 2},
+    };
+    for (const Case& c : cases) {
+        Wire w(c.kind);
+        const std::uint8_t own = c.kind == ConexioLocal ? 0x31 : 0x13;
+        Script(w, {{AckFrame(0x06, own, 0x01)}});
+        w.clock.Advance(c.idle);
+        w.clock.SetOvershoot(c.overshoot);
+        const std::int64_t before = w.clock.Elapsed();
+        ASSERT_TRUE(w.proto.BuildRead("01", "0100", true, 4, 0)) << c.name;
+        EXPECT_TRUE(w.proto.Send()) << c.name;
+        EXPECT_EQ(w.clock.Elapsed() - before, c.elapsed) << c.name;
+        EXPECT_EQ(w.Written().size(), 11u) << c.name;  // one frame, no repeat
+    }
+}
+
 TEST(Wait, AnswerTimeoutNaksAndCancel) {
     Wire w;
     ASSERT_TRUE(w.proto.BuildPhoneTest("01"));  // NAKs from 0x01 now match the last request

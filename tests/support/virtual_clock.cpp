@@ -1,6 +1,6 @@
 #include "support/virtual_clock.h"
 
-void VirtualClock::SleepMs(int ms) {
-    if (ms > 0) ms_ += ms;
-    for (auto& hook : hooks_) hook(ms_);
+void VirtualClock::SleepUntilUs(std::int64_t deadlineUs) {
+    if (deadlineUs > us_) us_ = deadlineUs + overshootUs_;
+    for (auto& hook : hooks_) hook(Elapsed());
 }
