@@ -58,6 +58,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 120 
 # Of CTest's log: each failed test with its output, the closing count and the list of failures.
 awk '
   /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / { failed = ($0 ~ /\*\*\*/) }
+  /^ +Start +[0-9]+: / { next }
   /tests passed, [0-9]+ tests? failed out of/ { failed = 0; print; next }
   /^The following tests FAILED:/ { listing = 1 }
   failed || listing { print }
