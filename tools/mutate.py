@@ -224,6 +224,9 @@ def main():
     if args.only:
         wanted = set(args.only.split(","))
         lists = {k: [m for m in v if m.id in wanted] for k, v in lists.items()}
+        missing = wanted - {m.id for v in lists.values() for m in v}
+        if missing:
+            sys.exit(f"mutate: no mutant named {', '.join(sorted(missing))}")
 
     print(f"== build of the unmutated tree in {build}")
     if not runner.configure() or not runner.build_targets(None):
