@@ -8,7 +8,8 @@ Each list file holds one mutant per line, five fields separated by a TAB:
   ctest-selection  a CTest label (core, link, gui, ...) or several joined by | (link|core),
                    optionally followed by `-R <regex>`
   file             relative to the repository root
-  original         literal text that must occur exactly once in the file (escapes: \\t \\n \\\\)
+  original         literal text that must occur exactly once in the file (escapes: \\t \\n \\\\;
+                   a backslash before any other character is itself)
   replacement      the text put in its place (same escapes)
 
 Blank lines and lines starting with # are comments.
