@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Writes PNG pictures of the main window in its main states into build/screenshots/: builds the
 # screenshot program (tools/screens) in build/ and runs every shot, each in its own process,
-# under a virtual X server. Look at them after a change to the window.
+# under a virtual X server. Look at them after a change to the window. Environment: JOBS
+# (default nproc).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+JOBS=${JOBS:-$(nproc)}
 tools/setup-debian.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target screens orvane_data pardex
+cmake --build build -j "$JOBS" --target screens orvane_data pardex
 out="$PWD/build/screenshots"
 mkdir -p "$out"
 cd build/bin

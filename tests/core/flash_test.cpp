@@ -124,7 +124,10 @@ TEST_F(FlashTest, TableOfTenThreeByteElementsTravelsAsTwoBlocks) {
     EXPECT_EQ(p.updates.back().first, 3);  // the erase step and one per block
 
     auto back = MakeTable("20", 10, 3);
+    ASSERT_TRUE(core->BeginProgress("Recibiendo...", 2));
     ASSERT_TRUE(core->ReceiveGrupFlash(back.get(), false)) << core->GetLastError();
+    EXPECT_EQ(core->GetOperationProgress().Value(), 1);  // a step after each answer but the last
+    core->EndProgress();
     EXPECT_EQ(Table(*back), data);
     auto reads = Executed(0x44);
     ASSERT_EQ(reads.size(), 1u);
@@ -191,7 +194,10 @@ TEST_F(FlashTest, TableLongerThanOneRequestIsReadInParts) {
     auto g = MakeTable("1000", 1600, 3);  // 4800 bytes: 300 blocks
     Bytes image = Pattern(4800, 11);
     PutFlash(sim.Central(), 0x1000, image);
+    ASSERT_TRUE(core->BeginProgress("Recibiendo...", 300));
     ASSERT_TRUE(core->ReceiveGrupFlash(g.get(), false)) << core->GetLastError();
+    EXPECT_EQ(core->GetOperationProgress().Value(), 299);
+    core->EndProgress();
     EXPECT_EQ(Table(*g), image);
     auto reads = Executed(0x44);
     ASSERT_EQ(reads.size(), 2u);
@@ -334,6 +340,15 @@ TEST_F(FlashTest, CancelDuringTheEraseWaitWritesNothing) {
     EXPECT_EQ(core->GetLastError(), "Cancelado por el usuario");
     EXPECT_EQ(Executed(0x25).size(), 1u);
     EXPECT_TRUE(Executed(0xF0).empty());
+
+    // Cancel pressed once the whole table came fails the read all the same.
+    auto h = MakeTable("60", 4, 4);
+    PutFlash(sim.Central(), 0x60, Pattern(16, 2));
+    ASSERT_TRUE(core->BeginProgress("Recibiendo...", 1));
+    ui.cancelIf = [&] { return Table(*h) == Pattern(16, 2); };
+    EXPECT_FALSE(core->ReceiveGrupFlash(h.get(), false));
+    core->EndProgress();
+    EXPECT_EQ(core->GetLastError(), "Cancelado por el usuario");
 }
 
 TEST_F(FlashTest, FactoryValuesAndEepromResetReachTheCurrentComponentAndReportFailure) {

@@ -6,6 +6,7 @@
 #include "core_harness.h"
 #include "datamodel/codi.h"
 #include "datamodel/grup.h"
+#include "datamodel/grupflash.h"
 #include "datamodel/model.h"
 #include "datamodel/strings.h"
 
@@ -118,6 +119,9 @@ TEST_F(TransferTest, SendWritesTheInstallationsValuesIntoThePanel) {
     const std::size_t before = edit.calls.size();
     ASSERT_TRUE(core->Send(GrupItem("G01"))) << core->GetLastError();
     EXPECT_EQ(edit.CallsFrom(before), std::vector<std::string>{"TransferFromPanels"});
+    EXPECT_EQ(ui.Last().title, "Enviando...");
+    // One step per code, the packed subgroup's codes too: the bar ends full.
+    EXPECT_EQ(ui.Last().updates.back().first, core->CountNodeItems(GrupItem("G01"), false));
     EXPECT_EQ(PanelBytes(0x01, coaccion), (Bytes{0x43, 0x21}));
     ExpectTreeMatchesPanel(access, "01", false);
     CGrup* users = Central().FindGrup("G01U");
@@ -147,6 +151,11 @@ TEST_F(TransferTest, GroupFlagsDecideWhatTravels) {
     CGrup* status = Central().FindGrup("S01");
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(core->CountTreeItems(status, false), 0);
+    // The walks skip them too: not a frame goes out.
+    const std::size_t frames = sim.ReceivedFrames().size();
+    EXPECT_TRUE(core->ReceiveTree(maintenance, false));
+    EXPECT_TRUE(core->SendTree(status));
+    EXPECT_EQ(sim.ReceivedFrames().size(), frames);
 
     // Installation data and plain items count -1; verify of a component is refused.
     TreeItemId data = ItemOf([&](TreeItemId i) { return core->GetTreeIndex().GetKind(i) == TreeNodeDades; });
@@ -218,6 +227,16 @@ TEST_F(TransferTest, PackedGroupOfFiveCodesWithStrideThree) {
     EXPECT_EQ(reads[0][7], 15);  // one request for 15 bytes
     for (int i = 0; i < 5; ++i) EXPECT_EQ(codes[static_cast<std::size_t>(i)]->GetValue(), "A0B0C" + std::to_string(i));
 
+    // The group's own destination takes its writes; its read always goes to the component.
+    ASSERT_TRUE(grup.SetDest("30"));
+    sim.ClearEvents();
+    ASSERT_TRUE(core->SendGrupBlock(&grup)) << core->GetLastError();
+    ASSERT_EQ(Frames(0xB0).size(), 2u);
+    for (const Bytes& f : Frames(0xB0)) EXPECT_EQ(f[1] & 0x7F, 0x30);
+    core->ReceiveGrupBlock(&grup, false);
+    ASSERT_EQ(Frames(0x51).size(), 1u);
+    EXPECT_EQ(Frames(0x51)[0][1] & 0x7F, 0x01);
+
     // A group that would not fit the offsets of the write frames is refused before any frame.
     CGrup big;
     big.SetSeguits();
@@ -275,17 +294,30 @@ TEST_F(TransferTest, ReadRetriesAfterTimeOuts) {
     ASSERT_TRUE(core->ReceiveCodi(coaccion, false)) << core->GetLastError();
     EXPECT_NE(Log().find("retry no answer"), std::string::npos);
 
-    // Four attempts in all, then the frame layer's error.
-    sim.Faults().missingAnswers = 4;
-    const std::size_t reads = Frames(0x51).size();
-    EXPECT_FALSE(core->ReceiveCodi(coaccion, false));
-    EXPECT_EQ(core->GetLastError(), "Timeout");
-    EXPECT_EQ(Frames(0x51).size() - reads, 4u);
+    // Four attempts in all, then the frame layer's error: a single code or a packed group
+    // whose answers never come, or a read request never acknowledged (four sends of the frame
+    // layer's four attempts each).
+    CGrup* users = Central().FindGrup("G01U");
+    const struct {
+        int missing, ignored;
+        std::function<bool()> read;
+        const char* error;
+    } cases[] = {{4, 0, [&] { return core->ReceiveCodi(coaccion, false); }, "Timeout"},
+                 {4, 0, [&] { return core->ReceiveGrupBlock(users, false); }, "Timeout"},
+                 {0, 16, [&] { return core->ReceiveCodi(coaccion, false); }, "Sin respuesta"}};
+    for (const auto& c : cases) {
+        sim.Faults().missingAnswers = c.missing;
+        sim.Faults().ignoreRequests = c.ignored;
+        sim.ClearEvents();
+        EXPECT_FALSE(c.read());
+        EXPECT_EQ(core->GetLastError(), c.error);
+        EXPECT_EQ(Frames(0x51).size(), 4u) << c.error;
+    }
 }
 
 TEST_F(TransferTest, PackedWriteRepeatsAFrameThatGotNoAcknowledgement) {
     CGrup* users = Central().FindGrup("G01U");
-    sim.Faults().ignoreRequests = 4;  // one frame's four attempts in the frame layer
+    sim.Faults().ignoreRequests = 12;  // one frame's first three sends of four attempts each
     ASSERT_TRUE(core->SendGrupBlock(users)) << core->GetLastError();
     for (int i = 0; i < users->GetCodiCount(); ++i)
         EXPECT_EQ(CodeBytes(users->GetCodi(i)), PanelBytes(0x01, users->GetCodi(i)));
@@ -492,16 +524,66 @@ TEST_F(RewriteTest, AnswersForAnotherCodeAreSkippedWithPauses) {
     EXPECT_EQ(reads, 1);
     EXPECT_GE(clock.Elapsed() - start, 1500);
 
-    // Four of them end the attempt; after the fourth attempt the read fails.
+    // Four of them end the attempt and empty the queue, the right answer behind them too;
+    // after the fourth attempt the read fails.
     rewrite = [&](const Bytes& f) {
         if (!IsDataAnswer(f) || f[0] != 0x16) return std::vector<Bytes>{f};
-        return std::vector<Bytes>(4, OtherCode(f));
+        std::vector<Bytes> out(4, OtherCode(f));
+        out.push_back(f);
+        return out;
     };
     reads = 0;
     EXPECT_FALSE(core->ReceiveCodi(coaccion, false));
     EXPECT_EQ(core->GetLastError(), "Valor incorrecto");
     EXPECT_EQ(reads, 4);
     EXPECT_NE(Log().find("Address doesn't match"), std::string::npos);
+
+    // Cancel pressed as the attempt gives up on them: no new attempt.
+    ASSERT_TRUE(core->BeginProgress("Recibiendo...", 1));
+    const std::size_t logged = Log().size();
+    ui.cancelIf = [&] { return Log().find("Address doesn't match", logged) != std::string::npos; };
+    reads = 0;
+    EXPECT_FALSE(core->ReceiveCodi(coaccion, false));
+    EXPECT_EQ(core->GetLastError(), "Cancelado por el usuario");
+    EXPECT_EQ(reads, 1);
+    core->EndProgress();
+}
+
+TEST_F(RewriteTest, FlashAnswersForAnotherBlockAreSkipped) {
+    CGrupFlash table;
+    table.SetAddrBase("20");
+    table.AddColumna();
+    table.SetBytesElement(4);
+    table.SetElements(4);
+    const Bytes image = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    sim.Central().SetFlashBlock(0x20, image);
+    // The same answer as if for the next block (low byte), with other data.
+    auto otherBlock = [](Bytes f) {
+        f[4] = static_cast<std::uint8_t>(f[4] + 1);
+        for (std::size_t i = 6; i < 22; ++i) f[i] = 0xEE;
+        const std::uint16_t crc = panelsim::Crc(std::span<const std::uint8_t>(f.data(), 22));
+        f[22] = static_cast<std::uint8_t>(crc >> 8);
+        f[23] = static_cast<std::uint8_t>(crc & 0xFF);
+        return f;
+    };
+    int foreign = 3;
+    rewrite = [&](const Bytes& f) {
+        if (f.size() != 24 || f[3] != 0xF0 || f[0] != 0x16) return std::vector<Bytes>{f};
+        std::vector<Bytes> out(static_cast<std::size_t>(foreign), otherBlock(f));
+        if (foreign < 4) out.push_back(f);
+        return out;
+    };
+    sim.ClearEvents();
+    ASSERT_TRUE(core->ReceiveGrupFlash(&table, false)) << core->GetLastError();
+    EXPECT_EQ(Bytes(table.GetElementPtr(0), table.GetElementPtr(0) + 16), image);
+    EXPECT_EQ(Frames(0x44).size(), 1u);
+
+    // Only foreign answers: four requests, then the read fails.
+    foreign = 4;
+    sim.ClearEvents();
+    EXPECT_FALSE(core->ReceiveGrupFlash(&table, false));
+    EXPECT_EQ(core->GetLastError(), "Valor incorrecto");
+    EXPECT_EQ(Frames(0x44).size(), 4u);
 }
 
 TEST_F(RewriteTest, AnAnswerThatStopsShortIsNeverDecoded) {
