@@ -191,7 +191,10 @@ int CConfig::FindUltim(const std::string& path) const {
     return -1;
 }
 
-void CConfig::AddUltim(const std::string& path) {
+void CConfig::AddUltim(const std::string& name) {
+    // A copy: the caller may pass one of the entries themselves (reopening a recent file), which
+    // the move below overwrites.
+    const std::string path = name;
     // One entry per file: the entry of the same file moves to the front, under the name used now.
     if (const int k = FindUltim(path); k >= 0) {
         for (auto i = static_cast<std::size_t>(k); i > 0; --i) ultims_[i] = ultims_[i - 1];

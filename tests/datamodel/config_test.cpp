@@ -140,6 +140,9 @@ TEST(Config, RecentFilesAndClear) {
     config.AddUltim("E");                                            // compared exactly
     const char* expected[] = {"E", "b", "e", "c"};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(config.GetUltim(i), expected[i]) << i;
+    config.AddUltim(config.GetUltim(2));  // reopened from the list itself: e E b c
+    const char* reopened[] = {"e", "E", "b", "c"};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(config.GetUltim(i), reopened[i]) << i;
 
     config.SetTipusConexio(1);
     config.SetParam("portcom", "3");
