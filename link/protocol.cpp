@@ -162,6 +162,10 @@ bool CProtocol::Send() {
             error_ = kLinkLostText;
             return false;
         }
+        // The frame goes out with the toggle bit of this moment: the drain above, the pump timer
+        // and the waits of earlier attempts acknowledge frames, and each of those moves the bit
+        // after the request was built. A broadcast carries none.
+        if (!broadcast) send_.SetToggleBit(toggle_);
         if (!link_->Send(send_.Bytes(), send_.Length())) {
             // A link that can no longer write is gone, as one that can no longer read: the
             // connection is lost (once), not only this frame.
@@ -426,10 +430,10 @@ void CProtocol::HandleFrame() {
         return;
     }
     const bool wanted = !ConexioKindTable::Get(Kind()).ackOnlyWithSourceBit7 || f.AnswerWanted();
-    // The panel did not hear our acknowledgement and repeats: acknowledge it again as we did the
-    // first time, without queueing it twice or moving the toggle bit.
-    const bool repeat = f.IsRepeat() && f.SameContent(lastQueuedData_);
-    if (!repeat) {
+    // The panel did not hear our acknowledgement and repeats the frame it last sent: its data is
+    // already queued, and queueing it again would hand a multi-frame read the same bytes twice.
+    const bool duplicate = f.IsRepeat() && f.SameContent(lastQueuedData_);
+    if (!duplicate) {
         QueueFrame(f);
         lastQueuedData_ = f;
     }
@@ -439,10 +443,8 @@ void CProtocol::HandleFrame() {
         if (f.Source() == 0) SendAck(0);
         return;
     }
-    if (repeat) {
-        if (wanted) WriteAcknowledgement(true, f.Source(), f.ToggleBit());
-        return;
-    }
+    // Only a first transmission (0x16) gives the toggle bit; a repeat (0x02) is acknowledged with
+    // the bit as it stands. Either way the bit inverts after the frame.
     if (!f.IsRepeat()) toggle_ = f.ToggleBit();
     if (wanted) SendAck(f.Source());
     toggle_ = !toggle_;

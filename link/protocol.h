@@ -15,8 +15,11 @@
 //   answers on their way, which echo the same address and block as the next identical request.
 //   The next send therefore first drains the link until the link kind's answer time-out has
 //   passed since that end: what arrives is traced and acknowledged as usual, then discarded.
+// - Every request goes out with the toggle bit current when it is written (also on its repeats),
+//   whatever was received and acknowledged since it was built.
 // - A frame the panel repeats (start 0x02, same content as the last frame queued) is
-//   acknowledged again but neither queued nor counted for the toggle bit a second time.
+//   acknowledged again but not queued a second time. Like every repeat it leaves the toggle bit
+//   to the receive rule: the acknowledgement carries the current bit, then the bit inverts.
 // - The queue holds at most kQueueLimit frames; the oldest goes first.
 // - A send that gets no acknowledgement counts as a time-out (TimedOut), so callers may retry.
 // - A link that breaks is reported: LinkLost() and the handler given to SetLinkLostHandler.

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 #include "link/progress.h"
 #include "link_harness.h"
@@ -126,15 +127,17 @@ TEST(Receive, OnGprsOnlyFramesAskingForItAreAcknowledged) {
 
 TEST(Receive, ARepeatOfTheLastFrameIsAcknowledgedButQueuedOnce) {
     Wire w;
-    w.Feed(PanelAnswer());
-    bool toggle = w.proto.GetToggle();
-    Bytes firstAck = w.Written();
+    w.Feed(PanelAnswer());  // toggle bit 1: taken, acknowledged with 1, then 0
+    EXPECT_EQ(w.Written(), B({0x06, 0x81, 0x13, 0xB8, 0x5B}));
+    // Its repeat gives no toggle bit: the ACK carries the current 0, then the bit becomes 1.
     w.Feed(PanelAnswer(0x02));
     EXPECT_EQ(w.proto.QueueSize(), 1u);
-    EXPECT_EQ(w.proto.GetToggle(), toggle);
-    EXPECT_EQ(w.Written(), firstAck);
+    EXPECT_EQ(w.Written(), B({0x06, 0x01, 0x13, 0xA3, 0xC3}));
+    EXPECT_TRUE(w.proto.GetToggle());
     w.Feed(DataFrame(0x02, 0x13, 0x81, 0xB1, {0x02}));  // a repeat of something else is new
     EXPECT_EQ(w.proto.QueueSize(), 2u);
+    EXPECT_EQ(w.Written(), B({0x06, 0x81, 0x13, 0xB8, 0x5B}));
+    EXPECT_FALSE(w.proto.GetToggle());
 }
 
 TEST(Receive, SilenceEmptiesTheQueueAndTheQueueIsBounded) {
@@ -185,6 +188,114 @@ void Script(Wire& w, std::vector<std::vector<Bytes>> replies) {
         for (const Bytes& b : queue->front()) w.pipe.PeerEnd().Write(b.data(), static_cast<int>(b.size()));
         queue->erase(queue->begin());
     });
+}
+
+// Plays the panel: keeps every frame the layer writes, in order (one write is one frame), and
+// answers the n-th of them with replies[n] (nothing when that entry is empty or missing).
+std::shared_ptr<std::vector<Bytes>> Converse(Wire& w, std::vector<Bytes> replies) {
+    auto written = std::make_shared<std::vector<Bytes>>();
+    w.pipe.PeerEnd().OnArrival([&w, written, replies = std::move(replies)] {
+        written->push_back(w.Written());
+        const std::size_t n = written->size() - 1;
+        if (n < replies.size() && !replies[n].empty())
+            w.pipe.PeerEnd().Write(replies[n].data(), static_cast<int>(replies[n].size()));
+    });
+    return written;
+}
+
+// A panel at 0x01 that misses frames and loses our acknowledgements, with own address 0x10, frame
+// by frame on the wire: the keep-alive and its repeat, a read of 16 bytes answered in two frames
+// whose first the panel repeats because our ACK got lost, and the next keep-alive.
+TEST(Send, LostAcknowledgementsFrameByFrame) {
+    Wire w(ConexioTcpIp, false);
+    ASSERT_TRUE(w.proto.Connect(0x10));
+    const Bytes d{0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18};
+    const Bytes e{0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28};
+    auto join = [](Bytes a, const Bytes& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    // The panel's toggle bit: 0 from our keep-alive, 1 from the read, 0 after acknowledging it;
+    // 0 still when it repeats its first answer, 1 after our ACK of that repeat.
+    const Bytes first = DataFrame(0x16, 0x10, 0x81, 0xB0, join({0x41, 0x10, 0x00}, d));
+    const Bytes again = DataFrame(0x02, 0x10, 0x81, 0xB0, join({0x41, 0x10, 0x00}, d));
+    const Bytes second = DataFrame(0x16, 0x90, 0x81, 0xB0, join({0x41, 0x10, 0x08}, e));
+    auto written = Converse(w, {
+                                   {},                                        // keep-alive: missed
+                                   AckFrame(0x06, 0x10, 0x01),                // its repeat
+                                   join(AckFrame(0x06, 0x90, 0x01), first),   // the read
+                                   again,                                     // our ACK: lost
+                                   second,                                    // our ACK of the repeat
+                                   {},                                        // our ACK of the second
+                                   AckFrame(0x06, 0x10, 0x01),                // the next keep-alive
+                               });                                            // (then a broadcast)
+    ASSERT_TRUE(w.proto.BuildPing("01"));
+    ASSERT_TRUE(w.proto.BuildRead("01", "0110", false, 16, 0));
+    ASSERT_TRUE(w.proto.Send());
+    Bytes data;
+    EXPECT_EQ(w.proto.CollectAnswers(data, 16), CollectEnd::Complete);
+    EXPECT_EQ(data, join(d, e));
+    ASSERT_TRUE(w.proto.BuildPing("01"));
+    ASSERT_TRUE(w.proto.BuildApply("40", true));
+    ASSERT_TRUE(w.proto.Send());
+
+    const std::vector<Bytes> expected{
+        B({0x16, 0x01, 0x90, 0x01, 0x03, 0xC4}),  // keep-alive, toggle 0
+        B({0x02, 0x01, 0x90, 0x01, 0xD2, 0x92}),  // its repeat; the panel's ACK makes the bit 1
+        B({0x16, 0x81, 0x90, 0x51, 0x41, 0x10, 0xFF, 0x10, 0x00, 0x76, 0x1C}),  // read, toggle 1
+        B({0x06, 0x01, 0x10, 0x93, 0xA0}),        // first answer: its bit 0, then 1
+        B({0x06, 0x81, 0x10, 0x88, 0x38}),        // its repeat: the current 1, then 0
+        B({0x06, 0x81, 0x10, 0x88, 0x38}),        // second answer: its bit 1, then 0
+        B({0x16, 0x01, 0x90, 0x01, 0x03, 0xC4}),  // the next keep-alive carries 0
+        // A broadcast carries no toggle bit, although the bit is now 1.
+        B({0x16, 0x40, 0x10, 0x10, 0x09, 0x76, 0x7A}),
+        B({0x02, 0x40, 0x10, 0x10, 0x09, 0xFB, 0x26}),
+        B({0x02, 0x40, 0x10, 0x10, 0x09, 0xFB, 0x26}),
+        B({0x02, 0x40, 0x10, 0x10, 0x09, 0xFB, 0x26}),
+    };
+    EXPECT_TRUE(w.proto.GetToggle());
+    EXPECT_EQ(*written, expected);
+}
+
+// Late frames drained before a send are acknowledged, and each moves the toggle bit: the request
+// built before the drain goes out with the bit as it stands after it.
+TEST(Send, ARequestBuiltBeforeTheDrainCarriesTheBitAfterIt) {
+    const Bytes late1 = DataFrame(0x16, 0x93, 0x81, 0xB1, {0x81, 0x00, 0x00, 0xAA});
+    const Bytes late0 = DataFrame(0x16, 0x13, 0x81, 0xB1, {0x81, 0x00, 0x00, 0xAA});
+    const Bytes lateRepeat = DataFrame(0x02, 0x93, 0x81, 0xB1, {0x81, 0x00, 0x00, 0xAA});
+    const Bytes ack1 = B({0x06, 0x81, 0x13, 0xB8, 0x5B});
+    const Bytes ack0 = B({0x06, 0x01, 0x13, 0xA3, 0xC3});
+    const Bytes phone1 = B({0x16, 0x81, 0x93, 0x40, 0xD2, 0xFF, 0x00, 0x00, 0x35, 0xC3});
+    const Bytes phone0 = B({0x16, 0x01, 0x93, 0x40, 0xD2, 0xFF, 0x00, 0x00, 0x9E, 0x3A});
+    struct Case {
+        const char* name;
+        std::vector<Bytes> late;      // arrive before the drain
+        std::vector<Bytes> expected;  // written by the send: our ACKs, then the request
+    } cases[] = {
+        // The read's ACK left the bit at 1, and the request was built with it.
+        {"nothing late", {}, {phone1}},
+        {"an answer with bit 1", {late1}, {ack1, phone0}},
+        {"an answer with bit 0", {late0}, {ack0, phone1}},
+        {"an answer and its repeat", {late1, lateRepeat}, {ack1, ack0, phone1}},
+        {"an answer and an ACK", {late1, kAck}, {ack1, phone1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Wire w;
+        Script(w, {{kAck}});
+        ASSERT_TRUE(w.proto.BuildRead("01", "0100", true, 4, 0));
+        ASSERT_TRUE(w.proto.Send());
+        ASSERT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));  // no answer: the next send drains
+        ASSERT_TRUE(w.proto.BuildPhoneTest("01"));
+        EXPECT_EQ(w.SendBuffer(), phone1);
+        std::vector<Bytes> replies(c.expected.size() - 1);  // our ACKs get no reply
+        replies.push_back(kAck);
+        w.Written();
+        auto written = Converse(w, replies);
+        for (const Bytes& f : c.late) w.pipe.PeerEnd().Write(f.data(), static_cast<int>(f.size()));
+        EXPECT_TRUE(w.proto.Send()) << w.proto.GetError();
+        EXPECT_EQ(*written, c.expected);
+    }
 }
 
 TEST(Send, AckNakAndRepeats) {

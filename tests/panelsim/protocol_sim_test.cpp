@@ -2,11 +2,13 @@
 // fault the panel can inject, each ending as it should with nothing corrupted.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 #include "sim_wire.h"
 
 using panelsim::Memory;
+using panelsim::SimComponent;
 using panelsim::SimEvent;
 
 namespace {
@@ -155,26 +157,72 @@ TEST_F(SimTest, BroadcastIsWrittenFourTimesAndCarriedOutOnce) {
     EXPECT_EQ(w.Count(SimEvent::Sent), 0);
 }
 
-TEST_F(SimTest, TheToggleBitAlternatesAcrossExchanges) {
+TEST_F(SimTest, TheToggleBitFollowsTheReceiveRuleOnBothSides) {
     ASSERT_TRUE(ReadCode123());
     ASSERT_TRUE(ReadCode123());
     ASSERT_TRUE(ReadCode123());
-    // Received by the panel: request, our ACK of its answer, request, ACK, request, ACK.
+    // Each side takes the bit from a first transmission, acknowledges with it and inverts it, and
+    // inverts it again on the other side's ACK. So from toggle 0 on both sides: our request 0, the
+    // panel's ACK 0, its answer 1, our ACK 1; and the same again for every read.
     auto frames = w.sim.ReceivedFrames();
     ASSERT_EQ(frames.size(), 6u);
-    bool expectRequestToggle = false;
-    for (int i = 0; i < 3; ++i) {
-        const Bytes& request = frames[static_cast<std::size_t>(2 * i)];
-        const Bytes& ack = frames[static_cast<std::size_t>(2 * i + 1)];
-        EXPECT_EQ(request[3], 0x51);
-        EXPECT_EQ((request[1] & 0x80) != 0, expectRequestToggle) << i;
-        ASSERT_EQ(ack[0], 0x06);
-        // The panel's answers alternate 0, 1, 0; our ACK echoes the answer's bit and the next
-        // request carries the other one.
-        bool answerToggle = (i % 2) != 0;
-        EXPECT_EQ((ack[1] & 0x80) != 0, answerToggle) << i;
-        expectRequestToggle = !answerToggle;
+    std::vector<Bytes> sent;
+    for (const SimEvent& e : w.sim.Events())
+        if (e.kind == SimEvent::Sent) sent.push_back(e.bytes);
+    ASSERT_EQ(sent.size(), 6u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(frames[2 * i][0], 0x16);
+        EXPECT_EQ(frames[2 * i][1], 0x01);       // request
+        EXPECT_EQ(sent[2 * i][0], 0x06);
+        EXPECT_EQ(sent[2 * i][1], 0x13);         // the panel's ACK
+        EXPECT_EQ(sent[2 * i + 1][1], 0x93);     // its answer
+        EXPECT_EQ(frames[2 * i + 1][0], 0x06);
+        EXPECT_EQ(frames[2 * i + 1][1], 0x81);   // our ACK
     }
+}
+
+// The panel on its own, with our own address 0x10, fed frame by frame: how it acknowledges a
+// first transmission and a repeat, and how it repeats an answer whose ACK it lost. Every byte is
+// written out, CRC included.
+TEST(SimToggle, AcknowledgementsAndRepeatsOnTheWire) {
+    panelsim::PanelSim sim;
+    const Bytes d = B({0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18});
+    const Bytes e = B({0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28});
+    sim.Central().SetEeprom(0x0110, d);
+    sim.Central().SetEeprom(0x0118, e);
+    sim.Faults().lostAcks = 1;
+    struct Step {
+        std::int64_t at;
+        Bytes in;
+        Bytes out;
+    } steps[] = {
+        // Keep-alive with toggle 0: acknowledged with 0, the bit becomes 1.
+        {0, B({0x16, 0x01, 0x90, 0x01, 0x03, 0xC4}), B({0x06, 0x10, 0x01, 0xA1, 0xF2})},
+        // Its repeat: not carried out again; acknowledged with the current 1, the bit becomes 0.
+        {20, B({0x02, 0x01, 0x90, 0x01, 0xD2, 0x92}), B({0x06, 0x90, 0x01, 0xBA, 0x6A})},
+        // A read of 16 bytes with toggle 1: ACK 1, then the first answer with 0.
+        {40, B({0x16, 0x81, 0x90, 0x51, 0x41, 0x10, 0xFF, 0x10, 0x00, 0x76, 0x1C}),
+         B({0x06, 0x90, 0x01, 0xBA, 0x6A, 0x16, 0x10, 0x81, 0xB0, 0x41, 0x10, 0x00, 0x11, 0x12, 0x13, 0x14,
+            0x15, 0x16, 0x17, 0x18, 0x7E, 0xB5})},
+        // Our ACK of it is lost: nothing moves.
+        {60, B({0x06, 0x01, 0x10, 0x93, 0xA0}), {}},
+        // No ACK in time: the same frame with start byte 02.
+        {40 + 250, {}, B({0x02, 0x10, 0x81, 0xB0, 0x41, 0x10, 0x00, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17,
+                          0x18, 0xAB, 0x8D})},
+        // Our ACK of the repeat inverts the bit: the second answer carries 1.
+        {300, B({0x06, 0x81, 0x10, 0x88, 0x38}),
+         B({0x16, 0x90, 0x81, 0xB0, 0x41, 0x10, 0x08, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0xE6,
+            0x8D})},
+        {320, B({0x06, 0x81, 0x10, 0x88, 0x38}), {}},
+        // Nothing is left to repeat.
+        {2000, {}, {}},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.at);
+        EXPECT_EQ(sim.Step(s.at, s.in), s.out);
+    }
+    EXPECT_EQ(sim.ExecutedCount(), 2);
 }
 
 // ---- Faults ----
@@ -262,15 +310,76 @@ TEST_F(SimTest, AnswerBeforeTheAckOrWithoutAny) {
 TEST_F(SimTest, AStaleDuplicateIsAcknowledgedButNotQueued) {
     w.sim.Faults().staleDuplicates = 1;
     EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
-    bool toggle = w.proto.GetToggle();
     w.Idle(200);
     EXPECT_EQ(w.proto.QueueSize(), 0u);
-    EXPECT_EQ(w.proto.GetToggle(), toggle);
-    // Two ACKs for the one answer: the first and the one for its repeat.
+    // Two ACKs for the one answer: the first with the answer's bit (1, which then inverts), the
+    // one for its repeat with the bit as it stands (0, which inverts again).
+    EXPECT_TRUE(w.proto.GetToggle());
     auto frames = w.sim.ReceivedFrames();
     ASSERT_EQ(frames.size(), 3u);
-    EXPECT_EQ(frames[1], frames[2]);
+    EXPECT_EQ(frames[1], B({0x06, 0x81, 0x13, 0xB8, 0x5B}));
+    EXPECT_EQ(frames[2], B({0x06, 0x01, 0x13, 0xA3, 0xC3}));
     EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
+}
+
+// The panel loses our acknowledgement of every answer frame's first transmission and repeats
+// each one with start byte 02: every value read is still the panel's, no answer is taken twice,
+// and each repeat was acknowledged.
+TEST_F(SimTest, LostAcknowledgementsLeaveEveryValueRight) {
+    SimComponent& c = w.sim.Central();
+    c.SetCode(Memory::Ram, 0x0223, 0, B({5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+    for (std::uint16_t block = 0x0812; block < 0x0815; ++block) {
+        Bytes data(16);
+        for (std::size_t i = 0; i < 16; ++i) data[i] = static_cast<std::uint8_t>(block * 3 + i);
+        c.SetFlashBlock(block, data);
+    }
+    c.status = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    struct Case {
+        const char* name;
+        std::function<bool(CProtocol&)> build;
+        std::size_t wanted;
+        int answers;
+        Bytes expected;
+    } cases[] = {
+        {"EEPROM, three answers", [](CProtocol& p) { return p.BuildReadGrup("01", "0200", false, 20); }, 20, 3,
+         c.Code(Memory::Eeprom, 0x0200, 0, 20)},
+        {"RAM, two answers", [](CProtocol& p) { return p.BuildReadGrup("01", "0223", true, 12); }, 12, 2,
+         B({5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16})},
+        {"flash blocks, three answers", [](CProtocol& p) { return p.BuildBlockRead("01", "0812", 3); }, 48, 3,
+         [&] {
+             Bytes all;
+             for (std::uint16_t b = 0x0812; b < 0x0815; ++b) {
+                 auto block = c.FlashBlock(b);
+                 all.insert(all.end(), block.begin(), block.end());
+             }
+             return all;
+         }()},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        w.sim.ClearEvents();
+        w.sim.Faults().lostAcks = 100;
+        ASSERT_TRUE(k.build(w.proto));
+        ASSERT_TRUE(w.proto.Send());
+        Bytes data;
+        EXPECT_EQ(w.proto.CollectAnswers(data, k.wanted), CollectEnd::Complete);
+        EXPECT_EQ(data, k.expected);
+        w.Idle(600);  // the last answer's repeat comes and is acknowledged
+        EXPECT_EQ(w.proto.QueueSize(), 0u);
+        EXPECT_EQ(w.Count(SimEvent::LostAck), k.answers);
+        EXPECT_EQ(100 - w.sim.Faults().lostAcks, k.answers);
+        int repeats = 0;
+        for (const SimEvent& e : w.sim.Events()) repeats += e.kind == SimEvent::Sent && e.bytes[0] == 0x02;
+        EXPECT_EQ(repeats, k.answers);
+        EXPECT_EQ(w.Count(SimEvent::GaveUp), 0);
+    }
+    // A single answer too: the status, asked by a remote command.
+    w.sim.Faults().lostAcks = 100;
+    ASSERT_TRUE(w.proto.BuildStatusRequest("01"));
+    EXPECT_EQ(w.Ask(kCmdGeneralStatus), B({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    w.Idle(600);
+    EXPECT_EQ(w.proto.QueueSize(), 0u);
+    w.sim.Faults().lostAcks = 0;
 }
 
 TEST_F(SimTest, AFrameForAnotherAddressIsIgnored) {

@@ -39,6 +39,8 @@ void Usage(std::FILE* out = stderr) {
                  "                      (default: the working folder)\n"
                  "  --code XXXX         accept this access code too (8371 and C7D2 always)\n"
                  "  --latency MS        delay before every acknowledgement and answer\n"
+                 "  --lose-acks N       lose the PC's acknowledgement of the next N frames the\n"
+                 "                      panel sends (each goes out again with start byte 02)\n"
                  "  --eeprom ADDR=HEX   put bytes into the EEPROM of the central\n"
                  "  --ram VAR[+IDX]=HEX put bytes into a RAM variable of the central\n"
                  "  --verbose           print every frame\n");
@@ -104,6 +106,7 @@ int main(int argc, char** argv) {
     std::string modelPath, installationPath, modelsDir;
     std::vector<std::string> codes, eepromArgs, ramArgs;
     int latency = 0;
+    int loseAcks = 0;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&]() -> std::string {
@@ -126,6 +129,7 @@ int main(int argc, char** argv) {
         else if (a == "--models-dir") modelsDir = next();
         else if (a == "--code") codes.push_back(next());
         else if (a == "--latency") latency = std::atoi(next().c_str());
+        else if (a == "--lose-acks") loseAcks = std::atoi(next().c_str());
         else if (a == "--eeprom") eepromArgs.push_back(next());
         else if (a == "--ram") ramArgs.push_back(next());
         else if (a == "--verbose") verbose = true;
@@ -181,6 +185,7 @@ int main(int argc, char** argv) {
         }
     }
     sim.SetLatencyMs(latency);
+    sim.Faults().lostAcks = loseAcks;
     for (const std::string& c : codes) {
         if (c.size() != 4 || c.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
             std::fprintf(stderr, "panelsim: bad code %s\n", c.c_str());

@@ -170,6 +170,7 @@ void PanelSim::Reconnect() {
     acked_.reset();
     outbox_.clear();
     lastAccepted_.clear();
+    toggle_ = false;
     dropped_ = false;
 }
 
@@ -249,12 +250,16 @@ void PanelSim::HandleFrame(std::int64_t now) {
     if (!CrcOk(f)) {
         Log(now, SimEvent::ReceivedBadCrc, f);
         std::uint8_t dest = f[1] & 0x7F;
-        if (!isAck && Serves(dest)) SendAck(now + latencyMs_, kNak, f[2] & 0x7F, dest, (f[1] & 0x80) != 0);
+        if (!isAck && Serves(dest)) SendAck(now + latencyMs_, kNak, f[2] & 0x7F, dest, toggle_);
         return;
     }
     std::uint8_t dest = f[1] & 0x7F;
     if (!(isAck ? Serves(dest) : (dest == kBroadcast || Serves(dest)))) {
         Log(now, SimEvent::ReceivedForeign, f);
+        return;
+    }
+    if (isAck && LoseAck(f)) {
+        Log(now, SimEvent::LostAck, f);
         return;
     }
     Log(now, SimEvent::ReceivedFrame, f);
@@ -264,7 +269,16 @@ void PanelSim::HandleFrame(std::int64_t now) {
         HandleDataFrame(now, f);
 }
 
+bool PanelSim::LoseAck(const std::vector<std::uint8_t>& f) {
+    if (f[0] != kAck || faults_.lostAcks <= 0 || !awaitingAck_ || pending_.empty()) return false;
+    const TxFrame& front = pending_.front();
+    if ((f[1] & 0x7F) != front.from || front.attempts != 1) return false;
+    --faults_.lostAcks;
+    return true;
+}
+
 void PanelSim::HandleAckFrame(std::int64_t now, const std::vector<std::uint8_t>& f) {
+    if (f[0] == kAck) toggle_ = !toggle_;  // every ACK for us, whichever frame it answers
     if (!awaitingAck_ || pending_.empty()) return;  // a stray acknowledgement
     TxFrame& front = pending_.front();
     if ((f[1] & 0x7F) != front.from) return;
@@ -272,7 +286,6 @@ void PanelSim::HandleAckFrame(std::int64_t now, const std::vector<std::uint8_t>&
         acked_ = front;
         pending_.pop_front();
         awaitingAck_ = false;
-        txToggle_ = !txToggle_;
         if (faults_.staleDuplicates > 0) {
             --faults_.staleDuplicates;
             std::vector<std::uint8_t> again = acked_->bytes;
@@ -287,7 +300,6 @@ void PanelSim::HandleAckFrame(std::int64_t now, const std::vector<std::uint8_t>&
         Log(now, SimEvent::GaveUp, front.bytes);
         pending_.pop_front();
         awaitingAck_ = false;
-        txToggle_ = !txToggle_;
         return;
     }
     Transmit(now, front);
@@ -298,7 +310,6 @@ void PanelSim::HandleDataFrame(std::int64_t now, const std::vector<std::uint8_t>
     std::uint8_t src = f[2] & 0x7F;
     bool wantsAck = (f[2] & 0x80) != 0;
     bool repeat = f[0] == kRepeat;
-    bool toggle = (f[1] & 0x80) != 0;
     auto last = lastAccepted_.find(src);
     bool duplicate = repeat && last != lastAccepted_.end() && SameContent(last->second, f);
 
@@ -317,9 +328,14 @@ void PanelSim::HandleDataFrame(std::int64_t now, const std::vector<std::uint8_t>
     }
     if (faults_.nakRequests > 0) {
         --faults_.nakRequests;
-        SendAck(now + latencyMs_, kNak, src, dest, toggle);
+        SendAck(now + latencyMs_, kNak, src, dest, toggle_);
         return;
     }
+    // Only a first transmission gives the toggle bit; the acknowledgement carries the bit as it
+    // then stands, and the bit inverts whether or not an acknowledgement goes out.
+    if (!repeat) toggle_ = (f[1] & 0x80) != 0;
+    const bool toggle = toggle_;
+    toggle_ = !toggle_;
     if (duplicate) {
         // Our acknowledgement got lost: acknowledge again, do not execute twice.
         Log(now, SimEvent::Duplicate, f);
@@ -547,11 +563,13 @@ void PanelSim::Emit(std::int64_t at, std::vector<std::uint8_t> bytes) {
 }
 
 void PanelSim::Transmit(std::int64_t now, TxFrame& frame) {
+    if (frame.attempts == 0) {  // the toggle bit as it stands now; the repeats keep it
+        frame.bytes[1] = static_cast<std::uint8_t>((frame.to & 0x7F) | (toggle_ ? 0x80 : 0));
+        PutCrc(frame.bytes);
+    }
     std::vector<std::uint8_t> bytes = frame.bytes;
-    bytes[1] = static_cast<std::uint8_t>((frame.to & 0x7F) | (txToggle_ ? 0x80 : 0));
     if (frame.attempts > 0) bytes[0] = kRepeat;
     PutCrc(bytes);
-    frame.bytes[1] = bytes[1];  // a repeat carries the same toggle bit
     if (frame.attempts == 0 && frame.corruptFirst) bytes.back() ^= 0x5A;
     ++frame.attempts;
     if (faults_.foreignFrames > 0) {
@@ -579,7 +597,6 @@ void PanelSim::Pump(std::int64_t now) {
                 Log(now, SimEvent::GaveUp, front.bytes);
                 pending_.pop_front();
                 awaitingAck_ = false;
-                txToggle_ = !txToggle_;
                 continue;
             }
             Transmit(now, front);

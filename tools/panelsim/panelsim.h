@@ -11,8 +11,13 @@
 // in-process on a test's virtual clock, behind a TCP socket or behind a pseudo-terminal.
 //
 // It can be told to misbehave (SimFaults): stay silent, NAK, corrupt a CRC, answer late or not at
-// all, repeat an old answer, talk to another address, send noise, split a frame by a pause, and
-// drop the connection.
+// all, repeat an old answer, lose the PC's acknowledgements, talk to another address, send noise,
+// split a frame by a pause, and drop the connection.
+//
+// The toggle bit: one bit for the whole link, kept as the PC's frame layer keeps its own. A data
+// frame for us that starts with 0x16 sets it to the frame's bit 7; a repeat (0x02) leaves it; the
+// acknowledgement carries it; then it inverts. An ACK for us inverts it. Each frame we send
+// carries it as it stands when the frame first goes out; its repeats keep that bit.
 #pragma once
 
 #include <array>
@@ -105,6 +110,8 @@ struct SimFaults {
     int answerBeforeAck = 0;    // the answer goes out before the acknowledgement
     int answersWithoutAck = 0;  // executed and answered, but never acknowledged
     int staleDuplicates = 0;    // once acknowledged, the answer is sent again as a repeat (0x02)
+    int lostAcks = 0;           // the PC's ACK of a frame's first transmission is lost: the frame
+                                // goes out again as a repeat (0x02), whose ACK is taken
     int foreignFrames = 0;      // a well-formed frame for another bus address precedes the answer
     std::uint8_t foreignAddress = 0x22;
     std::vector<std::uint8_t> noise;  // bytes sent once, right before the next answer or ACK
@@ -125,6 +132,7 @@ struct SimEvent {
         Executed,        // a request carried out (its frame in bytes)
         Duplicate,       // a repeat of the last executed request: acknowledged again only
         GaveUp,          // an answer frame abandoned after its attempts
+        LostAck,         // an acknowledgement from the PC thrown away (lostAcks)
     } kind = ReceivedFrame;
     std::vector<std::uint8_t> bytes;
 };
@@ -193,6 +201,8 @@ private:
 
     void Feed(std::int64_t now, std::uint8_t byte);
     void HandleFrame(std::int64_t now);
+    // True when the lostAcks fault swallows this acknowledgement.
+    bool LoseAck(const std::vector<std::uint8_t>& f);
     void HandleAckFrame(std::int64_t now, const std::vector<std::uint8_t>& f);
     void HandleDataFrame(std::int64_t now, const std::vector<std::uint8_t>& f);
     std::vector<TxFrame> Execute(std::int64_t now, std::uint8_t self, std::uint8_t pc, const std::vector<std::uint8_t>& f);
@@ -228,7 +238,7 @@ private:
     std::int64_t ackDeadline_ = 0;
     std::optional<TxFrame> acked_;  // the last answer acknowledged (for stale duplicates)
     std::deque<OutChunk> outbox_;
-    bool txToggle_ = false;
+    bool toggle_ = false;  // the link's toggle bit (see the top of this file)
     bool dropped_ = false;
 
     std::vector<SimEvent> events_;
