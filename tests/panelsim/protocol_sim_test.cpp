@@ -217,6 +217,8 @@ TEST(SimToggle, AcknowledgementsAndRepeatsOnTheWire) {
         {320, B({0x06, 0x81, 0x10, 0x88, 0x38}), {}},
         // Nothing is left to repeat.
         {2000, {}, {}},
+        // A keep-alive with toggle 1 and a broken CRC: a NAK with the bit as it stands (0).
+        {2020, B({0x16, 0x81, 0x90, 0x01, 0x38, 0x9F}), B({0x15, 0x10, 0x01, 0xBB, 0xC1})},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.at);
