@@ -42,13 +42,16 @@ void Usage(std::FILE* out = stderr) {
                  "  --eeprom ADDR=HEX   put bytes into the EEPROM of the central\n"
                  "  --ram VAR[+IDX]=HEX put bytes into a RAM variable of the central\n"
                  "  --verbose           print every frame\n"
-                 "answer forms (other forms a panel may use):\n"
-                 "  --memory-answers-f0  answer memory reads with 0xF0 frames (15 data bytes\n"
+                 "answer forms (other forms a panel may use; they can be combined):\n"
+                 "  --memory-answers-f0\n"
+                 "                      answer memory reads with 0xF0 frames (15 data bytes\n"
                  "                      each); the fixed RAM reads still get 0xB1\n"
-                 "  --eeprom-answers-b1  answer EEPROM reads with 0xB1 instead of 0xB0\n"
-                 "  --memory-byte2 N     put N (0-255) into byte 2 of every memory answer\n"
-                 "                      instead of the offset\n"
-                 "  --block-answers-no-echo  block read answers without the block address\n");
+                 "  --eeprom-answers-b1\n"
+                 "                      answer EEPROM reads with 0xB1 instead of 0xB0\n"
+                 "  --memory-byte2 N    put N (0-255) into byte 2 of every memory answer\n"
+                 "                      instead of the offset of its data\n"
+                 "  --block-answers-no-echo\n"
+                 "                      block read answers without the block address\n");
 }
 
 bool ParseBytes(const std::string& hex, std::vector<std::uint8_t>& out) {
