@@ -164,15 +164,11 @@ bool CAppCore::ReceiveGrupFlash(CGrupFlash* grup, bool verify) {
                     break;
                 }
                 // Some of the request's bytes came, then the answers stopped.
-                if (data.size() > before)
-                    return failWith(end == CollectEnd::Foreign ? kBadValue : protocol.GetError());
+                if (data.size() > before) return failWith(protocol.GetError());
             }
-            // Nothing came for this request (or it could not be sent).
+            // Nothing came for this request (or it could not be sent). A block read checks no
+            // echo, so no answer is refused as another request's.
             if (CheckCancel()) return failWith(kCancelled);
-            if (end == CollectEnd::Foreign) {
-                if (++tries <= kReadTries + 1) continue;
-                return failWith(kBadValue);
-            }
             if (!protocol.TimedOut() || tries > kReadTries) return failWith(protocol.GetError());
             ++tries;
         }

@@ -33,6 +33,21 @@ constexpr const char* kVarRadio = "0016";
 
 }  // namespace
 
+// The fixed RAM reads (clock, event pointer, measures, outputs, relays, radio) take 0xB1
+// answers only; oneAnswer: the first answer only.
+static CollectOptions FixedRead(bool oneAnswer) {
+    CollectOptions options;
+    options.oneAnswer = oneAnswer;
+    options.commands = ExpectedAnswers{{kCmdNone, kCmdNone, kCmdWriteRam}};
+    return options;
+}
+
+// A fixed read whose answer did not come in time leaves its values as they were; one stopped
+// by Cancel or a lost link fails, so it never reports success with values it did not take.
+static bool StoppedEarly(CProtocol& protocol, CollectEnd end) {
+    return end == CollectEnd::Stopped && !protocol.TimedOut();
+}
+
 // Copies the frame layer's error into the core's and fails.
 static bool FailFromProtocol(CAppCore& core) {
     core.SetLastError(core.GetProtocol().GetError());
@@ -100,10 +115,10 @@ static bool ReceiveFixed(CAppCore& core, int count, const char* variable, bool o
         const int part = std::min(CAppCore::kMaxReadBytes, count - offset);
         const bool built = offset == 0 ? buildFirst(dest, part) : protocol.BuildRead(dest, variable, true, part, offset);
         if (!built || !protocol.Send()) return FailFromProtocol(core);
+        const CollectEnd end = protocol.CollectAnswers(out, static_cast<std::size_t>(part), FixedRead(oneAnswer));
+        if (StoppedEarly(protocol, end)) return FailFromProtocol(core);
         // The answers stopped: keep what came.
-        if (protocol.CollectAnswers(out, static_cast<std::size_t>(part), {oneAnswer, {}}) != CollectEnd::Complete ||
-            out.size() < static_cast<std::size_t>(offset + part))
-            break;
+        if (end != CollectEnd::Complete || out.size() < static_cast<std::size_t>(offset + part)) break;
     }
     if (out.empty()) return true;
     store(out);
@@ -136,11 +151,12 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
     }
     if (!ProgressStep(1, std::string())) return false;
 
-    // The clock (six bytes after the echoed address and offset): when no answer of its own comes
-    // it is left as it was.
+    // The clock (six bytes from answer byte 3 on): when no answer comes it is left as it was.
     if (!protocol.BuildReadClock(dest) || !protocol.Send()) return FailFromProtocol(*this);
     std::vector<unsigned char> reply(3);
-    if (protocol.CollectAnswers(reply, 6, {true, {}}) == CollectEnd::Complete) {
+    const CollectEnd clockEnd = protocol.CollectAnswers(reply, 6, FixedRead(true));
+    if (StoppedEarly(protocol, clockEnd)) return FailFromProtocol(*this);
+    if (clockEnd == CollectEnd::Complete) {
         if (!estat.SetClock(reply)) {
             SetLastError(kBadValue);
             return false;
@@ -152,7 +168,9 @@ bool CAppCore::ReceiveStatus(bool afterCommand) {
     // kept as the panel reported it; the read of new records reduces it into the capacity.
     if (!protocol.BuildReadEventPointer(dest) || !protocol.Send()) return FailFromProtocol(*this);
     std::vector<unsigned char> bytes;
-    if (protocol.CollectAnswers(bytes, 3, {true, {}}) == CollectEnd::Complete) {
+    const CollectEnd pointerEnd = protocol.CollectAnswers(bytes, 3, FixedRead(true));
+    if (StoppedEarly(protocol, pointerEnd)) return FailFromProtocol(*this);
+    if (pointerEnd == CollectEnd::Complete) {
         const CEvents& events = model->GetEvents();
         const bool oneByte = events.GetMaxEvents() <= 256;
         if (bytes.size() < 3) {
@@ -359,18 +377,13 @@ bool CAppCore::ReceiveEventLog() {
                 if (!BuildRecordRead(*this, dest, events, index, chunk, lead)) return false;
                 if (!protocol.Send()) return FailFromProtocol(*this);
                 std::vector<unsigned char> raw;
-                const CollectEnd end =
-                    protocol.CollectAnswers(raw, static_cast<std::size_t>(lead + chunk * size));
+                protocol.CollectAnswers(raw, static_cast<std::size_t>(lead + chunk * size));
                 if (raw.size() > static_cast<std::size_t>(lead)) buffer.assign(raw.begin() + lead, raw.end());
                 // Only records that came whole count; the rest are read again by the next request.
                 complete = static_cast<int>(buffer.size()) / size;
                 if (complete > 0) break;
                 if (CheckCancel()) return false;
-                if (repeats >= kRecordReadRepeats) {
-                    if (end != CollectEnd::Foreign) return FailFromProtocol(*this);
-                    SetLastError(kBadValue);
-                    return false;
-                }
+                if (repeats >= kRecordReadRepeats) return FailFromProtocol(*this);
             }
             buffer.resize(static_cast<std::size_t>(complete) * size);
             events.DecodeRecords(buffer);

@@ -171,7 +171,10 @@ bool CAppCore::ReceiveCodi(CCodi* codi, bool verify) {
             log_.LogLine("retry no answer");
             continue;
         }
-        const CollectEnd end = protocol_.CollectAnswers(got, static_cast<std::size_t>(n));
+        // A single code's answers echo its code number in bytes 0 and 1.
+        CollectOptions options;
+        options.checkAddress = true;
+        const CollectEnd end = protocol_.CollectAnswers(got, static_cast<std::size_t>(n), options);
         if (end == CollectEnd::Complete) break;
         // Nothing, or not all of the code, came: a partial value is never decoded.
         if (CheckCancel()) return false;
@@ -281,13 +284,9 @@ bool CAppCore::ReceiveGrupBlock(CGrup* grup, bool verify) {
                 buffer.insert(buffer.end(), got.begin(), got.end());
                 break;
             }
-            // Nothing, or only part of the group, came: no code takes a partial value.
+            // Nothing, or only part of the group, came: no code takes a partial value. (A packed
+            // read checks no echo, so no answer is refused as another request's.)
             if (CheckCancel()) return false;
-            if (end == CollectEnd::Foreign) {
-                if (++tries <= 3) continue;
-                lastError_ = kBadValue;
-                return false;
-            }
             if (!protocol_.TimedOut() || tries > 2) {
                 lastError_ = protocol_.GetError();
                 return false;

@@ -252,11 +252,14 @@ int CEvents::DecodeRecords(std::span<const unsigned char> buffer) {
     const std::size_t size = static_cast<std::size_t>(m_bytesEvent);
     int added = 0;
     for (std::size_t offset = 0; offset + size <= buffer.size(); offset += size) {
+        const std::span<const unsigned char> record = buffer.subspan(offset, size);
+        if (PanelEventRecord::ChooseDecoder(record, m_tipus) == PanelEventRecord::Skip) continue;
+        // A record the format keeps is appended whatever its decoder returned: one the decoder
+        // refused (a standard record with byte 0 = 0xFF) stays as a blank event in its place.
         auto event = std::make_unique<CEvent>();
-        if (event->Decode(buffer.subspan(offset, size), m_tipus)) {
-            AddEvent(std::move(event));
-            ++added;
-        }
+        event->Decode(record, m_tipus);
+        AddEvent(std::move(event));
+        ++added;
     }
     return added;
 }

@@ -155,8 +155,9 @@ public:
     int GetCount() const { return static_cast<int>(m_events.size()); }
 
     // Decodes consecutive records of the record size from a buffer read from the panel, by the
-    // record format, and appends every record that gives an event (empty, dropped and refused
-    // records add nothing; a trailing partial record is refused). Returns the number appended,
+    // record format, and appends an event for every record the format keeps, whatever its
+    // decoder returned (a record the decoder refused gives a blank event); empty and dropped
+    // records add nothing, a trailing partial record is ignored. Returns the number appended,
     // or -1 when the record size is unusable: below 1, above PanelEventRecord::kMaxSize or larger
     // than the buffer.
     int DecodeRecords(std::span<const unsigned char> buffer);

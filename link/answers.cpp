@@ -4,22 +4,14 @@
 
 #include "link/protocol.h"
 
-bool CProtocol::IsOwnAnswer(std::size_t taken) const {
+bool CProtocol::IsOwnAnswer(const CollectOptions& options) const {
     if (answer_.Empty() || answer_.IsAckFrame()) return false;
+    if (!options.checkAddress) return true;
+    // A single code: bytes 0 and 1 echo the code number (byte 0 under the memory flags).
     const std::span<const std::uint8_t> request = send_.Payload();
     const std::span<const std::uint8_t> answer = answer_.Payload();
-    if (send_.Command() == kCmdMemoryRead && request.size() >= 5) {
-        const std::uint8_t own = (request[0] & 0x80) ? kCmdWriteRam : kCmdWriteEeprom;
-        const auto offset = static_cast<std::uint8_t>(request[4] + taken);
-        return answer_.Command() == own && answer.size() > 3 && (answer[0] & 0x1F) == (request[0] & 0x1F) &&
-               answer[1] == request[1] && answer[2] == offset;
-    }
-    if (send_.Command() == kCmdBlockRead && request.size() >= 2) {
-        const unsigned block = (request[0] | request[1] << 8) + static_cast<unsigned>(taken / 16);
-        return answer_.Command() == kCmdFlashData && answer.size() > 2 && answer[0] == (block & 0xFF) &&
-               answer[1] == ((block >> 8) & 0xFF);
-    }
-    return false;
+    return request.size() >= 2 && answer.size() >= 2 && (answer[0] & 0x1F) == (request[0] & 0x1F) &&
+           answer[1] == request[1];
 }
 
 CollectEnd CProtocol::CollectAnswers(std::vector<unsigned char>& data, std::size_t wanted,
@@ -28,8 +20,9 @@ CollectEnd CProtocol::CollectAnswers(std::vector<unsigned char>& data, std::size
     const std::size_t start = data.size();
     int foreign = 0;
     while (data.size() - start < wanted) {
-        if (!WaitAnswer(kCmdWriteEeprom, kCmdWriteRam, kCmdFlashData)) return CollectEnd::Stopped;
-        if (!IsOwnAnswer(data.size() - start)) {
+        const ExpectedAnswers& commands = options.commands;
+        if (!WaitAnswer(commands.c[0], commands.c[1], commands.c[2])) return CollectEnd::Stopped;
+        if (!IsOwnAnswer(options)) {
             if (++foreign >= kMaxForeignAnswers) {
                 ClearQueue();
                 EndUnanswered();
@@ -40,6 +33,7 @@ CollectEnd CProtocol::CollectAnswers(std::vector<unsigned char>& data, std::size
             continue;
         }
         const std::span<const std::uint8_t> answer = answer_.Payload();
+        // Every answer command taken here has a payload longer than its header (11 or 18 bytes).
         const std::size_t take = std::min(answer.size() - from, wanted - (data.size() - start));
         data.insert(data.end(), answer.begin() + static_cast<std::ptrdiff_t>(from),
                     answer.begin() + static_cast<std::ptrdiff_t>(from + take));

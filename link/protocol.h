@@ -81,6 +81,11 @@ struct CollectOptions {
     bool oneAnswer = false;  // take the first own answer only
     // Called after each own answer that did not complete the read; false stops it.
     std::function<bool()> afterAnswer;
+    // The answer commands the read takes (a fixed RAM read: 0xB1 only).
+    ExpectedAnswers commands{{kCmdWriteEeprom, kCmdWriteRam, kCmdFlashData}};
+    // A single code's memory read: an answer is the read's own only when its byte 0 (masked
+    // with 0x1F) and byte 1 echo the request's address bytes.
+    bool checkAddress = false;
 };
 
 class CProtocol {
@@ -141,13 +146,13 @@ public:
     bool TimedOut() const { return lastTimedOut_; }
 
     // ---- Multi-frame reads. After a memory read (0x51) or a block read (0x44) was sent, collects
-    // the data of its answers into data (appended) until wanted bytes came. Only the request's
-    // own answers count: a memory read's answer carries the memory's command (0xB1 RAM, 0xB0
-    // EEPROM), echoes the address (high byte masked with 0x1F) and the offset of the bytes it
-    // carries (the request's offset + the bytes taken so far), and its data begins at byte 3; a
-    // block read's answer is a 0xF0 frame that echoes the block it carries (low byte first) and
-    // its data begins at byte 2. Any other answer (a late answer to an earlier request, another
-    // request's data) is skipped after a pause of kForeignAnswerPauseMs; the kMaxForeignAnswers-th
+    // the data of its answers into data (appended) until wanted bytes came. An answer counts when
+    // its command is one of options.commands (0xB0, 0xB1 or 0xF0 unless told otherwise); a memory
+    // read's data begins at byte 3, a block read's at byte 2. Byte 2 of a memory read's answer is
+    // never read, and no answer is checked for an echoed block or command kind: what an earlier,
+    // unanswered exchange still sends is drained before the next send (EndUnanswered). Only with
+    // options.checkAddress (a single code) is an answer whose bytes 0 and 1 do not echo the
+    // request's address skipped, after a pause of kForeignAnswerPauseMs; the kMaxForeignAnswers-th
     // one ends the collection with the queue emptied and "Address doesn't match" logged.
     static constexpr int kForeignAnswerPauseMs = 500;
     static constexpr int kMaxForeignAnswers = 4;
@@ -286,8 +291,8 @@ private:
                 ExpectedAnswers expected = ExpectedAnswers{});
     bool ReadAt(std::uint8_t destination, unsigned address, bool ram, int count, int offset);
     bool BlockReadAt(std::uint8_t destination, unsigned address, int count);
-    // True when the answer taken last is the sent read's own, carrying its data from byte taken.
-    bool IsOwnAnswer(std::size_t taken) const;
+    // True when the answer taken last is the sent read's own (see CollectAnswers).
+    bool IsOwnAnswer(const CollectOptions& options) const;
 
     PanelFrame send_;
     PanelFrame answer_;

@@ -1,11 +1,17 @@
 // The simulated panel's faults through the core's operations: late answers swept across the
 // answer time-out, and every fault against every operation. Whatever the outcome, no value
-// changes that the panel did not send, the core ends idle, and a clean run follows.
+// changes that the panel did not send, the core ends idle, and a clean run follows. Every test
+// runs once for each form in which a panel may answer (AnswerForms), and one more test runs
+// every operation of the program against each form.
 #include <algorithm>
 #include <functional>
 
+#include <fstream>
+
 #include "core_harness.h"
 #include "datamodel/codi.h"
+#include "datamodel/dades.h"
+#include "datamodel/fitxer.h"
 #include "datamodel/estat.h"
 #include "datamodel/events.h"
 #include "datamodel/grup.h"
@@ -21,12 +27,41 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::uint16_t kTableBlock = 0x800;
 constexpr int kRecords = 20;  // new event records, read in three chunks
 
-class FaultTest : public CoreTest {
+// A form in which the panel answers: what it sets in the simulated panel's fault set.
+struct AnswerForm {
+    const char* name;
+    std::function<void(panelsim::SimFaults&)> set;
+};
+
+// Every form the program must take. One row per form.
+std::vector<AnswerForm> AnswerForms() {
+    using Faults = panelsim::SimFaults;
+    return {
+        {"Usual", [](Faults&) {}},
+        {"MemoryReadsAnsweredWithF0", [](Faults& f) { f.memoryAnswersF0 = true; }},
+        {"EepromReadsAnsweredWithB1", [](Faults& f) { f.eepromAnswersB1 = true; }},
+        {"MemoryAnswersByte2Zero", [](Faults& f) { f.memoryByte2 = 0; }},
+        {"MemoryAnswersByte2Other", [](Faults& f) { f.memoryByte2 = 0xA5; }},
+        {"BlockAnswersWithoutEcho", [](Faults& f) { f.blockAnswersNoEcho = true; }},
+        // The panel never hears the first acknowledgement of a frame and sends each one again.
+        {"LostAcknowledgements", [](Faults& f) { f.lostAcks = 1 << 30; }},
+        {"AllFormsAtOnce", [](Faults& f) {
+             f.memoryAnswersF0 = f.eepromAnswersB1 = f.blockAnswersNoEcho = true;
+             f.memoryByte2 = 0x77;
+             f.lostAcks = 1 << 30;
+         }},
+    };
+}
+
+void PrintTo(const AnswerForm& form, std::ostream* os) { *os << form.name; }
+
+class FaultTest : public CoreTest, public ::testing::WithParamInterface<AnswerForm> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(LoadSample());
         core->BuildTree();
         ASSERT_TRUE(ConnectForTest());
+        sim.Faults() = Form();
         FillPanel();
         ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
         ResetValues();
@@ -35,11 +70,7 @@ protected:
     // The panel holds values unlike the installation's, so every value taken shows.
     void FillPanel() {
         FillUsers(0x23);
-        for (int b = 0; b < 12; ++b) {
-            Bytes block(16);
-            for (int k = 0; k < 16; ++k) block[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>((b * 16 + k) * 7 & 0x77);
-            sim.Central().SetFlashBlock(static_cast<std::uint16_t>(kTableBlock + b), block);
-        }
+        FillTable(0);
         CEvents& events = Central().GetEvents();
         for (int i = 0; i < 8 + kRecords; ++i) {
             panelsim::SimStoredEvent e;
@@ -53,6 +84,14 @@ protected:
         sim.Central().SetRam(0x0002, 0x13, Bytes{pointer, pointer, 0});
     }
 
+    // The table's flash blocks, a pattern varied by flip.
+    void FillTable(std::uint8_t flip) {
+        for (int b = 0; b < 12; ++b) {
+            Bytes block(16);
+            for (int k = 0; k < 16; ++k) block[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(((b * 16 + k) * 7 & 0x77) ^ flip);
+            sim.Central().SetFlashBlock(static_cast<std::uint16_t>(kTableBlock + b), block);
+        }
+    }
     // User code i is held as the digits of i + 1 followed by those of tail.
     void FillUsers(std::uint8_t tail) {
         userTail_ = tail;
@@ -60,6 +99,13 @@ protected:
             sim.Central().SetEeprom(static_cast<std::uint32_t>(0x10 + 2 * i), Bytes{static_cast<std::uint8_t>(i + 1), tail});
     }
     std::uint8_t userTail_ = 0x23;
+
+    // The panel's fault set with nothing but the answer form of the run.
+    static panelsim::SimFaults Form() {
+        panelsim::SimFaults faults;
+        GetParam().set(faults);
+        return faults;
+    }
 
     CModel& Central() { return core->GetInstalacio().GetCentral(); }
     CGrup* Users() { return Central().FindGrup("G01U"); }
@@ -158,7 +204,7 @@ protected:
     }
 };
 
-TEST_F(FaultTest, LateAnswersAcrossTheTimeOutNeverShiftValues) {
+TEST_P(FaultTest, LateAnswersAcrossTheTimeOutNeverShiftValues) {
     // The TCP/IP answer time-out is 4 s: answers held from well before it to well after it.
     const std::vector<Operation> all = Operations();
     for (const Operation& op : {all[1], all[5], all[6]}) {
@@ -171,7 +217,7 @@ TEST_F(FaultTest, LateAnswersAcrossTheTimeOutNeverShiftValues) {
             EXPECT_FALSE(core->IsBusy());
             ExpectOnlyPanelValues(ok ? op.reads : kNone);
             // Then a clean read.
-            sim.Faults() = panelsim::SimFaults{};
+            sim.Faults() = Form();
             Idle(6000);
             ResetValues();
             ASSERT_TRUE(op.run(*this)) << core->GetLastError();
@@ -180,7 +226,7 @@ TEST_F(FaultTest, LateAnswersAcrossTheTimeOutNeverShiftValues) {
     }
 }
 
-TEST_F(FaultTest, EveryFaultThroughEveryOperation) {
+TEST_P(FaultTest, EveryFaultThroughEveryOperation) {
     using Faults = panelsim::SimFaults;
     struct Fault {
         const char* name;
@@ -216,7 +262,7 @@ TEST_F(FaultTest, EveryFaultThroughEveryOperation) {
             EXPECT_EQ(core->IsConnected(), std::string(fault.name) != "dropped link");
             ExpectOnlyPanelValues(ok ? op.reads : kNone);
             // Then a clean run.
-            sim.Faults() = Faults{};
+            sim.Faults() = Form();
             Reconnect();
             Idle(6000);
             FillPanel();
@@ -227,7 +273,7 @@ TEST_F(FaultTest, EveryFaultThroughEveryOperation) {
     }
 }
 
-TEST_F(FaultTest, AReadAfterAnUnansweredOneTakesOnlyWhatThePanelHoldsNow) {
+TEST_P(FaultTest, AReadAfterAnUnansweredOneTakesOnlyWhatThePanelHoldsNow) {
     // The first read ends unanswered (Cancel as the panel carries it out, or the time-out just
     // before its answers come), the panel's values change, and the same read follows at once.
     // On TCP/IP the answer time-out is 4 s and a status request is answered 40 ms after it goes
@@ -252,9 +298,21 @@ TEST_F(FaultTest, AReadAfterAnUnansweredOneTakesOnlyWhatThePanelHoldsNow) {
         EXPECT_EQ(Central().GetEstat().GetAreaStatus(), 0x03);
         EXPECT_EQ(Central().GetEstat().GetPanelStatus(), 0x41);
     };
+    auto singleRead = [this] { return Framed(*this, [&] { return core->ReceiveCodi(Single(), false); }); };
+    auto newSingle = [this] {
+        const auto number = static_cast<std::uint16_t>(HexStringToInt(Single()->GetCodeNumber()));
+        sim.Central().SetCode(panelsim::Memory::Eeprom, number, Single()->GetAddress(), Bytes{0x86, 0x42});
+    };
+    auto currentSingle = [this] { EXPECT_EQ(Single()->GetValue(), "8642"); };
+    auto tableRead = [this] { return Framed(*this, [&] { return core->ReceiveGrupFlash(Table(), false); }); };
+    auto newTable = [this] { FillTable(0x08); };
+    auto currentTable = [this] { ExpectOnlyPanelValues(kTable); };
     std::vector<Case> cases;
-    for (int late : {200, 400})
+    for (int late : {200, 400}) {
         cases.push_back({"packed read cancelled", late, true, packedRead, newUsers, currentUsers});
+        cases.push_back({"single read cancelled", late, true, singleRead, newSingle, currentSingle});
+        cases.push_back({"table read cancelled", late, true, tableRead, newTable, currentTable});
+    }
     for (int late : {4060, 4200, 4400, 4540, 4620})
         cases.push_back({"status read timed out", late, false, statusRead, armed, currentStatus});
 
@@ -271,12 +329,205 @@ TEST_F(FaultTest, AReadAfterAnUnansweredOneTakesOnlyWhatThePanelHoldsNow) {
         EXPECT_FALSE(c.read());
         EXPECT_EQ(core->GetLastError(), c.cancel ? "Cancelado por el usuario" : "Timeout");
         ui.cancelIf = nullptr;
-        sim.Faults() = panelsim::SimFaults{};
+        sim.Faults() = Form();
         c.change();
         ASSERT_TRUE(c.read()) << core->GetLastError();
         c.expectCurrent();
         Idle(6000);
     }
 }
+
+// Every operation of the program against the panel answering in the run's form: each succeeds
+// and every value taken equals what the panel holds.
+TEST_P(FaultTest, EveryOperationTakesThePanelsValues) {
+    panelsim::SimComponent& panel = sim.Central();
+    CEstat& estat = Central().GetEstat();
+    auto itemOf = [this](const std::function<bool(const CTreeIndex&, TreeItemId)>& match) {
+        for (const auto& [id, node] : tree.nodes)
+            if (match(core->GetTreeIndex(), id)) return id;
+        return kNoTreeItem;
+    };
+    const TreeItemId centralItem = itemOf([this](const CTreeIndex& index, TreeItemId i) {
+        return index.GetKind(i) == TreeNodeComponent && index.GetComponent(i) == &Central();
+    });
+    const TreeItemId accessItem = itemOf([this](const CTreeIndex& index, TreeItemId i) {
+        return index.GetGrup(i) == Central().FindGrup("G01");
+    });
+    const TreeItemId tableItem = itemOf([this](const CTreeIndex& index, TreeItemId i) {
+        return index.GetGrupFlash(i) == Table();
+    });
+    // Every code under the group equals the panel's bytes (a packed group's codes are read from
+    // the component itself, the others from their group's bus address).
+    std::function<void(CGrup*, std::uint8_t)> expectCodes = [&](CGrup* grup, std::uint8_t address) {
+        if (grup->IsNoRecv()) return;
+        const std::uint8_t here = grup->HasDest() ? static_cast<std::uint8_t>(HexStringToInt(grup->GetDest())) : address;
+        for (int i = 0; i < grup->GetCodiCount(); ++i) {
+            CCodi* codi = grup->GetCodi(i);
+            const auto kind = codi->GetAccess() == CodiRam ? panelsim::Memory::Ram : panelsim::Memory::Eeprom;
+            const Bytes held = sim.Component(grup->IsSeguits() ? 0x01 : here)
+                                   .Code(kind, static_cast<std::uint16_t>(HexStringToInt(codi->GetCodeNumber())),
+                                         codi->GetAddress(), static_cast<std::size_t>(codi->GetByteCount()));
+            const CCodi::RawBytes& mine = codi->ToBytes();
+            EXPECT_EQ(Bytes(mine.begin(), mine.begin() + codi->GetByteCount()), held) << "code " << codi->GetId();
+        }
+        for (int i = 0; i < grup->GetSubgrupCount(); ++i) expectCodes(grup->GetSubgrup(i), here);
+    };
+
+    // Connect with login, on TCP/IP.
+    ASSERT_TRUE(core->Disconnect()) << core->GetLastError();
+    CDades& dades = core->GetInstalacio().GetDades();
+    dades.SetTipusConexio(ConexioTcpIp);
+    dades.SetIpDest("127.0.0.1");
+    dades.SetIpPort(4000);
+    ASSERT_TRUE(core->GetConexio().AttachTransport(&pipe.LinkEnd()));
+    ASSERT_TRUE(core->Connect()) << core->GetLastError();
+    EXPECT_TRUE(sim.LoggedIn());
+
+    // Receive the whole central.
+    ResetValues();
+    ASSERT_TRUE(core->Receive(centralItem)) << core->GetLastError();
+    expectCodes(Central().GetRootGrup(), 0x01);
+    ExpectOnlyPanelValues(kUsers);
+    ExpectOnlyPanelValues(kSingle);
+
+    // Send, then verify: equal, then a difference in the panel.
+    Single()->SetValue("1357");
+    for (int i = 0; i < Users()->GetCodiCount(); ++i) Users()->GetCodi(i)->SetValue(Hex2(i + 1) + "67");
+    ASSERT_TRUE(core->Send(accessItem)) << core->GetLastError();
+    userTail_ = 0x67;
+    ExpectOnlyPanelValues(kSingle);
+    for (int i = 0; i < Users()->GetCodiCount(); ++i)
+        EXPECT_EQ(panel.EepromBytes(static_cast<std::uint32_t>(0x10 + 2 * i), 2), (Bytes{static_cast<std::uint8_t>(i + 1), 0x67}))
+            << "user " << i;
+    ASSERT_TRUE(core->Verify(accessItem)) << core->GetLastError();
+    FillUsers(0x68);
+    EXPECT_FALSE(core->Verify(accessItem));
+    EXPECT_EQ(core->GetLastError().rfind("Diferencias verificando el código ", 0), 0u) << core->GetLastError();
+
+    // The status read: status, clock, event pointer; the measures, outputs, relays and radio.
+    panel.status = {0x81, 0, 0x02, 0, 0x10, 0, 0x05, 0x40, 0, 0};
+    panel.SetRam(0x0003, 0, Bytes{11, 22, 33, 4, 5, 26});
+    estat.SetEventPointer(3);
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    EXPECT_EQ(estat.GetAreaStatus(), 0x05);
+    EXPECT_EQ(estat.GetPanelStatus(), 0x40);
+    EXPECT_TRUE(estat.IsZoneDetect(0));
+    EXPECT_TRUE(estat.IsZoneOmit(4));
+    EXPECT_EQ(Bytes(estat.GetClock().begin(), estat.GetClock().end()), (Bytes{11, 22, 33, 4, 5, 26}));
+    EXPECT_EQ(estat.GetEventPointer(), 8 + kRecords);
+    struct Reading {
+        const char* name;
+        std::uint16_t variable;
+        int count;
+        CMesura* (CEstat::*find)(int) const;
+        std::function<bool()> read;
+    } readings[] = {
+        {"measures", 0x0010, estat.GetMesuraCount(), &CEstat::FindMesura, [this] { return core->ReceiveMesures(); }},
+        {"outputs", 0x0006, estat.GetOutputCount(), &CEstat::FindOutput, [this] { return core->ReceiveOutputs(); }},
+        {"relays", 0x0032, estat.GetRelayCount(), &CEstat::FindRelay, [this] { return core->ReceiveRelays(); }},
+    };
+    for (const Reading& r : readings) {
+        SCOPED_TRACE(r.name);
+        ASSERT_GT(r.count, 0);
+        Bytes held;
+        for (int i = 0; i < r.count; ++i) held.push_back(static_cast<std::uint8_t>(0x31 + 3 * i));
+        panel.SetRam(r.variable, 0, held);
+        ASSERT_TRUE(r.read()) << core->GetLastError();
+        for (int i = 0; i < r.count; ++i) {
+            const CMesura* m = (estat.*r.find)(i);
+            if (m) {
+                EXPECT_EQ(m->GetRaw(), held[static_cast<std::size_t>(i)]) << "offset " << i;
+            }
+        }
+    }
+    if (estat.GetRadioZoneCount() >= 2) {
+        estat.SetRadioFlags(Bytes(static_cast<std::size_t>(estat.GetRadioZoneCount() / 2), 0x00));
+        panel.SetRam(0x0016, 0, Bytes(static_cast<std::size_t>(estat.GetRadioZoneCount() / 2), 0xFF));
+        ASSERT_TRUE(core->ReceiveRadio()) << core->GetLastError();
+        for (int zone = 0; zone < estat.GetRadioZoneCount(); ++zone)
+            EXPECT_TRUE(estat.GetRadioFlag0(zone) && estat.GetRadioFlag3(zone)) << "radio zone " << zone;
+    }
+
+    // Commands: arm, bypass, output and relay, phone test.
+    ASSERT_TRUE(core->SendAreaCommand(0x02, true)) << core->GetLastError();
+    EXPECT_EQ(panel.status[6], 0x07);
+    EXPECT_EQ(estat.GetAreaStatus(), 0x07);
+    const Bytes mask{0x01, 0x00};
+    ASSERT_TRUE(core->SendZoneCommand(mask, 16)) << core->GetLastError();
+    EXPECT_EQ(panel.status[4], 0x11);
+    EXPECT_TRUE(estat.IsZoneOmit(0));
+    ASSERT_TRUE(core->SendOutputCommand(1, true)) << core->GetLastError();
+    ASSERT_TRUE(core->SendRelayCommand(0, false)) << core->GetLastError();
+    EXPECT_EQ(panel.Ram(0x0006, 1), 1);
+    EXPECT_EQ(panel.Ram(0x0032, 0), 0);
+    ASSERT_TRUE(core->ReceiveOutputs() && core->ReceiveRelays()) << core->GetLastError();
+    EXPECT_EQ(estat.FindOutput(1)->GetRaw(), 1);
+    EXPECT_EQ(estat.FindRelay(0)->GetRaw(), 0);
+    EXPECT_TRUE(core->SendPhoneTest()) << core->GetLastError();
+
+    // The event memory at an address: the 20 new records, in order.
+    CEvents& events = Central().GetEvents();
+    ResetValues();
+    ASSERT_TRUE(core->ReceiveStatus(false)) << core->GetLastError();
+    ASSERT_TRUE(Framed(*this, [&] { return core->ReceiveEventLog(); })) << core->GetLastError();
+    ExpectOnlyPanelValues(kEvents);
+    // The same records in flash, from record 9 (inside a block): records 9 to 27.
+    const std::string address = events.GetAddress();
+    Bytes flash;
+    for (int i = 0; i < 8 + kRecords; ++i) {
+        const Bytes record = panel.EepromBytes(static_cast<std::uint32_t>(0x1800 + i * 8), 8);
+        flash.insert(flash.end(), record.begin(), record.end());
+    }
+    for (std::size_t at = 0; at < flash.size(); at += 16)
+        panel.SetFlashBlock(static_cast<std::uint16_t>(0x300 + at / 16), Bytes(flash.begin() + static_cast<long>(at),
+                                                                              flash.begin() + static_cast<long>(std::min(flash.size(), at + 16))));
+    events.SetFlash("300");
+    events.Clear();
+    events.SetMyPpe(9);
+    ASSERT_TRUE(Framed(*this, [&] { return core->ReceiveEventLog(); })) << core->GetLastError();
+    std::vector<int> minutes;
+    for (int i = 9; i < 8 + kRecords; ++i) minutes.push_back(i);
+    EXPECT_EQ(EventMinutes(), minutes);
+    events.SetAddress(address);
+    events.Clear();
+
+    // The flash table: read, verify, write.
+    ASSERT_TRUE(core->Receive(tableItem)) << core->GetLastError();
+    ExpectOnlyPanelValues(kTable);
+    ASSERT_TRUE(core->Verify(tableItem)) << core->GetLastError();
+    for (int i = 0; i < Table()->GetElements(); ++i) std::fill_n(Table()->GetElementPtr(i), 12, static_cast<unsigned char>(i));
+    ASSERT_TRUE(core->Send(tableItem)) << core->GetLastError();
+    for (int i = 0; i < Table()->GetElements(); ++i) EXPECT_EQ(PanelElement(i), Bytes(12, static_cast<std::uint8_t>(i))) << i;
+
+    // A flash file.
+    Bytes file(40);
+    for (std::size_t i = 0; i < file.size(); ++i) file[i] = static_cast<std::uint8_t>(0x90 + i);
+    const std::string path = (dir.Path() / "form.bin").string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    CGrupFlash files;
+    files.SetAddrBase("900");
+    auto fitxer = std::make_unique<CFitxer>();
+    fitxer->SetId("F");
+    fitxer->SetIndex(3);
+    fitxer->SetLong(1);
+    fitxer->SetPath(path);
+    fitxer->SetSend(true);
+    files.AddFitxer(std::move(fitxer));
+    ASSERT_TRUE(Framed(*this, [&] { return core->SendGrupFlash(&files); })) << core->GetLastError();
+    Bytes written;
+    for (int b = 0; b < 3; ++b) {
+        const auto block = panel.FlashBlock(static_cast<std::uint16_t>(0x900 + b));
+        written.insert(written.end(), block.begin(), block.end());
+    }
+    EXPECT_EQ(Bytes(written.begin(), written.begin() + 40), file);
+
+    // Disconnect: the panel is told (logout) and the link is closed.
+    ASSERT_TRUE(core->Disconnect()) << core->GetLastError();
+    EXPECT_FALSE(core->IsConnected());
+    EXPECT_FALSE(sim.LoggedIn());
+}
+
+INSTANTIATE_TEST_SUITE_P(AnswerForms, FaultTest, ::testing::ValuesIn(AnswerForms()),
+                         [](const ::testing::TestParamInfo<AnswerForm>& info) { return std::string(info.param.name); });
 
 }  // namespace

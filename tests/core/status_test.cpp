@@ -1,4 +1,5 @@
 // Status reads, commands and the event memory against the simulated panel.
+#include <functional>
 #include <map>
 #include <tuple>
 
@@ -247,6 +248,67 @@ TEST_F(StatusTest, SwitchesAndReadingsOfOutputsRelaysMeasuresAndRadio) {
     auto test = Executed(0x40);
     ASSERT_EQ(test.size(), 1u);
     EXPECT_EQ(Bytes(test[0].begin() + 4, test[0].begin() + 8), (Bytes{0xD2, 0xFF, 0x00, 0x00}));
+}
+
+TEST_F(StatusTest, AFixedReadStoppedByCancelFailsAndTakesNothing) {
+    // The read's answer comes a second late and Cancel is pressed 200 ms after the panel took
+    // the request: the read fails and its value stays (one that got no answer at all succeeds,
+    // above). The clock and the event pointer are read within the general status.
+    ASSERT_TRUE(ConnectForTest());
+    constexpr int kStatusRequest = 0x5B00;
+    struct Case {
+        const char* name;
+        int variable;
+        int after;  // the request whose execution makes the next answers late (-1: from the start)
+        std::function<bool()> read;
+        std::function<int()> value;
+    } cases[] = {
+        {"measures", 0x0010, -1, [this] { return core->ReceiveMesures(); }, [this] { return Estat().FindMesura(0)->GetRaw(); }},
+        {"outputs", 0x0006, -1, [this] { return core->ReceiveOutputs(); }, [this] { return Estat().FindOutput(0)->GetRaw(); }},
+        {"relays", 0x0032, -1, [this] { return core->ReceiveRelays(); }, [this] { return Estat().FindRelay(0)->GetRaw(); }},
+        {"clock", 0x0003, kStatusRequest, [this] { return core->ReceiveStatus(false); },
+         [this] { return static_cast<int>(Estat().GetClock()[0]); }},
+        {"event pointer", 0x0002, 0x0003, [this] { return core->ReceiveStatus(false); },
+         [this] { return Estat().GetEventPointer(); }},
+    };
+    // When the panel carried out a memory read of the variable (or the status request).
+    auto executedAt = [this](int variable) -> std::int64_t {
+        for (const auto& e : sim.Events()) {
+            if (e.kind != panelsim::SimEvent::Executed || e.bytes.size() < 6) continue;
+            if (variable == kStatusRequest ? e.bytes[3] == 0x5B
+                                           : e.bytes[3] == 0x51 && (e.bytes[4] & 0x3F) == (variable >> 8) &&
+                                                 e.bytes[5] == (variable & 0xFF))
+                return e.timeMs;
+        }
+        return -1;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Idle(6000);
+        const int before = c.value();
+        sim.Central().SetRam(static_cast<std::uint16_t>(c.variable), c.variable == 0x0002 ? 0x13 : 0,
+                             Bytes{static_cast<std::uint8_t>(before + 7)});
+        sim.ClearEvents();
+        bool late = false;
+        auto makeLate = [&] {
+            sim.Faults().lateAnswers = 1;
+            sim.Faults().lateAnswerMs = 1000;
+            late = true;
+        };
+        if (c.after < 0) makeLate();
+        ui.cancelIf = [&] {
+            if (!late && executedAt(c.after) >= 0) makeLate();
+            const std::int64_t at = executedAt(c.variable);
+            return at >= 0 && clock.Elapsed() >= at + 200;
+        };
+        ASSERT_TRUE(core->BeginProgress("Recibiendo...", 10));
+        EXPECT_FALSE(c.read());
+        EXPECT_EQ(core->GetLastError(), "Cancelado por el usuario");
+        EXPECT_EQ(c.value(), before);
+        ui.cancelIf = nullptr;
+        core->EndProgress();
+        sim.Faults() = panelsim::SimFaults{};
+    }
 }
 
 TEST_F(StatusTest, ManyMeasuresAreReadInTwoRequests) {

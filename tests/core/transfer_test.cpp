@@ -549,41 +549,36 @@ TEST_F(RewriteTest, AnswersForAnotherCodeAreSkippedWithPauses) {
     core->EndProgress();
 }
 
-TEST_F(RewriteTest, FlashAnswersForAnotherBlockAreSkipped) {
+TEST_F(RewriteTest, FlashAnswersAreTakenInOrderWhateverBlockTheyName) {
     CGrupFlash table;
     table.SetAddrBase("20");
     table.AddColumna();
     table.SetBytesElement(4);
-    table.SetElements(4);
-    const Bytes image = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    sim.Central().SetFlashBlock(0x20, image);
-    // The same answer as if for the next block (low byte), with other data.
-    auto otherBlock = [](Bytes f) {
-        f[4] = static_cast<std::uint8_t>(f[4] + 1);
-        for (std::size_t i = 6; i < 22; ++i) f[i] = 0xEE;
-        const std::uint16_t crc = panelsim::Crc(std::span<const std::uint8_t>(f.data(), 22));
-        f[22] = static_cast<std::uint8_t>(crc >> 8);
-        f[23] = static_cast<std::uint8_t>(crc & 0xFF);
-        return f;
-    };
-    int foreign = 3;
-    rewrite = [&](const Bytes& f) {
-        if (f.size() != 24 || f[3] != 0xF0 || f[0] != 0x16) return std::vector<Bytes>{f};
-        std::vector<Bytes> out(static_cast<std::size_t>(foreign), otherBlock(f));
-        if (foreign < 4) out.push_back(f);
-        return out;
-    };
-    sim.ClearEvents();
-    ASSERT_TRUE(core->ReceiveGrupFlash(&table, false)) << core->GetLastError();
-    EXPECT_EQ(Bytes(table.GetElementPtr(0), table.GetElementPtr(0) + 16), image);
-    EXPECT_EQ(Frames(0x44).size(), 1u);
-
-    // Only foreign answers: four requests, then the read fails.
-    foreign = 4;
-    sim.ClearEvents();
-    EXPECT_FALSE(core->ReceiveGrupFlash(&table, false));
-    EXPECT_EQ(core->GetLastError(), "Valor incorrecto");
-    EXPECT_EQ(Frames(0x44).size(), 4u);
+    table.SetElements(8);
+    Bytes image(32);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i + 1);
+    sim.Central().SetFlashBlock(0x20, Bytes(image.begin(), image.begin() + 16));
+    sim.Central().SetFlashBlock(0x21, Bytes(image.begin() + 16, image.end()));
+    // Bytes 0-1 of each answer name another block: a block read checks no echo, so the data
+    // (from byte 2 on) is taken in the order the answers come.
+    for (std::uint8_t named : {0x00, 0x21, 0x99}) {
+        SCOPED_TRACE(static_cast<int>(named));
+        rewrite = [&](const Bytes& f) {
+            if (f.size() != 24 || f[3] != 0xF0) return std::vector<Bytes>{f};
+            Bytes other = f;
+            other[4] = named;
+            other[5] = static_cast<std::uint8_t>(named ^ 0x5A);
+            const std::uint16_t crc = panelsim::Crc(std::span<const std::uint8_t>(other.data(), 22));
+            other[22] = static_cast<std::uint8_t>(crc >> 8);
+            other[23] = static_cast<std::uint8_t>(crc & 0xFF);
+            return std::vector<Bytes>{other};
+        };
+        for (int i = 0; i < table.GetElements(); ++i) std::fill_n(table.GetElementPtr(i), 4, 0x00);
+        sim.ClearEvents();
+        ASSERT_TRUE(core->ReceiveGrupFlash(&table, false)) << core->GetLastError();
+        EXPECT_EQ(Bytes(table.GetElementPtr(0), table.GetElementPtr(0) + 32), image);
+        EXPECT_EQ(Frames(0x44).size(), 1u);
+    }
 }
 
 TEST_F(RewriteTest, AnAnswerThatStopsShortIsNeverDecoded) {

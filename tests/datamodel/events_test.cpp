@@ -189,27 +189,49 @@ TEST(Events, DecoderChoiceByFormat) {
     EXPECT_EQ(EventFormatFromName("Q7REV"), 0);
 }
 
-TEST(Events, DecodeRecordsAppendsOnlyEvents) {
+TEST(Events, DecodeRecordsKeepsWhatTheFormatKeepsWhateverTheDecoderReturned) {
+    const Bytes buffer = {0x8E, 0x04, 0x0E, 0x1E, 0x05, 0x11, 0x23, 0x07,   // event at 14:30:05
+                          0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,   // empty
+                          0xFF, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00,   // byte 0 = 0xFF, hour 5
+                          0x0E, 0x04, 0x1E, 0x1E, 0x05, 0x11, 0x23, 0x07,   // byte 2 = 30
+                          0x0E, 0xFF, 0x0E, 0x1E, 0x05, 0x11, 0x23, 0x07,   // restore
+                          0x8E, 0x04, 0x0E};                                 // partial
+    // Each event as its Contact ID ("" for a blank one: kept although its decoder refused it).
+    struct Case {
+        int format;
+        std::vector<std::string> contactIds;
+    } cases[] = {
+        // Standard records with an hour below 24 are kept, the one with hour 30 dropped.
+        {1, {"1133", "", "3133"}},
+        // Byte 2 at most 23: the standard decoder; byte 2 = 30: an extended record without time.
+        {2, {"1133", "", "1E05", "3133"}},
+        // 15-byte layouts: every 8-byte record is kept, blank (its decoder refuses it).
+        {3, {"", "", "", ""}},
+        {0, {"1133", "", "3133"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("format " + std::to_string(c.format));
+        CEvents events;
+        events.SetTipus(c.format);
+        EXPECT_EQ(events.DecodeRecords(buffer), -1);  // record size unset
+        ASSERT_TRUE(events.SetBytesEvent(8));
+        EXPECT_EQ(events.DecodeRecords(buffer), static_cast<int>(c.contactIds.size()));
+        std::vector<std::string> got;
+        for (int i = 0; i < events.GetCount(); ++i) got.push_back(events.GetEvent(i)->GetContactId());
+        EXPECT_EQ(got, c.contactIds);
+        EXPECT_EQ(events.GetEvent(events.GetCount()), nullptr);
+        EXPECT_EQ(events.GetEvent(-1), nullptr);
+    }
+    // The blank event is the one a new event is: no time, no zone, no format.
     CEvents events;
-    Bytes buffer = {0x8E, 0x04, 0x0E, 0x1E, 0x05, 0x11, 0x23, 0x07,   // event
-                    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,   // empty
-                    0xFF, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00,   // refused (no event)
-                    0x0E, 0x04, 0x1E, 0x1E, 0x05, 0x11, 0x23, 0x07,   // hour 30: dropped
-                    0x0E, 0xFF, 0x0E, 0x1E, 0x05, 0x11, 0x23, 0x07,   // restore
-                    0x8E, 0x04, 0x0E};                                 // partial
-    EXPECT_EQ(events.DecodeRecords(buffer), -1);  // record size unset
+    events.SetTipus(2);
     ASSERT_TRUE(events.SetBytesEvent(8));
-    EXPECT_EQ(events.DecodeRecords(buffer), 2);
-    ASSERT_EQ(events.GetCount(), 2);
-    EXPECT_EQ(events.GetEvent(0)->GetContactId(), "1133");
-    EXPECT_EQ(events.GetEvent(1)->GetContactId(), "3133");
-    EXPECT_EQ(events.GetEvent(2), nullptr);
-    EXPECT_EQ(events.GetEvent(-1), nullptr);
+    ASSERT_EQ(events.DecodeRecords(Bytes{0xFF, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00}), 1);
+    const CEvent blank;
+    EXPECT_EQ(events.GetEvent(0)->GetTime(), blank.GetTime());
+    EXPECT_EQ(events.GetEvent(0)->GetZone(), 0);
+    EXPECT_EQ(events.GetEvent(0)->GetFormat(), 0);
 
-    // Format 3 needs 15 bytes a record: 8-byte records are refused, not read past their end.
-    events.Clear();
-    events.SetTipus(3);
-    EXPECT_EQ(events.DecodeRecords(buffer), 0);
     EXPECT_TRUE(events.SetBytesEvent(0));
     EXPECT_EQ(events.DecodeRecords(buffer), -1);
     EXPECT_TRUE(events.SetBytesEvent(65));

@@ -477,42 +477,63 @@ Bytes WithData(Bytes head, std::uint8_t fill, std::size_t count) {
     return head;
 }
 
-TEST(Collect, OnlyTheRequestsOwnAnswersCountAndTheOptionsAreKept) {
-    // The reads: 8 EEPROM bytes at 0x0110 (answers echo 0x41 0x10 and the offset), 16 at the
-    // same place, and blocks from 0x0812 (answers echo the block, low byte first).
+TEST(Collect, WhichAnswersCountWhereTheirDataBeginsAndTheOptionsAreKept) {
+    // The reads: 8 EEPROM bytes at 0x0110 (answers echo 0x41 0x10), 16 at the same place, and
+    // blocks from 0x0812. A memory read's data begins at answer byte 3, a block read's at byte 2.
+    // Only a single code's read (checkAddress) compares bytes 0 (masked with 0x1F) and 1 with
+    // the request; byte 2 is never read, and nothing else is checked for an echo.
     auto read8 = [](CProtocol& p) { return p.BuildRead("01", "0110", false, 8, 0); };
     auto read16 = [](CProtocol& p) { return p.BuildRead("01", "0110", false, 16, 0); };
     auto blocks3 = [](CProtocol& p) { return p.BuildBlockRead("01", "0812", 3); };
+    const ExpectedAnswers memory{{0xB0, 0xB1, 0xF0}};
+    const ExpectedAnswers ramOnly{{0xFF, 0xFF, 0xB1}};
     struct Case {
         const char* name;
         std::function<bool(CProtocol&)> build;
         std::size_t wanted;
         std::vector<Bytes> answers;
+        bool checkAddress;
+        ExpectedAnswers commands;
         bool oneAnswer;
         int stopAt;  // the afterAnswer call that says stop (0: none)
         CollectEnd end;
         Bytes data;
         int calls;   // afterAnswer calls
     } cases[] = {
-        {"answers of other requests only", read8, 8,
-         std::vector<Bytes>(4, Answer(0xB0, WithData({0x41, 0x10, 0x08}, 0xEE, 8))), false, 0, CollectEnd::Foreign, {}, 0},
-        {"address high byte of another request", read8, 8,
+        {"a single code: answers for another code only", read8, 8,
+         std::vector<Bytes>(4, Answer(0xB0, WithData({0x41, 0x11, 0x00}, 0xEE, 8))), true, memory, false, 0,
+         CollectEnd::Foreign, {}, 0},
+        {"a single code: address high byte of another code", read8, 8,
          {Answer(0xB0, WithData({0x42, 0x10, 0x00}, 0xEE, 8)), Answer(0xB0, WithData({0x41, 0x10, 0x00}, 0x11, 8))},
-         false, 0, CollectEnd::Complete, Bytes(8, 0x11), 0},
-        {"block high byte of another request", blocks3, 16,
-         {Answer(0xF0, WithData({0x12, 0x09}, 0xEE, 16)), Answer(0xF0, WithData({0x12, 0x08}, 0x11, 16))},
-         false, 0, CollectEnd::Complete, Bytes(16, 0x11), 0},
+         true, memory, false, 0, CollectEnd::Complete, Bytes(8, 0x11), 0},
+        {"a single code: byte 2 and the flag bits of byte 0 are not read", read8, 8,
+         {Answer(0xB1, WithData({0xE1, 0x10, 0x5A}, 0x11, 8))}, true, memory, false, 0, CollectEnd::Complete,
+         Bytes(8, 0x11), 0},
+        {"a packed read: no echo checked", read8, 8, {Answer(0xB0, WithData({0x42, 0x99, 0x08}, 0x11, 8))}, false,
+         memory, false, 0, CollectEnd::Complete, Bytes(8, 0x11), 0},
+        {"a memory read takes 0xF0 answers, 15 bytes from byte 3", read16, 16,
+         {Answer(0xF0, WithData({0x41, 0x10, 0x00}, 0x11, 15)), Answer(0xB1, WithData({0x41, 0x10, 0x0F}, 0x22, 8))},
+         false, memory, false, 0, CollectEnd::Complete, WithData(Bytes(15, 0x11), 0x22, 1), 1},
+        {"a fixed read takes 0xB1 only", read8, 8,
+         {Answer(0xB0, WithData({0x41, 0x10, 0x00}, 0xEE, 8)), Answer(0xF0, WithData({0x41, 0x10, 0x00}, 0xEE, 15)),
+          Answer(0xB1, WithData({0x41, 0x10, 0x00}, 0x11, 8))},
+         false, ramOnly, false, 0, CollectEnd::Complete, Bytes(8, 0x11), 0},
+        {"block answers without the block echo", blocks3, 16, {Answer(0xF0, WithData({0x12, 0x09}, 0x11, 16))}, false,
+         memory, false, 0, CollectEnd::Complete, Bytes(16, 0x11), 0},
+        {"a block read takes 0xB0 and 0xB1 answers, from byte 2", blocks3, 18,
+         {Answer(0xB0, WithData({0x12, 0x08}, 0x11, 9)), Answer(0xB1, WithData({0x12, 0x08}, 0x22, 9))}, false, memory,
+         false, 0, CollectEnd::Complete, WithData(Bytes(9, 0x11), 0x22, 9), 1},
         {"one answer only", read16, 16,
          {Answer(0xB0, WithData({0x41, 0x10, 0x00}, 0x11, 8)), Answer(0xB0, WithData({0x41, 0x10, 0x08}, 0x22, 8))},
-         true, 0, CollectEnd::Complete, Bytes(8, 0x11), 0},
+         false, memory, true, 0, CollectEnd::Complete, Bytes(8, 0x11), 0},
         {"asked between the answers", blocks3, 48,
          {Answer(0xF0, WithData({0x12, 0x08}, 0x11, 16)), Answer(0xF0, WithData({0x13, 0x08}, 0x22, 16)),
           Answer(0xF0, WithData({0x14, 0x08}, 0x33, 16))},
-         false, 0, CollectEnd::Complete, WithData(WithData(Bytes(16, 0x11), 0x22, 16), 0x33, 16), 2},
+         false, memory, false, 0, CollectEnd::Complete, WithData(WithData(Bytes(16, 0x11), 0x22, 16), 0x33, 16), 2},
         {"stopped between the answers", blocks3, 48,
          {Answer(0xF0, WithData({0x12, 0x08}, 0x11, 16)), Answer(0xF0, WithData({0x13, 0x08}, 0x22, 16)),
           Answer(0xF0, WithData({0x14, 0x08}, 0x33, 16))},
-         false, 2, CollectEnd::Cancelled, WithData(Bytes(16, 0x11), 0x22, 16), 2},
+         false, memory, false, 2, CollectEnd::Cancelled, WithData(Bytes(16, 0x11), 0x22, 16), 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -525,6 +546,8 @@ TEST(Collect, OnlyTheRequestsOwnAnswersCountAndTheOptionsAreKept) {
         int calls = 0;
         CollectOptions options;
         options.oneAnswer = c.oneAnswer;
+        options.checkAddress = c.checkAddress;
+        options.commands = c.commands;
         options.afterAnswer = [&] { return ++calls != c.stopAt; };
         Bytes data;
         EXPECT_EQ(w.proto.CollectAnswers(data, c.wanted, options), c.end);

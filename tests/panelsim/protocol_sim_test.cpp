@@ -124,6 +124,77 @@ TEST_F(SimTest, FlashClockStatusAndCommands) {
     EXPECT_TRUE(w.proto.BuildPing("01"));
 }
 
+TEST_F(SimTest, AnswerFormsOnRequest) {
+    // Each request's answer frames as the panel sent them: command and payload.
+    auto answersTo = [this](const std::function<bool()>& build) {
+        std::vector<Bytes> out;
+        const std::size_t from = w.sim.Events().size();
+        if (!build() || !w.proto.Send()) return out;
+        w.Idle(1000);
+        for (std::size_t i = from; i < w.sim.Events().size(); ++i) {
+            const Bytes& f = w.sim.Events()[i].bytes;
+            if (w.sim.Events()[i].kind == SimEvent::Sent && f.size() > 6 && f[0] == 0x16)
+                out.emplace_back(f.begin() + 3, f.end() - 2);
+        }
+        return out;
+    };
+    struct Case {
+        const char* name;
+        std::function<void(panelsim::SimFaults&)> set;
+        std::uint8_t eepromCommand;  // the answer to an EEPROM read
+        std::uint8_t ramCommand;     // the answer to a RAM read other than a fixed one
+        int perAnswer;               // data bytes per memory answer
+        int byte2;                   // byte 2 of every memory answer; -1: the offset of its data
+        bool blockEcho;              // block answers name their block in bytes 0-1
+    } cases[] = {
+        {"usual", [](panelsim::SimFaults&) {}, 0xB0, 0xB1, 8, -1, true},
+        {"0xF0 to memory reads", [](panelsim::SimFaults& f) { f.memoryAnswersF0 = true; }, 0xF0, 0xF0, 15, -1, true},
+        {"0xB1 to EEPROM reads", [](panelsim::SimFaults& f) { f.eepromAnswersB1 = true; }, 0xB1, 0xB1, 8, -1, true},
+        {"byte 2 given", [](panelsim::SimFaults& f) { f.memoryByte2 = 0x3C; }, 0xB0, 0xB1, 8, 0x3C, true},
+        {"no block echo", [](panelsim::SimFaults& f) { f.blockAnswersNoEcho = true; }, 0xB0, 0xB1, 8, -1, false},
+    };
+    const unsigned char clock[6] = {10, 30, 5, 9, 12, 26};
+    w.sim.Central().SetRam(0x0003, 0, Bytes(clock, clock + 6));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        w.sim.Faults() = panelsim::SimFaults{};
+        c.set(w.sim.Faults());
+
+        // 18 EEPROM bytes from offset 2: the data in order, the address echoed in bytes 0-1.
+        std::vector<Bytes> answers = answersTo([&] { return w.proto.BuildRead("01", "0200", false, 18, 2); });
+        ASSERT_EQ(answers.size(), static_cast<std::size_t>((18 + c.perAnswer - 1) / c.perAnswer));
+        Bytes data;
+        for (std::size_t k = 0; k < answers.size(); ++k) {
+            const Bytes& a = answers[k];
+            EXPECT_EQ(a[0], c.eepromCommand);
+            EXPECT_EQ(a.size(), c.eepromCommand == 0xF0 ? 19u : 12u);
+            EXPECT_EQ(Bytes(a.begin() + 1, a.begin() + 3), B({0x42, 0x00}));
+            EXPECT_EQ(a[3], c.byte2 >= 0 ? c.byte2 : static_cast<int>(2 + k * static_cast<std::size_t>(c.perAnswer)));
+            data.insert(data.end(), a.begin() + 4, a.end());
+        }
+        data.resize(18);
+        EXPECT_EQ(data, w.sim.Central().Code(Memory::Eeprom, 0x0200, 2, 18));
+
+        // A RAM code, and the clock (a fixed read: 0xB1 whatever the form).
+        answers = answersTo([&] { return w.proto.BuildRead("01", "0223", true, 3, 0); });
+        ASSERT_EQ(answers.size(), 1u);
+        EXPECT_EQ(answers[0][0], c.ramCommand);
+        answers = answersTo([&] { return w.proto.BuildReadClock("01"); });
+        ASSERT_EQ(answers.size(), 1u);
+        EXPECT_EQ(answers[0][0], 0xB1);
+        EXPECT_EQ(Bytes(answers[0].begin() + 4, answers[0].begin() + 10), Bytes(clock, clock + 6));
+
+        // Two blocks from 0x0812: 0xF0 answers, named by their block or not.
+        answers = answersTo([&] { return w.proto.BuildBlockRead("01", "0812", 2); });
+        ASSERT_EQ(answers.size(), 2u);
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_EQ(answers[static_cast<std::size_t>(k)][0], 0xF0);
+            const bool named = answers[static_cast<std::size_t>(k)][1] == 0x12 + k && answers[static_cast<std::size_t>(k)][2] == 0x08;
+            EXPECT_EQ(named, c.blockEcho) << "block " << k;
+        }
+    }
+}
+
 TEST(SimLocal, CommandsOnTheLocalCableBringTheStatus) {
     SimWire w(ConexioLocal);
     w.sim.Central().status[6] = 0x01;

@@ -43,7 +43,17 @@ void Usage(std::FILE* out = stderr) {
                  "                      panel sends (each goes out again with start byte 02)\n"
                  "  --eeprom ADDR=HEX   put bytes into the EEPROM of the central\n"
                  "  --ram VAR[+IDX]=HEX put bytes into a RAM variable of the central\n"
-                 "  --verbose           print every frame\n");
+                 "  --verbose           print every frame\n"
+                 "answer forms (other forms a panel may use; they can be combined):\n"
+                 "  --memory-answers-f0\n"
+                 "                      answer memory reads with 0xF0 frames (15 data bytes\n"
+                 "                      each); the fixed RAM reads still get 0xB1\n"
+                 "  --eeprom-answers-b1\n"
+                 "                      answer EEPROM reads with 0xB1 instead of 0xB0\n"
+                 "  --memory-byte2 N    put N (0-255) into byte 2 of every memory answer\n"
+                 "                      instead of the offset of its data\n"
+                 "  --block-answers-no-echo\n"
+                 "                      block read answers without the block address\n");
 }
 
 bool ParseBytes(const std::string& hex, std::vector<std::uint8_t>& out) {
@@ -106,7 +116,7 @@ int main(int argc, char** argv) {
     std::string modelPath, installationPath, modelsDir;
     std::vector<std::string> codes, eepromArgs, ramArgs;
     int latency = 0;
-    int loseAcks = 0;
+    panelsim::SimFaults forms;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&]() -> std::string {
@@ -129,10 +139,23 @@ int main(int argc, char** argv) {
         else if (a == "--models-dir") modelsDir = next();
         else if (a == "--code") codes.push_back(next());
         else if (a == "--latency") latency = std::atoi(next().c_str());
-        else if (a == "--lose-acks") loseAcks = std::atoi(next().c_str());
+        else if (a == "--lose-acks") forms.lostAcks = std::atoi(next().c_str());
         else if (a == "--eeprom") eepromArgs.push_back(next());
         else if (a == "--ram") ramArgs.push_back(next());
         else if (a == "--verbose") verbose = true;
+        else if (a == "--memory-answers-f0") forms.memoryAnswersF0 = true;
+        else if (a == "--eeprom-answers-b1") forms.eepromAnswersB1 = true;
+        else if (a == "--block-answers-no-echo") forms.blockAnswersNoEcho = true;
+        else if (a == "--memory-byte2") {
+            char* end = nullptr;
+            const std::string value = next();
+            const long byte2 = std::strtol(value.c_str(), &end, 0);
+            if (value.empty() || *end || byte2 < 0 || byte2 > 255) {
+                std::fprintf(stderr, "panelsim: bad --memory-byte2 %s\n", value.c_str());
+                return 2;
+            }
+            forms.memoryByte2 = static_cast<int>(byte2);
+        }
         else if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
@@ -185,7 +208,7 @@ int main(int argc, char** argv) {
         }
     }
     sim.SetLatencyMs(latency);
-    sim.Faults().lostAcks = loseAcks;
+    sim.Faults() = forms;
     for (const std::string& c : codes) {
         if (c.size() != 4 || c.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
             std::fprintf(stderr, "panelsim: bad code %s\n", c.c_str());

@@ -442,28 +442,35 @@ std::vector<PanelSim::TxFrame> PanelSim::Execute(std::int64_t now, std::uint8_t 
         for (int i = 0; i < p[2]; ++i) {
             std::uint16_t b = static_cast<std::uint16_t>(block + i);
             std::array<std::uint8_t, 18> payload{};
-            payload[0] = static_cast<std::uint8_t>(b & 0xFF);
-            payload[1] = static_cast<std::uint8_t>(b >> 8);
+            const std::uint16_t named = faults_.blockAnswersNoEcho ? static_cast<std::uint16_t>(~b) : b;
+            payload[0] = static_cast<std::uint8_t>(named & 0xFF);
+            payload[1] = static_cast<std::uint8_t>(named >> 8);
             auto data = c.FlashBlock(b);
             std::copy(data.begin(), data.end(), payload.begin() + 2);
             answer(0xF0, payload);
         }
         break;
     }
-    case 0x51: {  // memory read: up to 8 bytes per answer, each with the echoed address
+    case 0x51: {  // memory read: 8 bytes per 0xB0/0xB1 answer (15 per 0xF0), each with the echoed address
         bool ram = (p[0] & 0x80) != 0;
         std::uint16_t address = static_cast<std::uint16_t>((p[0] & 0x3F) << 8 | p[1]);
         int count = p[3];
         int offset = p[4];
         std::vector<std::uint8_t> data = ram ? c.RamBytes(address, static_cast<std::uint32_t>(offset), count)
                                              : c.EepromBytes(static_cast<std::uint32_t>(address + offset), count);
-        for (int at = 0; at < count; at += 8) {
-            std::array<std::uint8_t, 11> payload{};
+        const bool fixed = ram && (address == 0x0002 || address == 0x0003 || address == 0x0006 ||
+                                   address == 0x0010 || address == 0x0016 || address == 0x0032);
+        std::uint8_t command = ram || faults_.eepromAnswersB1 ? 0xB1 : 0xB0;
+        if (faults_.memoryAnswersF0 && !fixed) command = 0xF0;
+        const int perAnswer = command == 0xF0 ? 15 : 8;
+        for (int at = 0; at < count; at += perAnswer) {
+            std::array<std::uint8_t, 18> payload{};
             payload[0] = p[0];
             payload[1] = p[1];
-            payload[2] = static_cast<std::uint8_t>(offset + at);
-            for (int i = 0; i < 8 && at + i < count; ++i) payload[3 + i] = data[static_cast<std::size_t>(at + i)];
-            answer(ram ? 0xB1 : 0xB0, payload);
+            payload[2] = static_cast<std::uint8_t>(faults_.memoryByte2 >= 0 ? faults_.memoryByte2 : offset + at);
+            for (int i = 0; i < perAnswer && at + i < count; ++i)
+                payload[static_cast<std::size_t>(3 + i)] = data[static_cast<std::size_t>(at + i)];
+            answer(command, payload);  // DataFrame keeps the payload length of the command
         }
         break;
     }

@@ -12,7 +12,9 @@
 //
 // It can be told to misbehave (SimFaults): stay silent, NAK, corrupt a CRC, answer late or not at
 // all, repeat an old answer, lose the PC's acknowledgements, talk to another address, send noise,
-// split a frame by a pause, and drop the connection.
+// split a frame by a pause, and drop the connection. It can also answer in other forms a panel may
+// use (0xF0 or 0xB1 answers to memory reads, any byte 2 in memory answers, block answers without
+// the block address).
 //
 // The toggle bit: one bit for the whole link, kept as the PC's frame layer keeps its own. A data
 // frame for us that starts with 0x16 sets it to the frame's bit 7; a repeat (0x02) leaves it; the
@@ -118,6 +120,21 @@ struct SimFaults {
     int splitFrames = 0;        // the next frame sent is split in two halves ...
     int splitGapMs = 0;         // ... this many milliseconds apart
     int dropAfterBytes = -1;    // >= 0: the connection drops after this many bytes of the next frame
+
+    // Answer forms that a panel may use besides the usual ones. Unlike the faults above they are
+    // not counted down: each holds until it is changed.
+    // Memory reads (0x51) answered with 0xF0 frames: 18-byte payload, the address echoed in
+    // bytes 0-2 as usual, 15 data bytes from byte 3 on. The fixed RAM variables (event pointer
+    // 0002, clock 0003, outputs 0006, measures 0010, radio flags 0016, relays 0032), whose reads
+    // take 0xB1 answers only, are still answered with 0xB1.
+    bool memoryAnswersF0 = false;
+    // EEPROM reads answered with 0xB1 (as RAM reads are) instead of 0xB0.
+    bool eepromAnswersB1 = false;
+    // >= 0: byte 2 of every memory read's answer carries this value instead of the offset of the
+    // answer's first byte.
+    int memoryByte2 = -1;
+    // Block read (0x44) answers carry no block address in bytes 0-1 (its complement instead).
+    bool blockAnswersNoEcho = false;
 };
 
 // What the simulated panel saw and did, for assertions.
