@@ -179,6 +179,15 @@ TEST_F(FlashGrupPanelTest, ACellFilledOnStoreIsStoredOnceAndSavingLeavesNothingT
     EXPECT_FALSE(core->IsModified());
     core->ShowTreeItem(item);
     EXPECT_TRUE(dialogs.shown.empty());
+    // A text put into a cell without its editor is checked by the store as an edit is: refused
+    // once, and the cell shows the table's value again.
+    Grid()->SetCellValue(3, 2, wxT("300"));
+    EXPECT_FALSE(Panel()->StoreControls());
+    EXPECT_EQ(Cell(3, 2), "003");
+    EXPECT_TRUE(Panel()->StoreControls());
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{"El valor \"300\" no cabe en el campo \"Intentos, elemento 3\": "
+                                                         "se espera un número de 0 a 255.\nSe conserva \"003\"."});
+    EXPECT_FALSE(core->IsModified());
 }
 
 TEST_F(FlashGrupPanelTest, CellProgramTextCannotHoldIsRefusedAndTheOldValueStays) {
