@@ -8,6 +8,7 @@
 
 #include "core/appcore.h"
 #include "datamodel/codi.h"
+#include "datamodel/codifit.h"
 #include "datamodel/grup.h"
 #include "datamodel/grupflash.h"
 #include "datamodel/fitxer.h"
@@ -121,7 +122,17 @@ bool CAppCore::SendCodi(CCodi* codi) {
         return false;
     }
     const std::string dest = CodiDestination();
+    // A code typed before its type was known (the keypad pane's) learns its type from the panel
+    // here; it is written only when that type shows the value as typed, or the panel would hold
+    // another value than the one the installer asked for.
+    const bool typedUntyped = !codi->IsTypeSet();
+    const std::string typed = codi->GetValue();
     if (codi->GetCodeNumber().empty() && !ResolveCodiAddress(dest, codi)) return false;
+    if (typedUntyped && !CodiShowsTyped(*codi, typed)) {
+        lastError_ = "El valor \"" + typed + "\" no cabe en el código de teclado " + codi->GetKpAddress() + ": " +
+                     CodiAcceptedText(*codi) + ".\nNo se ha enviado nada: el panel conserva su valor.";
+        return false;
+    }
     const CCodi::RawBytes& bytes = codi->ToBytes();
     const int n = codi->GetByteCount();
     const bool ram = codi->GetAccess() == CodiRam;

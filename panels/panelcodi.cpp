@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 
 #include "datamodel/codi.h"
+#include "datamodel/codifit.h"
 #include "panels/codiform.h"
 #include "panels/dialogs.h"
 #include "panels/editrefusal.h"
@@ -112,6 +113,13 @@ bool CPanelCodi::StoreControls() {
     if (!lossless) {
         UpdateControls();
         GetDialogs().Error(UnholdableValueText(CodiFieldName(*codi_), typed, codi_->GetValue()));
+        return false;
+    }
+    // A text the code would show as another value (a number above 255, a time off the quarter
+    // hour, a letter in a hexadecimal code) is refused the same way: the code keeps its value.
+    if (typed != codi_->GetValue() && !CodiShowsTyped(*codi_, typed)) {
+        UpdateControls();
+        GetDialogs().Error(UnfitValueText(CodiFieldName(*codi_), typed, CodiAcceptedText(*codi_), codi_->GetValue()));
         return false;
     }
     codi_->SetValue(typed);

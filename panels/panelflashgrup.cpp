@@ -1,11 +1,16 @@
 #include "panels/panelflashgrup.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <wx/grid.h>
 #include <wx/sizer.h>
 
+#include "datamodel/codifit.h"
 #include "datamodel/grupflash.h"
 #include "datamodel/strings.h"
 #include "panels/dialogs.h"
+#include "panels/editrefusal.h"
 #include "panels/flashtext.h"
 #include "panels/paneledit.h"
 #include "panels/panelfitxer.h"
@@ -140,35 +145,64 @@ bool CPanelFlashGrup::StoreControls() {
     if (grid_->IsCellEditControlEnabled()) grid_->DisableCellEditControl();
     ShowRefusal();
     bool changed = false;
+    std::string refused;
+    const int elementBytes = std::max(grup_->GetBytesElement(), 0);
     for (int i = 0; i < grid_->GetNumberRows(); ++i) {
         for (int c = 0; c < grid_->GetNumberCols(); ++c) {
             // Only the cells the installer changed are encoded again: the others keep the
-            // panel's bytes as they came, even where the column would show them otherwise. A
-            // changed cell is stored as its column normalises it.
+            // panel's bytes as they came, even where the column would show them otherwise.
             bool lossless = true;
             const std::string text = FromWx(grid_->GetCellValue(i, c), &lossless);
-            if (!lossless || text == grup_->GetCellText(i, c)) continue;
-            if (grup_->SetCell(i, c, text)) changed = true;
+            const std::string stored = grup_->GetCellText(i, c);
+            if (text == stored) continue;
+            // A text that reached the grid without its editor is checked here as an edit is.
+            const std::string why = CellRefusal(i, c, text, lossless, stored);
+            if (why.empty()) {
+                const unsigned char* element = grup_->GetElementPtr(i);
+                const std::vector<unsigned char> before(element, element ? element + elementBytes : element);
+                if (grup_->SetCell(i, c, text) && element &&
+                    !std::equal(before.begin(), before.end(), grup_->GetElementPtr(i)))
+                    changed = true;
+            } else if (refused.empty()) {
+                refused = why;
+            }
+            // The cell shows what the table holds, so the next store finds nothing to store.
+            grid_->SetCellValue(i, c, ToWx(grup_->GetCellText(i, c)));
         }
     }
     if (changed) MarkInstallationModified(this);
-    return true;
+    if (refused.empty()) return true;
+    GetDialogs().Error(refused);
+    return false;
+}
+
+std::string CPanelFlashGrup::CellRefusal(int row, int col, const std::string& text, bool lossless,
+                                         const std::string& kept) const {
+    if (!lossless) {
+        const std::string subject =
+            "El valor de la columna \"" + grup_->GetColumna(col) + "\" en el elemento " + IntToString(row);
+        return UnstorableText(subject, text, KeptAdvice(kept));
+    }
+    CCodi* column = grup_->GetColumnaAt(col);
+    if (!column || text == kept || CodiShowsTyped(*column, text)) return std::string();
+    return UnfitValueText(grup_->GetColumna(col) + ", elemento " + IntToString(row), text, CodiAcceptedText(*column),
+                          kept);
 }
 
 void CPanelFlashGrup::OnCellChanging(wxGridEvent& event) {
     if (!grup_ || !grid_) return;
-    // Any text the column can normalise is taken; one that program text cannot hold would be
-    // stored with '?' in place of its missing characters.
+    // A text the column shows as the value typed is taken (its fill, letter case and leading
+    // zeros aside); one the column would turn into another value, or that program text cannot
+    // hold, is refused and the cell keeps its value.
     bool lossless = true;
     const std::string text = FromWx(event.GetString(), &lossless);
-    if (lossless) return;
     const int row = event.GetRow();
     const int col = event.GetCol();
-    const std::string subject =
-        "El valor de la columna \"" + grup_->GetColumna(col) + "\" en el elemento " + IntToString(row);
-    refusal_ = UnstorableText(subject, text, KeptAdvice(FromWx(grid_->GetCellValue(row, col))));
-    // The cell keeps its old value. The box waits until the grid has closed its editor, so it
-    // does not take the focus from an editor that is still closing.
+    std::string why = CellRefusal(row, col, text, lossless, FromWx(grid_->GetCellValue(row, col)));
+    if (why.empty()) return;
+    refusal_ = std::move(why);
+    // The box waits until the grid has closed its editor, so it does not take the focus from an
+    // editor that is still closing.
     event.Veto();
     CallAfter(&CPanelFlashGrup::ShowRefusal);
 }

@@ -27,8 +27,9 @@ public:
     // Grid cells, or every row, from the group; false without a group (or a table without grid).
     bool UpdateControls();
     // The cell being typed is committed first; then every cell the installer changed goes into
-    // the table, and every row stores itself. False without a group, without a grid for a table,
-    // or when a row refused its path.
+    // the table and shows the table's text again, and every row stores itself. False without a
+    // group, without a grid for a table, when a cell was refused (it shows the table's value
+    // again) or when a row refused its path.
     bool StoreControls();
     // Forgets the group and deletes the controls.
     void Clear();
@@ -45,8 +46,12 @@ private:
     void BuildTable();
     void BuildFiles();
     void DeleteControls();
-    // A typed cell that program text cannot hold is refused before the grid keeps it.
+    // A typed cell that program text cannot hold, or that its column would show as another
+    // value, is refused before the grid keeps it.
     void OnCellChanging(wxGridEvent& event);
+    // The box for a cell's text that is refused, or empty when the text is taken (kept: the
+    // cell's value that stays).
+    std::string CellRefusal(int row, int col, const std::string& text, bool lossless, const std::string& kept) const;
     void OnCellChanged(wxGridEvent& event);
     void ShowRefusal();
 

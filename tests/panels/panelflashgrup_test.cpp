@@ -84,32 +84,42 @@ TEST_F(FlashGrupPanelTest, CellBeingTypedIsSentReadBackAndVerified) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(FlashGrupPanelTest, TypedCellIsStoredAsItsColumnNormalisesIt) {
+TEST_F(FlashGrupPanelTest, TypedCellIsTakenAsTypedOrRefusedAndTheCellShowsWhatIsStored) {
     // The agenda: telephone nibble16 (bytes 0-7), notice nibble2 (8), attempts decimal (9),
     // areas bitmask (10), line nibble2_1N (11). The schedules: start and end horaquart (0, 1).
+    // A text is taken when its column shows it as the same value (fill, letter case and leading
+    // zeros aside); any other is refused and the cell and the table keep what they held.
     struct Case {
         const char* group;
         int col;
         int at;  // first byte of the cell in its element
         const char* typed;
-        Bytes bytes;
-        const char* shown;  // after the next reload
+        Bytes bytes;        // the cell's bytes when taken
+        const char* shown;  // the cell right after the store, when taken
         char fill = 0;      // another fill character for the column first
     } cases[] = {
-        {"F01", 2, 9, "300", {44}, "044"},
-        {"F01", 2, 9, "12a", {0}, "000"},
-        {"F01", 3, 10, "12x1", {0x09}, "10010000"},
+        {"F01", 2, 9, "7", {7}, "007"},
+        {"F01", 2, 9, "042", {42}, "042"},
+        {"F01", 2, 9, "300", {}, nullptr},
+        {"F01", 2, 9, "12a", {}, nullptr},
+        {"F01", 2, 9, "abc", {}, nullptr},
+        {"F01", 1, 8, "1", {0x1F}, "1F"},
+        {"F01", 1, 8, "0a", {0x0A}, "0A"},
+        {"F01", 1, 8, "1G", {}, nullptr},
+        {"F01", 3, 10, "1001", {0x09}, "10010000"},
+        {"F01", 3, 10, "12x1", {}, nullptr},
         {"F01", 0, 0, "600123456", {0x60, 0x01, 0x23, 0x45, 0x6F, 0xFF, 0xFF, 0xFF}, "600123456FFFFFFF"},
-        {"F01", 0, 0, "12345678901234567", {0x12, 0x34, 0x56, 0x78, 0x90, 0x12, 0x34, 0x56}, "1234567890123456"},
+        {"F01", 0, 0, "12345678901234567", {}, nullptr},
         {"F01", 4, 11, "10", {0x0F}, "10"},
-        {"F02", 0, 0, "07:55", {0x1C}, "7:00"},
-        {"F02", 1, 1, "25:00", {0x00}, "0:00"},
+        {"F02", 0, 0, "07:15", {0x1D}, "7:15"},
+        {"F02", 0, 0, "07:55", {}, nullptr},
+        {"F02", 1, 1, "25:00", {}, nullptr},
+        {"F02", 1, 1, "24:00", {0x60}, "24:00"},
         // A fill character that is no hexadecimal digit fills the text and counts as 0; typed,
-        // it is taken as the fill it is (a filled value stores again unchanged), while any other
-        // letter makes the text not hexadecimal, so it becomes fill characters alone.
+        // it is taken as the fill it is, while any other letter is refused.
         {"F01", 0, 0, "12", {0x12, 0, 0, 0, 0, 0, 0, 0}, "1200000000000000", 'G'},
         {"F01", 0, 0, "1G", {0x10, 0, 0, 0, 0, 0, 0, 0}, "1000000000000000", 'G'},
-        {"F01", 0, 0, "1H", {0, 0, 0, 0, 0, 0, 0, 0}, "0000000000000000", 'G'},
+        {"F01", 0, 0, "1H", {}, nullptr, 'G'},
     };
     const int row = 4;
     for (const Case& c : cases) {
@@ -117,16 +127,67 @@ TEST_F(FlashGrupPanelTest, TypedCellIsStoredAsItsColumnNormalisesIt) {
         Show(c.group);
         CGrupFlash* g = Central().FindGrupFlash(c.group);
         if (c.fill) g->GetColumnaAt(c.col)->SetPadding(c.fill, true);
+        const std::string before = Cell(row, c.col);
+        const Bytes table = Table(*g);
+        const std::size_t boxes = dialogs.Errors().size();
         Type(row, c.col, ToWx(c.typed));
         Grid()->DisableCellEditControl();
-        ASSERT_TRUE(Panel()->StoreControls());
+        EXPECT_TRUE(Panel()->StoreControls());
+        wxTheApp->ProcessPendingEvents();
+        if (!c.shown) {
+            EXPECT_EQ(Cell(row, c.col), before);
+            EXPECT_EQ(Table(*g), table);
+            ASSERT_EQ(dialogs.Errors().size(), boxes + 1);
+            EXPECT_EQ(dialogs.Errors().back().rfind("El valor \"" + std::string(c.typed) + "\" no cabe en el campo \"" +
+                                                        g->GetColumna(c.col) + ", elemento 4\": ",
+                                                    0),
+                      0u)
+                << dialogs.Errors().back();
+            continue;
+        }
+        EXPECT_EQ(dialogs.Errors().size(), boxes);
         const unsigned char* element = g->GetElementPtr(row);
         EXPECT_EQ(Bytes(element + c.at, element + c.at + c.bytes.size()), c.bytes);
+        EXPECT_EQ(Cell(row, c.col), c.shown);
         ASSERT_TRUE(Panel()->UpdateControls());
         EXPECT_EQ(Cell(row, c.col), c.shown);
     }
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown.back().caption, "Error");
+    EXPECT_EQ(dialogs.Errors()[0],
+              "El valor \"300\" no cabe en el campo \"Intentos, elemento 4\": se espera un número de 0 a 255.\n"
+              "Se conserva \"042\".");
     EXPECT_TRUE(core->GetInstalacio().IsModified());
+}
+
+TEST_F(FlashGrupPanelTest, ACellFilledOnStoreIsStoredOnceAndSavingLeavesNothingToSave) {
+    const TreeItemId item = Show("F01");
+    // "1" in the notice column (nibble2, fill F) is stored as 1F; the cell shows it at once, so a
+    // second store, or the store of a save and then of a close, finds nothing changed.
+    Type(3, 1, wxT("1"));
+    ASSERT_TRUE(core->SaveInstalacioAs((dir / "agenda.voski").string())) << core->GetLastError();
+    EXPECT_EQ(Cell(3, 1), "1F");
+    EXPECT_FALSE(core->IsModified());
+    core->StorePanels();
+    core->StorePanels();
+    EXPECT_FALSE(core->IsModified());
+    // A typed text that gives the bytes the table holds changes nothing either.
+    Type(3, 2, wxT("3"));  // the default "003"
+    Grid()->DisableCellEditControl();
+    core->GetInstalacio().ClearModified();
+    core->StorePanels();
+    EXPECT_EQ(Cell(3, 2), "003");
+    EXPECT_FALSE(core->IsModified());
+    core->ShowTreeItem(item);
+    EXPECT_TRUE(dialogs.shown.empty());
+    // A text put into a cell without its editor is checked by the store as an edit is: refused
+    // once, and the cell shows the table's value again.
+    Grid()->SetCellValue(3, 2, wxT("300"));
+    EXPECT_FALSE(Panel()->StoreControls());
+    EXPECT_EQ(Cell(3, 2), "003");
+    EXPECT_TRUE(Panel()->StoreControls());
+    EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{"El valor \"300\" no cabe en el campo \"Intentos, elemento 3\": "
+                                                         "se espera un número de 0 a 255.\nSe conserva \"003\"."});
+    EXPECT_FALSE(core->IsModified());
 }
 
 TEST_F(FlashGrupPanelTest, CellProgramTextCannotHoldIsRefusedAndTheOldValueStays) {

@@ -23,6 +23,7 @@
 #include "panels/paneldades.h"
 #include "panels/paneledit.h"
 #include "panels/wxtext.h"
+#include "support/fake_dialogs.h"
 
 namespace {
 
@@ -67,6 +68,72 @@ TEST_F(PanelsGui, CodePanelShowsTitleAndNormalisesTheStoredValueAtTheNextReload)
     EXPECT_TRUE(codi->IsModified());
     EXPECT_TRUE(panel->UpdateControls());
     EXPECT_EQ(panel->GetValueField()->GetValue(), wxT("1FFF"));
+}
+
+// A typed value is stored when the code then shows the same value (its padding, fill, letter
+// case and leading zeros aside); otherwise it is refused once with a box, the code keeps its
+// value and the field shows it again.
+TEST_F(PanelsGui, CodePanelTakesATypedValueAsTypedOrRefusesIt) {
+    FakeDialogs dialogs;
+    SetDialogs(&dialogs);
+    struct Case {
+        int type;
+        const char* kept;
+        const char* typed;
+        const char* stored;  // null: refused
+    } cases[] = {
+        {CodiDecimal, "030", "999", nullptr},
+        {CodiDecimal, "030", "abc", nullptr},
+        {CodiDecimal, "030", "007", "007"},
+        {CodiDecimal, "030", "45", "45"},
+        {CodiNibble4, "1234", "12G4", nullptr},
+        {CodiNibble4, "1234", "1", "1FFF"},
+        {CodiNibble4, "1234", "abcd", "abcd"},
+        {CodiNibble2_1N, "01", "1X", nullptr},
+        {CodiNibble16, "FFFFFFFFFFFFFFFF", "600123", "600123FFFFFFFFFF"},
+        {CodiHoraQuart, "7:00", "25:10", nullptr},
+        {CodiHoraQuart, "7:00", "07:55", nullptr},
+        {CodiHoraQuart, "7:00", "07:15", "07:15"},
+        {CodiString, "Cocina", "Salón", "Salón           "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed));
+        auto codi = MakeCodi(c.type, c.kept);
+        const std::string kept = codi->GetValue();
+        view->Clear();
+        view->AddCodi(codi.get());
+        CPanelCodi* panel = view->GetCodiPanel(0);
+        ASSERT_TRUE(panel && panel->GetValueField());
+        const std::size_t boxes = dialogs.Errors().size();
+        panel->GetValueField()->ChangeValue(ToWx(c.typed));
+        view->TransferFromPanels();
+        view->TransferFromPanels();  // told once: the field shows the kept value again
+        if (c.stored) {
+            EXPECT_EQ(codi->GetValue(), c.stored);
+            EXPECT_TRUE(codi->IsModified());
+            EXPECT_EQ(dialogs.Errors().size(), boxes);
+            continue;
+        }
+        EXPECT_EQ(codi->GetValue(), kept);
+        EXPECT_FALSE(codi->IsModified());
+        EXPECT_EQ(FromWx(panel->GetValueField()->GetValue()), kept);
+        ASSERT_EQ(dialogs.Errors().size(), boxes + 1);
+        EXPECT_EQ(dialogs.Errors().back().rfind("El valor \"" + std::string(c.typed) + "\" no cabe en el campo \"123 - Hora\": ", 0), 0u)
+            << dialogs.Errors().back();
+        EXPECT_NE(dialogs.Errors().back().find("\nSe conserva \"" + kept + "\"."), std::string::npos);
+        EXPECT_EQ(dialogs.shown.back().caption, "Error");
+    }
+    EXPECT_EQ(dialogs.Errors()[0],
+              "El valor \"999\" no cabe en el campo \"123 - Hora\": se espera un número de 0 a 255.\nSe conserva \"030\".");
+    // A field the installer did not change is never refused, whatever the code holds.
+    auto empty = MakeCodi(CodiDecimal, "");
+    view->Clear();
+    view->AddCodi(empty.get());
+    const std::size_t boxes = dialogs.Errors().size();
+    EXPECT_TRUE(view->GetCodiPanel(0)->StoreControls());
+    EXPECT_EQ(dialogs.Errors().size(), boxes);
+    view->Clear();
+    SetDialogs(nullptr);
 }
 
 TEST_F(PanelsGui, ReadOnlyCodesAreLeftAloneByAStore) {

@@ -468,6 +468,61 @@ TEST_F(WindowTest, ReceiveOnTheAlarmCentreLinkDoesNothing) {
     EXPECT_EQ(ui.progress.size(), progress);
 }
 
+// The keypad's value is written only when the code's type (learnt from the panel) shows it as
+// typed; otherwise nothing is written and the box says so.
+TEST_F(WindowTest, KeypadWritesAValueAsTypedOrNothing) {
+    ASSERT_TRUE(OpenSample());
+    ASSERT_TRUE(ConnectTcp());
+    CModel& central = core->GetInstalacio().GetCentral();
+    CPanelKeyPad* keypad = frame->GetKeyPad();
+    struct Case {
+        const char* kp;  // a decimal, an installer code (nibble4), a time, a bitmask
+        const char* typed;
+        std::vector<unsigned char> written;  // empty: refused
+        const char* accepts = "";
+    } cases[] = {
+        {"101", "999", {}, "se espera un número de 0 a 255"},
+        {"101", "abc", {}, "se espera un número de 0 a 255"},
+        {"101", "007", {7}},
+        {"000", "12G4", {}, "se esperan hasta 4 cifras hexadecimales (0 a 9, A a F)"},
+        {"000", "1", {0x1F, 0xFF}},
+        {"230", "25:10", {}, "se espera una hora h:mm de 0:00 a 24:45 en cuartos de hora (00, 15, 30 o 45), o 63:45 sin hora"},
+        {"230", "07:15", {0x1D}},
+        {"121", "12x1", {}, "se esperan hasta 8 caracteres 0 o 1"},
+        {"121", "1", {0x01}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.kp) + " " + c.typed);
+        const CCodi* model = central.FindCode(c.kp);
+        ASSERT_NE(model, nullptr);
+        auto held = [&] {
+            return sim.Central().Code(static_cast<panelsim::Memory>(model->GetAccess()),
+                                      static_cast<std::uint16_t>(HexStringToInt(model->GetCodeNumber())),
+                                      model->GetAddress(), static_cast<std::size_t>(model->GetByteCount()));
+        };
+        const auto before = held();
+        const std::size_t boxes = dialogs.Errors().size();
+        keypad->AddressCtrl()->ChangeValue(ToWx(central.GetBusDir()));
+        keypad->KeyCodeCtrl()->ChangeValue(ToWx(c.kp));
+        keypad->ValueCtrl()->ChangeValue(ToWx(c.typed));
+        wxCommandEvent click(wxEVT_BUTTON, ID_KEYPAD_SEND);
+        keypad->GetEventHandler()->ProcessEvent(click);
+        const auto after = held();
+        if (!c.written.empty()) {
+            EXPECT_EQ(std::vector<unsigned char>(after.begin(), after.end()), c.written);
+            EXPECT_EQ(dialogs.Errors().size(), boxes);
+            continue;
+        }
+        EXPECT_EQ(after, before);
+        ASSERT_EQ(dialogs.Errors().size(), boxes + 1);
+        EXPECT_EQ(dialogs.Errors().back(), "El valor \"" + std::string(c.typed) + "\" no cabe en el código de teclado " +
+                                               c.kp + ": " + c.accepts +
+                                               ".\nNo se ha enviado nada: el panel conserva su valor.");
+        EXPECT_EQ(dialogs.shown.back().caption, "Error");
+        EXPECT_EQ(FromWx(keypad->ValueCtrl()->GetValue()), c.typed);
+    }
+}
+
 TEST_F(WindowTest, KeypadReadsAndWritesOneCodeAtItsBusAddress) {
     ASSERT_TRUE(OpenSample());
     ASSERT_TRUE(ConnectTcp());
