@@ -13,10 +13,12 @@ namespace expected {
 // (a titled box), bitmapbutton:picture, icon:picture, list and column (a list and its headings),
 // checklist and item, combo with its choice entries and the value it shows, grid with collabel
 // and rowlabel, toolbar with tool:label|tooltip|long help|picture (tool:- a separator), window (a
-// drawing canvas). The whole view must match, in order; '*' stands for any text (the names and
-// values of the sample, the clock).
+// drawing canvas); " [hidden]" follows a control that is not shown. The whole view must match, in
+// order; '*' stands for any text (the names and values of the sample, the clock).
 struct View {
-    const char* node;  // tree labels from the installation down, '/' between; levels may be skipped
+    // Tree labels from the installation down, '/' between (levels may be skipped); then, each
+    // after " > ", controls used in turn (as in the list below) before the view is read.
+    const char* node;
     std::vector<const char*> controls;
 };
 
@@ -32,12 +34,19 @@ struct View {
 #define OUTPUT_BUTTONS                                                                                          \
     "label:Salidas seleccionadas:", "bitmapbutton:noomit.png", "label:Activar", "bitmapbutton:omit.png", \
         "label:Desactivar"
-#define WARNINGS                                                                                              \
-    "box:Mensajes de aviso", "icon:prefire.png", "label:alarma pre-fuego", "icon:timealarm.png",              \
-        "label:Fecha y hora inválidos", "icon:power.png", "label:Sin alimentación por red", "icon:nobattery.png", \
-        "label:Batería baja", "icon:warning.png", "label:Averias", "icon:routein.png", "label:En ruta de entrada",  \
-        "icon:routeout.png", "label:En ruta de salida", "icon:memoryalarm.png", "label:Memoria de alarmas"
-#define COVERAGE "label:Cobertura: *", "icon:cover.png", "icon:cover.png", "icon:cover.png", "icon:cover.png"
+// The eight warnings, each shown only while its bit of the panel status byte is set (the
+// sample's central holds 0x81, its keypad 0).
+#define WARNING(picture, text, shown) "icon:" picture shown, "label:" text shown
+#define WARNINGS(b0, b1, b2, b3, b4, b5, b6, b7)                                                                \
+    "box:Mensajes de aviso", WARNING("prefire.png", "alarma pre-fuego", b0),                                     \
+        WARNING("timealarm.png", "Fecha y hora inválidos", b1), WARNING("power.png", "Sin alimentación por red", b2), \
+        WARNING("nobattery.png", "Batería baja", b3), WARNING("warning.png", "Averias", b4),                      \
+        WARNING("routein.png", "En ruta de entrada", b5), WARNING("routeout.png", "En ruta de salida", b6),       \
+        WARNING("memoryalarm.png", "Memoria de alarmas", b7)
+#define ON ""
+#define OFF " [hidden]"
+// The coverage bars: none below 20 %.
+#define NO_BARS "icon:cover.png [hidden]", "icon:cover.png [hidden]", "icon:cover.png [hidden]", "icon:cover.png [hidden]"
 #define EVENT_FILTERS                                                                                          \
     "check:Muestra Alarmas", "check:Muestra Averías", "check:Muestra ON/OFF", "check:Muestra Supervisiones", \
         "check:Muestra Tests", "check:Muestra Omisiones", "check:Muestra Llamadas telefónicas"
@@ -52,15 +61,15 @@ struct View {
 inline const View kViews[] = {
     // Status panel, full layout: clock row with coverage, zones, areas and outputs, warnings.
     {"Central VX16 (16 zonas)/Estado/General",
-     {"label:General", CLOCK_ROW, COVERAGE, ZONE_COLUMN, "button:Enviar test telefónico", "checklist",
+     {"label:General", CLOCK_ROW, "label:Cobertura: 0%", NO_BARS, ZONE_COLUMN, "button:Enviar test telefónico", "checklist",
       "item:Vivienda*: Conectada", "item:Garaje*: Desconectada", "item:Jardín*: Desconectada",
       "item:Despacho*: Desconectada", AREA_BUTTONS, "checklist", "item:Sirena exterior*: Desactivada",
       "item:Sirena interior*: Desactivada", "item:Luz del jardín*: Desactivada", "item:Electroválvula*: Desactivada",
-      "item:*: Desactivada", "item:*: Desactivada", OUTPUT_BUTTONS, WARNINGS}},
+      "item:*: Desactivada", "item:*: Desactivada", OUTPUT_BUTTONS, WARNINGS(ON, OFF, OFF, OFF, OFF, OFF, OFF, ON)}},
     // Without the coverage code the text is empty; without the phone test there is no button.
     {"Teclado TK40 con lector de proximidad/Estado",
-     {"label:Estado", CLOCK_ROW, "label:", "icon:cover.png", "icon:cover.png", "icon:cover.png", "icon:cover.png",
-      ZONE_COLUMN, "checklist", AREA_BUTTONS, "checklist", OUTPUT_BUTTONS, WARNINGS}},
+     {"label:Estado", CLOCK_ROW, "label:", NO_BARS, ZONE_COLUMN, "checklist", AREA_BUTTONS, "checklist", OUTPUT_BUTTONS,
+      WARNINGS(OFF, OFF, OFF, OFF, OFF, OFF, OFF, OFF)}},
     // Status panel, clock only.
     {"Expansor de 8 zonas EX08/Estado", {"label:Estado", CLOCK_ROW}},
     // Measurement panels: description, then the value ("-" for a measure never read).
@@ -120,14 +129,26 @@ inline const View kViews[] = {
     // Site plans: edit button and page chooser, the tools, the four canvases, the picture row.
     {"Central VX16 (16 zonas)/Estado/Gráfico",
      {"label:Gráfico", "button:Entrar en modo de edición", "combo", "choice:Mapa 1", "choice:Mapa 2", "choice:Mapa 3",
-      "choice:Mapa 4", "choice:Mosaico", "value:Mosaico", "toolbar",
+      "choice:Mapa 4", "choice:Mosaico", "value:Mosaico", "toolbar [hidden]",
+      "tool:|Fuego|Detector de humos (fuego)|sensorfoc.png [hidden]",
+      "tool:|Agua|Detector de humedad (agua, inundaciones)|sensoraigua.png [hidden]",
+      "tool:|Barrera|Barrera|sensorbarrera.png [hidden]", "tool:|Gas|Detector de gas|sensorgas.png [hidden]",
+      "tool:|Infrarojo|Detector de intrusiones|sensorinfraroig.png [hidden]",
+      "tool:|Contacto|Contacto|sensorcontacte.png [hidden]", "tool:- [hidden]",
+      "tool:|Sirena|Sirena|sortidasirena.png [hidden]", "tool:|Salida|Salida normal o PGM|sortidanormal.png [hidden]",
+      "tool:|Relé|Salida de relé|sortidarele.png [hidden]", "tool:- [hidden]",
+      "tool:|Borrar|Borrar un componente|cancel.png [hidden]", "window", "window", "window", "window", "field [hidden]",
+      "button:Examinar... [hidden]"}},
+    // One page in edit mode: the tools, the page's canvas alone and the picture row are shown.
+    {"Central VX16 (16 zonas)/Estado/Gráfico > choice:Mapa 2 > button:Entrar en modo de edición",
+     {"label:Gráfico", "button:Salir del modo de edición", "combo", "choice:Mapa 1", "choice:Mapa 2", "choice:Mapa 3",
+      "choice:Mapa 4", "choice:Mosaico", "value:Mapa 2", "toolbar",
       "tool:|Fuego|Detector de humos (fuego)|sensorfoc.png",
       "tool:|Agua|Detector de humedad (agua, inundaciones)|sensoraigua.png", "tool:|Barrera|Barrera|sensorbarrera.png",
       "tool:|Gas|Detector de gas|sensorgas.png", "tool:|Infrarojo|Detector de intrusiones|sensorinfraroig.png",
       "tool:|Contacto|Contacto|sensorcontacte.png", "tool:-", "tool:|Sirena|Sirena|sortidasirena.png",
       "tool:|Salida|Salida normal o PGM|sortidanormal.png", "tool:|Relé|Salida de relé|sortidarele.png", "tool:-",
-      "tool:|Borrar|Borrar un componente|cancel.png", "window", "window", "window", "window", "field",
-      "button:Examinar..."}},
+      "tool:|Borrar|Borrar un componente|cancel.png", "window", "field", "button:Examinar..."}},
     // Installation data: a label and its control per row, the link kinds, the two flags.
     {"Datos",
      {"label:Datos", "label:Nombre de la instalación", "field", "label:Nombre del cliente", "field",
@@ -147,8 +168,11 @@ inline const View kViews[] = {
 #undef ZONE_COLUMN
 #undef AREA_BUTTONS
 #undef OUTPUT_BUTTONS
+#undef WARNING
 #undef WARNINGS
-#undef COVERAGE
+#undef ON
+#undef OFF
+#undef NO_BARS
 #undef EVENT_FILTERS
 #undef EVENT_BUTTONS
 #undef EVENT_COLUMNS
@@ -166,7 +190,7 @@ struct Asked {
 // A control of a view used as the installer does (a click, a tick), the answer to its first
 // question (null: No or Cancel; a file name: that file in the test's folder) and what it asks.
 struct Command {
-    const char* node;
+    const char* node;     // as in View
     const char* control;  // as in View; '*' allowed
     int nth;              // which of the controls that match, from 1
     const char* answer;
@@ -175,6 +199,9 @@ struct Command {
 
 inline const char* const kClockPrompt =
     "Escriba la fecha y la hora en este formato:\n\n      hhmmssddmmaa\n\n*(aa = años después de 2000)";
+
+inline const char* const kPlanEditing =
+    "Central VX16 (16 zonas)/Estado/Gráfico > choice:Mapa 1 > button:Entrar en modo de edición";
 
 inline const Command kCommands[] = {
     {"Central VX16 (16 zonas)/Estado/General", "button:Sincronizar fecha y hora con el PC", 1, nullptr,
@@ -207,17 +234,17 @@ inline const Command kCommands[] = {
     {"Central VX16 (16 zonas)/Eventos", "button:Exportar", 1, "no-such-folder/eventos.csv",
      {{"save", "Elija un nombre para el fichero CSV de exportación", "", "*.csv"},
       {"error", "No se pudo abrir el fichero para escritura: \n*eventos.csv\n*", "Error", ""}}},
-    {"Central VX16 (16 zonas)/Estado/Gráfico", "tool:|Fuego|*", 1, nullptr,
+    {kPlanEditing, "tool:|Fuego|*", 1, nullptr,
      {{"choose", "¿A que zona desea asignar este sensor?", "Asignar zona", ""}}},
-    {"Central VX16 (16 zonas)/Estado/Gráfico", "tool:|Contacto|*", 1, nullptr,
+    {kPlanEditing, "tool:|Contacto|*", 1, nullptr,
      {{"choose", "¿A que zona desea asignar este sensor?", "Asignar zona", ""}}},
-    {"Central VX16 (16 zonas)/Estado/Gráfico", "tool:|Sirena|*", 1, nullptr,
+    {kPlanEditing, "tool:|Sirena|*", 1, nullptr,
      {{"choose", "¿A que salida desea asignar este componente?", "Asignar salida", ""}}},
-    {"Central VX16 (16 zonas)/Estado/Gráfico", "tool:|Salida|*", 1, nullptr,
+    {kPlanEditing, "tool:|Salida|*", 1, nullptr,
      {{"choose", "¿A que salida desea asignar este componente?", "Asignar salida", ""}}},
-    {"Central VX16 (16 zonas)/Estado/Gráfico", "tool:|Relé|*", 1, nullptr,
+    {kPlanEditing, "tool:|Relé|*", 1, nullptr,
      {{"choose", "¿A que relé desea asignar este componente?", "Asignar relé", ""}}},
-    {"Central VX16 (16 zonas)/Estado/Gráfico", "button:Examinar...", 1, nullptr, {{"open", "Mapa", "", "*.gif"}}},
+    {kPlanEditing, "button:Examinar...", 1, nullptr, {{"open", "Mapa", "", "*.gif"}}},
     {"Central VX16 (16 zonas)/Servidor web", "button:Examinar...", 1, nullptr,
      {{"open", "Fichero FLASH (ROM)", "", "*.rom"}}},
     {"Central VX16 (16 zonas)/Servidor web", "button:...", 1, nullptr, {{"folder", "Dir", "", ""}}},
