@@ -81,7 +81,7 @@ inline const View kViews[] = {
      {"label:Salidas", "label:Salida 1", "label:Desactivada", "label:Salida 2", "label:Desactivada"}},
     // Radio devices: two per zone, the four flags as rows.
     {"Central VX16 (16 zonas)/Estado/Via radio",
-     {"label:Via radio", "grid", "collabel:1.1", "collabel:1.2", "collabel:2.1", "collabel:2.2", "collabel:3.1",
+     {"label:Via radio", "grid [read-only]", "collabel:1.1", "collabel:1.2", "collabel:2.1", "collabel:2.2", "collabel:3.1",
       "collabel:3.2", "collabel:4.1", "collabel:4.2", "collabel:5.1", "collabel:5.2", "collabel:6.1", "collabel:6.2",
       "collabel:7.1", "collabel:7.2", "collabel:8.1", "collabel:8.2", "collabel:9.1", "collabel:9.2", "collabel:10.1",
       "collabel:10.2", "collabel:11.1", "collabel:11.2", "collabel:12.1", "collabel:12.2", "collabel:13.1",
@@ -96,6 +96,11 @@ inline const View kViews[] = {
       "box: 507 - Opciones de transmisión", "check:Transmitir alarmas", "check:Transmitir armados",
       "check:Transmitir averías", "check:Test periódico", "check:*", "check:*", "check:*", "check:*",
       "label: 508 - Hora del test periódico", "field"}},
+    // Output codes are shown, not edited.
+    {"Central VX16 (16 zonas)/Estado de las salidas",
+     {"label:Estado de las salidas", "label: 911 - Salida 1", "field [read-only]", "label: 912 - Salida 2",
+      "field [read-only]", "label: 913 - Salida 3", "field [read-only]", "label: 914 - Salida 4",
+      "field [read-only]"}},
     {"Teclado TK40 con lector de proximidad/Tarjetas de proximidad",
      {"label:Tarjetas de proximidad", "label: u011 - Tarjeta 1", "field", "label: u012 - Tarjeta 2", "field",
       "label: u013 - Tarjeta 3", "field", "label: u014 - Tarjeta 4", "field", "label: u015 - Tarjeta 5", "field",
@@ -103,7 +108,7 @@ inline const View kViews[] = {
     // Bit group: a line per code, labelled with its description and keypad address; a column per
     // named bit.
     {"Expansor de 8 zonas EX08/Atributos de zona",
-     {"label:Atributos de zona", "grid", "collabel:Anulable", "collabel:Silenciosa", "collabel:Campanilla",
+     {"label:Atributos de zona", "grid [read-only]", "collabel:Anulable", "collabel:Silenciosa", "collabel:Campanilla",
       "collabel:Retardada", "collabel:Interior", "collabel:24 horas", "collabel:Doble pulso", "collabel:Supervisada",
       "rowlabel:Zona 1 - [011]", "rowlabel:Zona 2 - [012]", "rowlabel:Zona 3 - [013]", "rowlabel:Zona 4 - [014]",
       "rowlabel:Zona 5 - [015]", "rowlabel:Zona 6 - [016]", "rowlabel:Zona 7 - [017]", "rowlabel:Zona 8 - [018]"}},

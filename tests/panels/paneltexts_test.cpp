@@ -93,7 +93,7 @@ public:
                 }
             }
         } else if (auto* grid = dynamic_cast<wxGrid*>(w)) {
-            Add("grid", w);
+            Add(grid->IsEditable() ? "grid" : "grid [read-only]", w);
             for (int c = 0; c < grid->GetNumberCols(); ++c) Add("collabel:" + FromWx(grid->GetColLabelValue(c)), w);
             for (int r = 0; r < grid->GetNumberRows(); ++r) Add("rowlabel:" + FromWx(grid->GetRowLabelValue(r)), w);
         } else if (auto* list = dynamic_cast<wxListCtrl*>(w)) {
@@ -121,8 +121,8 @@ public:
             Add("label:" + FromWx(label->GetLabel()), w);
         } else if (auto* icon = dynamic_cast<wxStaticBitmap*>(w)) {
             Add("icon:" + pictures_.Name(icon->GetBitmap()), w);
-        } else if (dynamic_cast<wxTextCtrl*>(w)) {
-            Add("field", w);
+        } else if (auto* field = dynamic_cast<wxTextCtrl*>(w)) {
+            Add(field->IsEditable() ? "field" : "field [read-only]", w);
         } else if (w->GetSizer()) {
             Sizer(w->GetSizer());
         } else {
