@@ -46,13 +46,16 @@ struct View {
 #define ON ""
 #define OFF " [hidden]"
 // The coverage bars: none below 20 %.
-#define NO_BARS "icon:cover.png [hidden]", "icon:cover.png [hidden]", "icon:cover.png [hidden]", "icon:cover.png [hidden]"
+#define NO_BARS \
+    "icon:cover.png [hidden]", "icon:cover.png [hidden]", "icon:cover.png [hidden]", "icon:cover.png [hidden]"
 #define EVENT_FILTERS                                                                                          \
     "check:Muestra Alarmas", "check:Muestra Averías", "check:Muestra ON/OFF", "check:Muestra Supervisiones", \
         "check:Muestra Tests", "check:Muestra Omisiones", "check:Muestra Llamadas telefónicas"
-#define EVENT_BUTTONS "check:Invierte orden", "check:Recibir toda la memoria de eventos", "button:Exportar", "button:Vaciar"
+#define EVENT_BUTTONS \
+    "check:Invierte orden", "check:Recibir toda la memoria de eventos", "button:Exportar", "button:Vaciar"
 #define EVENT_COLUMNS \
-    "list", "column:Fecha", "column:Hora", "column:Código", "column:Tipo", "column:Descripción", "column:Zona/Usuario", "column:Area"
+    "list", "column:Fecha", "column:Hora", "column:Código", "column:Tipo", "column:Descripción", \
+        "column:Zona/Usuario", "column:Area"
 #define IMAGE_HEADER                                                                                        \
     "label: ID", "label: - ", "label: Versión", "label: - ", "label: Fecha", "label: - ", "label: Hora", "label: - ", \
         "label: Tamaño FAT", "label: - ", "label: Número de archivos", "label: - ", "label: Tamaño de los datos",      \
@@ -61,7 +64,8 @@ struct View {
 inline const View kViews[] = {
     // Status panel, full layout: clock row with coverage, zones, areas and outputs, warnings.
     {"Central VX16 (16 zonas)/Estado/General",
-     {"label:General", CLOCK_ROW, "label:Cobertura: 0%", NO_BARS, ZONE_COLUMN, "button:Enviar test telefónico", "checklist",
+     {"label:General", CLOCK_ROW, "label:Cobertura: 0%", NO_BARS, ZONE_COLUMN, "button:Enviar test telefónico",
+      "checklist",
       "item:Vivienda*: Conectada", "item:Garaje*: Desconectada", "item:Jardín*: Desconectada",
       "item:Despacho*: Desconectada", AREA_BUTTONS, "checklist", "item:Sirena exterior*: Desactivada",
       "item:Sirena interior*: Desactivada", "item:Luz del jardín*: Desactivada", "item:Electroválvula*: Desactivada",
@@ -81,8 +85,9 @@ inline const View kViews[] = {
      {"label:Salidas", "label:Salida 1", "label:Desactivada", "label:Salida 2", "label:Desactivada"}},
     // Radio devices: two per zone, the four flags as rows.
     {"Central VX16 (16 zonas)/Estado/Via radio",
-     {"label:Via radio", "grid [read-only]", "collabel:1.1", "collabel:1.2", "collabel:2.1", "collabel:2.2", "collabel:3.1",
-      "collabel:3.2", "collabel:4.1", "collabel:4.2", "collabel:5.1", "collabel:5.2", "collabel:6.1", "collabel:6.2",
+     {"label:Via radio", "grid [read-only]", "collabel:1.1", "collabel:1.2", "collabel:2.1", "collabel:2.2",
+      "collabel:3.1", "collabel:3.2", "collabel:4.1", "collabel:4.2", "collabel:5.1", "collabel:5.2", "collabel:6.1",
+      "collabel:6.2",
       "collabel:7.1", "collabel:7.2", "collabel:8.1", "collabel:8.2", "collabel:9.1", "collabel:9.2", "collabel:10.1",
       "collabel:10.2", "collabel:11.1", "collabel:11.2", "collabel:12.1", "collabel:12.2", "collabel:13.1",
       "collabel:13.2", "collabel:14.1", "collabel:14.2", "collabel:15.1", "collabel:15.2", "collabel:16.1",

@@ -130,7 +130,8 @@ public:
         }
     }
     void Sizer(wxSizer* sizer) {
-        if (auto* boxed = dynamic_cast<wxStaticBoxSizer*>(sizer)) Add("box:" + FromWx(boxed->GetStaticBox()->GetLabel()), boxed->GetStaticBox());
+        if (auto* boxed = dynamic_cast<wxStaticBoxSizer*>(sizer))
+            Add("box:" + FromWx(boxed->GetStaticBox()->GetLabel()), boxed->GetStaticBox());
         for (wxSizerItem* item : sizer->GetChildren()) {
             if (item->IsWindow()) Window(item->GetWindow());
             if (item->IsSizer()) Sizer(item->GetSizer());
@@ -167,7 +168,8 @@ protected:
         // The panels load their pictures and the sample's plans from the working folder.
         fs::create_directory_symlink(fs::path(ORVANE_SOURCE_DIR) / "icons", dir.Path() / "icons");
         fs::create_directories(dir.Path() / "samples");
-        fs::create_directory_symlink(fs::path(ORVANE_SOURCE_DIR) / "samples" / "planos", dir.Path() / "samples" / "planos");
+        fs::create_directory_symlink(fs::path(ORVANE_SOURCE_DIR) / "samples" / "planos",
+                                     dir.Path() / "samples" / "planos");
         OpenSample(true, wxSize(1100, 800));
     }
 
@@ -266,7 +268,8 @@ TEST_F(PanelTexts, EveryViewShowsItsTextsInOrderAndEveryCommandAsksInItsOwnWords
     for (const expected::View& v : expected::kViews) {
         const Walk walk = Show(v.node);
         bool same = walk.entries.size() == v.controls.size();
-        for (std::size_t i = 0; same && i < v.controls.size(); ++i) same = Matches(v.controls[i], walk.entries[i].c_str());
+        for (std::size_t i = 0; same && i < v.controls.size(); ++i)
+            same = Matches(v.controls[i], walk.entries[i].c_str());
         EXPECT_TRUE(same) << v.node << ": expected"
                           << Listed(std::vector<std::string>(v.controls.begin(), v.controls.end())) << "\nshown"
                           << Listed(walk.entries);
