@@ -18,6 +18,7 @@
 #include <wx/dir.h>
 #include <wx/grid.h>
 #include <wx/listctrl.h>
+#include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
@@ -138,6 +139,22 @@ public:
         }
     }
 
+    // A shown control of the panels below root that no sizer places (it would sit over the
+    // others) is listed at the end as "unplaced:" and its class.
+    void Unplaced(wxWindow* root) {
+        for (wxWindow* child : root->GetChildren()) {
+            const bool seen =
+                std::any_of(controls.begin(), controls.end(), [child](const auto& c) { return c.first == child; });
+            if (seen && !dynamic_cast<wxStaticBox*>(child)) continue;
+            if (seen || (dynamic_cast<wxPanel*>(child) && child->GetSizer())) {
+                Unplaced(child);
+            } else if (child->IsShown()) {
+                entries.push_back("unplaced:" + FromWx(child->GetClassInfo()->GetClassName()));
+                controls.emplace_back(child, -1);
+            }
+        }
+    }
+
     std::vector<std::string> entries;
     std::vector<std::pair<wxWindow*, int>> controls;  // the window of each entry, and an id or index
 
@@ -199,6 +216,7 @@ protected:
         wxTheApp->Yield(true);
         Walk walk(pictures_);
         walk.Sizer(view->GetSizer());
+        walk.Unplaced(view);
         return walk;
     }
     // Uses the nth shown control that matches; false when there is none.
