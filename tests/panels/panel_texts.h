@@ -13,8 +13,9 @@ namespace expected {
 // (a titled box), bitmapbutton:picture, icon:picture, list and column (a list and its headings),
 // checklist and item, combo with its choice entries and the value it shows, grid with collabel
 // and rowlabel, toolbar with tool:label|tooltip|long help|picture (tool:- a separator), window (a
-// drawing canvas); " [hidden]" follows a control that is not shown. The whole view must match, in
-// order; '*' stands for any text (the names and values of the sample, the clock).
+// drawing canvas), unplaced:class (a shown control that no sizer places); " [read-only]" follows a
+// field or grid that cannot be edited, " [hidden]" a control that is not shown. The whole view
+// must match, in order; '*' stands for any text (the names and values of the sample, the clock).
 struct View {
     // Tree labels from the installation down, '/' between (levels may be skipped); then, each
     // after " > ", controls used in turn (as in the list below) before the view is read.
