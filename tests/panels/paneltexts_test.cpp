@@ -193,11 +193,11 @@ protected:
     // Shows the node reached through these labels, each found at any depth below the one before;
     // then uses the controls that follow, each after " > ", as the installer does. The walk of
     // the view as it then stands.
-    Walk Show(const std::string& spec) {
+    Walk Show(const std::string& where) {
         std::vector<std::string> steps;
-        for (std::size_t from = 0; from <= spec.size();) {
-            const std::size_t to = std::min(spec.find(" > ", from), spec.size());
-            steps.push_back(spec.substr(from, to - from));
+        for (std::size_t from = 0; from <= where.size();) {
+            const std::size_t to = std::min(where.find(" > ", from), where.size());
+            steps.push_back(where.substr(from, to - from));
             from = to + 3;
         }
         TreeItemId node = tree.root;
