@@ -173,16 +173,20 @@ void MyFrame::OnApply(wxCommandEvent&) {
 }
 
 // ---- factory values and resets ----
+// Each of these overwrites the programming (the panel's, or the installation's for the soft
+// reset): the question defaults to No, so Return alone changes nothing.
 
 void MyFrame::OnResetSoft(wxCommandEvent&) {
-    if (!core_ || !GetDialogs().AskYesNo("¿Seguro que desea aplicar valores de fábrica (soft)?", "Reset")) return;
+    if (!core_ ||
+        !GetDialogs().AskYesNo("¿Seguro que desea aplicar valores de fábrica (soft)?", "Reset", DefaultButton::No))
+        return;
     if (!core_->ApplyFactoryValues(SelectedItem())) ShowOperationError();
 }
 
 void MyFrame::OnCopyEepToFlash(wxCommandEvent&) {
     if (!core_ || !GetDialogs().AskYesNo(
                       "¿Está seguro de querer establecer la programación actual como valores de fábrica en Flash?",
-                      "Reset"))
+                      "Reset", DefaultButton::No))
         return;
     if (!core_->StoreFactoryValues()) ShowOperationError();
 }
@@ -190,14 +194,15 @@ void MyFrame::OnCopyEepToFlash(wxCommandEvent&) {
 void MyFrame::OnCopyFlashToEep(wxCommandEvent&) {
     if (!core_ || !GetDialogs().AskYesNo(
                       "¿Está seguro de querer recuperar los valores de fábrica en flash como programación en curso?",
-                      "Reset"))
+                      "Reset", DefaultButton::No))
         return;
     if (!core_->RestoreFactoryValues()) ShowOperationError();
 }
 
 void MyFrame::OnResetHard(wxCommandEvent&) {
     if (!core_ || !GetDialogs().AskYesNo(
-                      "¿Está seguro de querer realizar un reset profundo (hard) de la programación eeprom?", "Reset"))
+                      "¿Está seguro de querer realizar un reset profundo (hard) de la programación eeprom?", "Reset",
+                      DefaultButton::No))
         return;
     if (!core_->HardResetEeprom()) ShowOperationError();
 }

@@ -143,6 +143,7 @@ TEST_F(EventsPanelTest, WholeMemoryBoxAsksAndEmptyingClearsFlagAndBox) {
     EXPECT_FALSE(Events().IsWholeMemory());
     EXPECT_FALSE(Checked(P::ID_WHOLE_MEMORY));
     EXPECT_EQ(dialogs.Last()->caption, "Confirmar");
+    EXPECT_FALSE(dialogs.Last()->defaultNo);  // neither question touches the panel: Yes stays the default
     dialogs.AnswerYesNo(true);
     Click(P::ID_WHOLE_MEMORY);
     EXPECT_TRUE(Events().IsWholeMemory());
@@ -150,6 +151,7 @@ TEST_F(EventsPanelTest, WholeMemoryBoxAsksAndEmptyingClearsFlagAndBox) {
     dialogs.AnswerYesNo(false);
     Click(P::ID_EMPTY);
     EXPECT_EQ(dialogs.Last()->text, "\xBFSeguro que desea vaciar la lista de eventos?");
+    EXPECT_FALSE(dialogs.Last()->defaultNo);
     EXPECT_EQ(Rows(), 8);
     dialogs.AnswerYesNo(true);
     Click(P::ID_EMPTY);

@@ -591,6 +591,8 @@ TEST_F(WindowTest, SaveAsAsksBeforeReplacingAFile) {
     dialogs.AnswerYesNo(false);
     ASSERT_TRUE(Run(ID_MENU_SAVEAS));
     EXPECT_EQ(dir.Read("otra.voski"), "keep");
+    ASSERT_EQ(dialogs.Last()->kind, "yesno");
+    EXPECT_FALSE(dialogs.Last()->defaultNo);  // replacing a file on the PC keeps Yes as the default
     dialogs.AnswerSavePath(dir.Path() / "otra.voski");
     dialogs.AnswerYesNo(true);
     ASSERT_TRUE(Run(ID_TOOL_SAVEAS));
@@ -701,7 +703,8 @@ TEST_F(WindowTest, FlashCopiesAndHardResetShowTheirFailure) {
         dialogs.AnswerYesNo(true);
         ASSERT_TRUE(Run(r.id));
         EXPECT_EQ(std::vector<S>(dialogs.shown.begin() + static_cast<long>(before) - 1, dialogs.shown.end()),
-                  (std::vector<S>{{"yesno", r.question, "Reset"}, {"yesno", r.question, "Reset"}}));
+                  (std::vector<S>{S::YesNo(r.question, "Reset", DefaultButton::No),
+                                  S::YesNo(r.question, "Reset", DefaultButton::No)}));
         EXPECT_EQ(!sim.Events().empty(), r.panel);
         EXPECT_EQ(core->GetInstalacio().IsModified(), !r.panel);
     }
