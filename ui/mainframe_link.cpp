@@ -86,15 +86,19 @@ bool MyFrame::RunLinkDialogue() {
         auto ip = GetDialogs().GetText("Escriba la IP destino", "IP destino", defaultAddress);
         if (!ip || ip->empty()) return false;
         address = *ip;
-        auto portText = GetDialogs().GetText("Escriba el puerto IP de destino", "Puerto IP destino",
-                                             IntToString(defaultPort));
-        if (!portText || portText->empty()) return false;
-        auto parsed = ParseIpPort(*portText);
-        if (!parsed) {
+        // An invalid port is asked for again (showing what was typed), so the kind and address
+        // already chosen are not lost; Cancel or an empty answer still ends the dialogue.
+        std::string shownPort = IntToString(defaultPort);
+        for (;;) {
+            auto portText = GetDialogs().GetText("Escriba el puerto IP de destino", "Puerto IP destino", shownPort);
+            if (!portText || portText->empty()) return false;
+            if (auto parsed = ParseIpPort(*portText)) {
+                ipPort = *parsed;
+                break;
+            }
             GetDialogs().Error("Puerto IP incorrecto: " + *portText + "\n(un número de 1 a 65535)", "Error");
-            return false;
+            shownPort = *portText;
         }
-        ipPort = *parsed;
     }
 
     const bool ok = core_->SetConexioSettings(kind, port, phone, callback, special, address, ipPort);
