@@ -5,10 +5,12 @@
 // Flash addresses count 16-byte blocks. A table starts at the group's base block; a file at the
 // base block + its sector × 256. The first two blocks of the flash are never written by a file.
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/appcore.h"
+#include "datamodel/files.h"
 #include "datamodel/fitxer.h"
 #include "datamodel/grupflash.h"
 #include "datamodel/model.h"
@@ -42,6 +44,17 @@ std::string NoDataText(const CFitxer& fitxer) {
     case FitxerStatus::RomTooShort: return "La imagen no contiene datos: " + path;
     default: return "No se puede leer el fichero: " + path;
     }
+}
+
+// A file longer than its reserved sectors was cut at load; written cut, the panel would hold a
+// broken file. The upload is refused with the file's full length and its space.
+std::string CutText(const CFitxer& fitxer) {
+    const std::string space = IntToString(fitxer.GetLong() * CFitxer::kSectorSize);
+    std::error_code error;
+    const std::uintmax_t length = std::filesystem::file_size(ToOsPath(fitxer.GetPath()), error);
+    const std::string occupies = error ? "más de " + space : std::to_string(length);
+    return "El fichero " + fitxer.GetPath() + " ocupa " + occupies + " bytes y el espacio reservado es de " + space +
+           " bytes";
 }
 
 }  // namespace
@@ -227,6 +240,10 @@ bool CAppCore::SendFitxer(CGrupFlash* grup, CFitxer* fitxer) {
     std::span<const unsigned char> data = fitxer->LoadData();
     if (data.empty()) {
         SetLastError(NoDataText(*fitxer));
+        return false;
+    }
+    if (fitxer->GetStatus() == FitxerStatus::Cut) {
+        SetLastError(CutText(*fitxer));
         return false;
     }
     const std::string dest = FlashDestination(*this, grup);

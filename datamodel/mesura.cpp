@@ -56,6 +56,7 @@ bool CMesura::SetUnitats(std::string_view unit) {
 
 bool CMesura::SetRaw(int raw) {
     m_raw = raw;
+    m_read = true;
     return true;
 }
 

@@ -47,6 +47,8 @@ public:
     const std::string& GetUnitats() const { return m_unit; }
     int GetTipus() const { return m_type; }
     int GetRaw() const { return m_raw; }
+    // Whether a raw byte was ever stored: a measure never read has no value to show.
+    bool IsRead() const { return m_read; }
     float GetValue() const { return m_value; }
     const std::string& GetText() const { return m_text; }
     float GetA() const { return m_a; }
@@ -58,6 +60,7 @@ private:
     std::string m_unit;
     int m_type = MesuraUnset;
     int m_raw = 0;
+    bool m_read = false;
     float m_value = -1.0f;
     std::string m_text;
     float m_a = -1.0f;

@@ -10,7 +10,8 @@ class RefusingDialogs final : public Dialogs {
 public:
     void Info(const std::string& text, const std::string& caption) override { Trace(caption, text); }
     void Error(const std::string& text, const std::string& caption) override { Trace(caption, text); }
-    bool AskYesNo(const std::string& text, const std::string& caption) override {
+    using Dialogs::AskYesNo;
+    bool AskYesNo(const std::string& text, const std::string& caption, DefaultButton) override {
         Trace(caption, text);
         return false;
     }

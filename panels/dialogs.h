@@ -9,6 +9,9 @@
 #include <vector>
 
 enum class Answer { Yes, No, Cancel };
+// The button a Yes / No question gives to Return. A question whose Yes overwrites or erases the
+// panel's memory defaults to No, so a stray Return changes nothing.
+enum class DefaultButton { Yes, No };
 
 class Dialogs {
 public:
@@ -17,8 +20,11 @@ public:
     virtual void Info(const std::string& text, const std::string& caption) = 0;
     // A message box with an error icon and OK.
     virtual void Error(const std::string& text, const std::string& caption = "Error") = 0;
-    // Yes / No; true for Yes.
-    virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
+    // Yes / No; true for Yes. Return answers the default button.
+    virtual bool AskYesNo(const std::string& text, const std::string& caption, DefaultButton button) = 0;
+    bool AskYesNo(const std::string& text, const std::string& caption) {
+        return AskYesNo(text, caption, DefaultButton::Yes);
+    }
     virtual Answer AskYesNoCancel(const std::string& text, const std::string& caption) = 0;
     // A single choice among choices; nullopt when cancelled. An empty list shows no dialog and
     // gives nullopt (the toolkit asserts on an empty list).

@@ -15,9 +15,8 @@ NameTable MakeNames(const CGrup* group, const std::string& word) {
         if (!group) {
             name = word + " " + IntToString(i + 1);
         } else if (const CCodi* codi = group->GetCodi(i)) {
-            // Name codes are fixed-length texts padded with blanks.
+            // Name codes are fixed-length texts padded with blanks; the rows show them as stored.
             name = codi->GetValue();
-            name.erase(name.find_last_not_of(' ') + 1);
         }
     }
     return names;

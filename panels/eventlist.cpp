@@ -47,15 +47,13 @@ namespace {
 bool HasAccount(int format) { return format == EventFormatMixed || format == EventFormatExtended; }
 bool HasReceiver(int format) { return format == EventFormatExtended; }
 
-// The number followed by " : " and the name of table entry `entry`, without the blanks that pad
-// name codes; the number alone for an entry outside the table or without a name.
+// The number followed by " : " and the name of table entry `entry` as stored (name codes keep
+// their padding blanks; an empty name still gets " : "); the number alone for an entry outside
+// the table.
 std::string Named(int number, const NameTable* table, int entry) {
     std::string text = IntToString(number);
     if (!table || entry < 0 || entry >= kNameCount) return text;
-    const std::string& name = (*table)[static_cast<std::size_t>(entry)];
-    const std::size_t end = name.find_last_not_of(' ');
-    if (end != std::string::npos) text += " : " + name.substr(0, end + 1);
-    return text;
+    return text + " : " + (*table)[static_cast<std::size_t>(entry)];
 }
 }  // namespace
 

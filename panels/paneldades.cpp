@@ -71,6 +71,7 @@ void CPanelDades::Build() {
         const auto i = static_cast<std::size_t>(field);
         row->Add(MakeLabel(ToWx(DadesTextLabel(field))), wxSizerFlags(3).Centre());
         fields_[i] = MakeField(ToWx(form.texts[i].value_or(std::string())));
+        shown_[i] = fields_[i]->GetValue();
         row->Add(fields_[i], wxSizerFlags(2).CentreVertical().Border(wxLEFT, 2));
         row->Layout();
         rows_[i] = row;
@@ -120,9 +121,16 @@ wxTextCtrl* CPanelDades::GetField(DadesText field) const {
     return field >= 0 && field < kDadesTextCount ? fields_[static_cast<std::size_t>(field)] : nullptr;
 }
 
+void CPanelDades::ShowText(std::size_t i, const wxString& text) {
+    fields_[i]->ChangeValue(text);
+    // What the field holds may differ from the record's text (the toolkit cuts a text longer
+    // than a field can hold): that is what a store compares with.
+    shown_[i] = fields_[i]->GetValue();
+}
+
 void CPanelDades::ShowForm(const DadesForm& form) {
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (fields_[i] && form.texts[i]) fields_[i]->ChangeValue(ToWx(*form.texts[i]));
+        if (fields_[i] && form.texts[i]) ShowText(i, ToWx(*form.texts[i]));
     kind_->SetSelection(form.kindEntry);
     callback_->SetValue(form.callback);
     especial_->SetValue(form.especial);
@@ -138,8 +146,16 @@ bool CPanelDades::StoreControls() {
     if (!dades_ || !IsBuilt()) return false;
     DadesForm form;
     std::array<std::string, kDadesTextCount> typed;
+    const DadesForm record = FormOfDades(*dades_);
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         if (!fields_[i]) continue;
+        // A field the installer did not edit keeps the record's value: its text as shown may be
+        // cut, or hold a character the record cannot carry.
+        if (fields_[i]->GetValue() == shown_[i]) {
+            form.texts[i] = record.texts[i];
+            typed[i] = record.texts[i].value_or(std::string());
+            continue;
+        }
         bool lossless = true;
         typed[i] = FromWx(fields_[i]->GetValue(), &lossless);
         if (lossless) form.texts[i] = typed[i];
@@ -158,7 +174,7 @@ bool CPanelDades::StoreControls() {
     const DadesForm stored = FormOfDades(*dades_);
     for (DadesText f : result.refused) {
         const auto i = static_cast<std::size_t>(f);
-        if (fields_[i]) fields_[i]->ChangeValue(ToWx(stored.texts[i].value_or(std::string())));
+        if (fields_[i]) ShowText(i, ToWx(stored.texts[i].value_or(std::string())));
     }
     GetDialogs().Error(DadesRefusalText(typed, form, result, *dades_));
     return false;

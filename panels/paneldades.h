@@ -46,10 +46,12 @@ private:
     wxStaticText* MakeLabel(const wxString& text);
     wxTextCtrl* MakeField(const wxString& text);
     void ShowForm(const DadesForm& form);
+    void ShowText(std::size_t field, const wxString& text);
     bool IsBuilt() const;
 
     CDades* dades_ = nullptr;
     std::array<wxTextCtrl*, kDadesTextCount> fields_{};
+    std::array<wxString, kDadesTextCount> shown_;  // each field's text as last shown from the record
     std::array<wxSizer*, kDadesTextCount> rows_{};
     wxSizer* kindRow_ = nullptr;
     wxComboBox* kind_ = nullptr;

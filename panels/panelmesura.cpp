@@ -40,7 +40,9 @@ void CPanelMesura::Build() {
 
 bool CPanelMesura::UpdateControls() {
     if (!record_) return false;
-    const std::string text = record_->Compute() ? record_->FormatText() : std::string("-");
+    // A measure never read shows "-" like one that cannot be computed: a type that needs no
+    // reference (the temperature, an output) would otherwise show the value of raw byte 0.
+    const std::string text = record_->IsRead() && record_->Compute() ? record_->FormatText() : std::string("-");
     if (value_) value_->SetLabel(ToWx(text));
     return true;
 }

@@ -86,15 +86,19 @@ bool MyFrame::RunLinkDialogue() {
         auto ip = GetDialogs().GetText("Escriba la IP destino", "IP destino", defaultAddress);
         if (!ip || ip->empty()) return false;
         address = *ip;
-        auto portText = GetDialogs().GetText("Escriba el puerto IP de destino", "Puerto IP destino",
-                                             IntToString(defaultPort));
-        if (!portText || portText->empty()) return false;
-        auto parsed = ParseIpPort(*portText);
-        if (!parsed) {
+        // An invalid port is asked for again (showing what was typed), so the kind and address
+        // already chosen are not lost; Cancel or an empty answer still ends the dialogue.
+        std::string shownPort = IntToString(defaultPort);
+        for (;;) {
+            auto portText = GetDialogs().GetText("Escriba el puerto IP de destino", "Puerto IP destino", shownPort);
+            if (!portText || portText->empty()) return false;
+            if (auto parsed = ParseIpPort(*portText)) {
+                ipPort = *parsed;
+                break;
+            }
             GetDialogs().Error("Puerto IP incorrecto: " + *portText + "\n(un número de 1 a 65535)", "Error");
-            return false;
+            shownPort = *portText;
         }
-        ipPort = *parsed;
     }
 
     const bool ok = core_->SetConexioSettings(kind, port, phone, callback, special, address, ipPort);
@@ -173,16 +177,20 @@ void MyFrame::OnApply(wxCommandEvent&) {
 }
 
 // ---- factory values and resets ----
+// Each of these overwrites the programming (the panel's, or the installation's for the soft
+// reset): the question defaults to No, so Return alone changes nothing.
 
 void MyFrame::OnResetSoft(wxCommandEvent&) {
-    if (!core_ || !GetDialogs().AskYesNo("¿Seguro que desea aplicar valores de fábrica (soft)?", "Reset")) return;
+    if (!core_ ||
+        !GetDialogs().AskYesNo("¿Seguro que desea aplicar valores de fábrica (soft)?", "Reset", DefaultButton::No))
+        return;
     if (!core_->ApplyFactoryValues(SelectedItem())) ShowOperationError();
 }
 
 void MyFrame::OnCopyEepToFlash(wxCommandEvent&) {
     if (!core_ || !GetDialogs().AskYesNo(
                       "¿Está seguro de querer establecer la programación actual como valores de fábrica en Flash?",
-                      "Reset"))
+                      "Reset", DefaultButton::No))
         return;
     if (!core_->StoreFactoryValues()) ShowOperationError();
 }
@@ -190,14 +198,15 @@ void MyFrame::OnCopyEepToFlash(wxCommandEvent&) {
 void MyFrame::OnCopyFlashToEep(wxCommandEvent&) {
     if (!core_ || !GetDialogs().AskYesNo(
                       "¿Está seguro de querer recuperar los valores de fábrica en flash como programación en curso?",
-                      "Reset"))
+                      "Reset", DefaultButton::No))
         return;
     if (!core_->RestoreFactoryValues()) ShowOperationError();
 }
 
 void MyFrame::OnResetHard(wxCommandEvent&) {
     if (!core_ || !GetDialogs().AskYesNo(
-                      "¿Está seguro de querer realizar un reset profundo (hard) de la programación eeprom?", "Reset"))
+                      "¿Está seguro de querer realizar un reset profundo (hard) de la programación eeprom?", "Reset",
+                      DefaultButton::No))
         return;
     if (!core_->HardResetEeprom()) ShowOperationError();
 }

@@ -127,8 +127,10 @@ void MyFrame::CreateTools() {
             toolbar_->AddSeparator();
             continue;
         }
-        toolbar_->AddTool(t.id, ToWx(t.label), ToolbarImage(t.image), wxNullBitmap,
-                          t.toggle ? wxITEM_CHECK : wxITEM_NORMAL, ToWx(t.label), ToWx(t.help));
+        // The tooltip is plain text: the label's mnemonic marker would show as it is.
+        const wxString label = ToWx(t.label);
+        toolbar_->AddTool(t.id, label, ToolbarImage(t.image), wxNullBitmap, t.toggle ? wxITEM_CHECK : wxITEM_NORMAL,
+                          wxStripMenuCodes(label, wxStrip_Mnemonics), ToWx(t.help));
     }
 }
 

@@ -48,8 +48,9 @@ void WxDialogs::Error(const std::string& text, const std::string& caption) {
     ShowMessage(nullptr, text, caption, wxOK | wxCENTRE | wxICON_ERROR);
 }
 
-bool WxDialogs::AskYesNo(const std::string& text, const std::string& caption) {
-    return ShowMessage(QuestionParent(), text, caption, wxYES_NO | wxICON_QUESTION) == wxID_YES;
+bool WxDialogs::AskYesNo(const std::string& text, const std::string& caption, DefaultButton button) {
+    const long defaultButton = button == DefaultButton::No ? wxNO_DEFAULT : wxYES_DEFAULT;
+    return ShowMessage(QuestionParent(), text, caption, wxYES_NO | defaultButton | wxICON_QUESTION) == wxID_YES;
 }
 
 Answer WxDialogs::AskYesNoCancel(const std::string& text, const std::string& caption) {

@@ -8,7 +8,8 @@ class WxDialogs final : public Dialogs {
 public:
     void Info(const std::string& text, const std::string& caption) override;
     void Error(const std::string& text, const std::string& caption = "Error") override;
-    bool AskYesNo(const std::string& text, const std::string& caption) override;
+    using Dialogs::AskYesNo;
+    bool AskYesNo(const std::string& text, const std::string& caption, DefaultButton button) override;
     Answer AskYesNoCancel(const std::string& text, const std::string& caption) override;
     std::optional<int> ChooseOne(const std::string& text, const std::string& caption,
                                  const std::vector<std::string>& choices, int initial = 0) override;

@@ -331,6 +331,39 @@ TEST_F(FlashTest, FileUploadReadsTheFileAfreshAndNeverErasesForNothing) {
     EXPECT_EQ(GetFlash(sim.Central(), 0x100, 16), Pattern(16, 2));
 }
 
+TEST_F(FlashTest, FileLongerThanItsSectorsIsRefusedBeforeTheErase) {
+    // Two reserved sectors: 8192 bytes. A file that fills them exactly still goes; one byte more
+    // was cut at load and is refused, naming the file's length and its space.
+    struct Case {
+        std::size_t size;
+        bool sent;
+    } cases[] = {{8191, true}, {8192, true}, {8193, false}, {43409, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        sim.ClearEvents();
+        const Bytes old = Pattern(8192, 5);
+        PutFlash(sim.Central(), 0x100, old);
+        const std::string path = WriteFile("logo" + std::to_string(c.size) + ".gif", Pattern(c.size, 8));
+        auto g = MakeFiles("100", 0, path);
+        const std::int64_t before = clock.Elapsed();
+        const int executed = sim.ExecutedCount();
+        EXPECT_EQ(core->SendGrupFlash(g.get()), c.sent) << core->GetLastError();
+        if (c.sent) {
+            Bytes sent = Pattern(c.size, 8);
+            if (c.size < 8192) sent.push_back(0xFF);
+            EXPECT_EQ(GetFlash(sim.Central(), 0x100, 8192), sent);
+            continue;
+        }
+        EXPECT_EQ(core->GetLastError(), "El fichero " + path + " ocupa " + std::to_string(c.size) +
+                                            " bytes y el espacio reservado es de 8192 bytes");
+        EXPECT_EQ(sim.ExecutedCount(), executed);  // not even the erase request
+        EXPECT_EQ(GetFlash(sim.Central(), 0x100, 8192), old);
+        EXPECT_EQ(clock.Elapsed(), before);  // no erase wait either
+        // The file is still cut at load, as the group's size says.
+        EXPECT_EQ(g->GetFitxer(0)->GetSize(), 8192);
+    }
+}
+
 TEST_F(FlashTest, CancelDuringTheEraseWaitWritesNothing) {
     auto g = MakeTable("20", 4, 4);
     ui.cancelAfterUpdates = 4;  // the step after the erase, then three rounds of the wait

@@ -6,6 +6,8 @@
 #include <set>
 
 #include "datamodel/config.h"
+#include "datamodel/fitxer.h"
+#include "datamodel/grupflash.h"
 #include "datamodel/files.h"
 #include "datamodel/instalacio.h"
 #include "datamodel/modellist.h"
@@ -27,7 +29,7 @@ struct Expected {
 const Expected kModels[] = {
     {"EX08", "1.2", 20, 4, 0},
     {"TK40", "1.0", 17, 4, 0},
-    {"VX16", "2.1", 158, 25, 3},
+    {"VX16", "2.1", 160, 25, 3},
 };
 
 // The groups of a tree with the bus address their codes go to.
@@ -113,7 +115,8 @@ TEST(BundledTest, CentralNamesItsZonesAreasOutputsAndUsers) {
     for (int i = 0; i < alias->GetSubgrupCount(); ++i) {
         names[alias->GetSubgrup(i)->GetName()] = alias->GetSubgrup(i)->GetCodiCount();
     }
-    EXPECT_EQ(names, (std::map<std::string, int>{{"Areas", 4}, {"Salidas", 4}, {"Usuarios", 8}, {"Zonas", 16}}));
+    // The outputs' names are followed by the relays' names, in the status panel's order.
+    EXPECT_EQ(names, (std::map<std::string, int>{{"Areas", 4}, {"Salidas", 6}, {"Usuarios", 8}, {"Zonas", 16}}));
 
     const CEstat& e = c.GetEstat();
     EXPECT_EQ(e.GetOutputCount(), 4);
@@ -126,6 +129,18 @@ TEST(BundledTest, CentralNamesItsZonesAreasOutputsAndUsers) {
     }
     EXPECT_TRUE(c.GetEvents().IsReadable());
     EXPECT_TRUE(c.FindGrupFlash("F03")->FindFitxer("WEB")->IsRom());
+
+    // Every relay has a name after the outputs' names, and every box of a bitmask code a label.
+    const CGrup* outputs = nullptr;
+    for (int i = 0; i < alias->GetSubgrupCount(); ++i)
+        if (alias->GetSubgrup(i)->GetName() == "Salidas") outputs = alias->GetSubgrup(i);
+    ASSERT_NE(outputs, nullptr);
+    ASSERT_EQ(outputs->GetCodiCount(), e.GetOutputCount() + e.GetRelayCount());
+    for (int i = 0; i < outputs->GetCodiCount(); ++i)
+        EXPECT_NE(outputs->GetCodi(i)->GetValue().find_first_not_of(' '), std::string::npos) << "name " << i;
+    const CCodi* options = c.FindCode("507");
+    ASSERT_NE(options, nullptr);
+    for (int bit = 0; bit < 8; ++bit) EXPECT_NE(options->GetOption(bit), "") << "bit " << bit;
 }
 
 TEST(BundledTest, SampleInstallationLoads) {
@@ -146,7 +161,12 @@ TEST(BundledTest, SampleInstallationLoads) {
     EXPECT_EQ(c.FindGrupFlash("F01")->GetCellText(0, 0), "600123456FFFFFFF");
     EXPECT_EQ(c.FindGrupFlash("F02")->GetCellText(0, 1), "20:00");
     // Paths written with backslashes, relative to the program.
-    EXPECT_GT(c.FindGrupFlash("F03")->FindFitxer("LOGO")->GetSize(), 0);
+    // The logo fits the sectors reserved for it, so it can be uploaded whole.
+    CFitxer* logo = c.FindGrupFlash("F03")->FindFitxer("LOGO");
+    EXPECT_GT(logo->GetSize(), 0);
+    EXPECT_EQ(logo->GetStatus(), FitxerStatus::Loaded);
+    EXPECT_LT(std::filesystem::file_size(ToOsPath(logo->GetPath())),
+              static_cast<std::uintmax_t>(logo->GetLong()) * CFitxer::kSectorSize);
     EXPECT_TRUE(std::filesystem::exists(ToOsPath(c.GetEstat().GetGrafic().GetMapa(0))));
     EXPECT_EQ(c.GetEstat().GetGrafic().GetCompGrafCount(), 4);
     EXPECT_TRUE(c.GetEstat().IsZoneDetect(2));

@@ -42,7 +42,7 @@ TEST(EstatRows, NameTablesNeverReachPastTheirThirtyTwoEntries) {
     CEstat estat(4);
     estat.SetAreaCount(40);
     estat.SetAreaStatus(0xFF);
-    EXPECT_EQ(AreaItemText(named, estat, 0), "Entrada: Conectada");
+    EXPECT_EQ(AreaItemText(named, estat, 0), "Entrada         : Conectada");  // as stored, padding kept
     EXPECT_EQ(AreaItemText(named, estat, 8), ": Desconectada");  // no name, no bit past the eighth
     EXPECT_EQ(AreaItemText(named, estat, 39), "Area 40: Desconectada");
 

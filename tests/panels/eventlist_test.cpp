@@ -90,8 +90,9 @@ TEST(EventListTest, NamesComeFromTheFirstThirtyTwoCodesAndNeverFromOutside) {
         Strings column;  // zones 0, 1, 2, 32, 33, 255, -5 (newest first)
     } cases[] = {
         {nullptr, {"0", "1 : Zona 1", "2 : Zona 2", "32 : Zona 32", "33", "255", "-5"}},
-        {&big.grup, {"0", "1 : Z1", "2 : Z2", "32 : Z32", "33", "255", "-5"}},  // padding blanks dropped
-        {&small.grup, {"0", "1 : Entrada", "2", "32", "33", "255", "-5"}},      // a blank name is none
+        // Names as stored, padding blanks kept; an empty or blank name still follows " : ".
+        {&big.grup, {"0", "1 : Z1              ", "2 : Z2              ", "32 : Z32             ", "33", "255", "-5"}},
+        {&small.grup, {"0", "1 : Entrada         ", "2 :                 ", "32 : ", "33", "255", "-5"}},
     };
     for (const auto& c : cases) {
         EventNames names;

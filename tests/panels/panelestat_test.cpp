@@ -95,18 +95,18 @@ TEST_F(StatusPanelTest, ReceiveOnTheStatusNodeShowsThePanelsState) {
     // Area 1 armed.
     wxCheckListBox* areas = panel->GetAreaList();
     ASSERT_EQ(static_cast<int>(areas->GetCount()), Estat().GetAreaCount());
-    EXPECT_NE(Item(areas, 0).find(": Conectada"), std::string::npos);
-    EXPECT_NE(Item(areas, 1).find(": Desconectada"), std::string::npos);
+    // Names as stored, padded with blanks to 16 characters.
+    EXPECT_EQ(Item(areas, 0), "Vivienda        : Conectada");
+    EXPECT_EQ(Item(areas, 1), "Garaje          : Desconectada");
 
-    // The third output and the first relay on (the relays follow the outputs).
+    // The third output and the first relay on; the relays follow the outputs, named after them.
     wxCheckListBox* outputs = panel->GetOutputList();
-    const int n = Estat().GetOutputCount();
-    ASSERT_EQ(static_cast<int>(outputs->GetCount()), n + Estat().GetRelayCount());
-    for (int i = 0; i < static_cast<int>(outputs->GetCount()); ++i) {
-        const bool on = i == 2 || i == n;
-        EXPECT_NE(Item(outputs, static_cast<unsigned>(i)).find(on ? ": Activada" : ": Desactivada"), std::string::npos)
-            << Item(outputs, static_cast<unsigned>(i));
-    }
+    const std::vector<std::string> outputItems = {
+        "Sirena exterior : Desactivada", "Sirena interior : Desactivada", "Luz del jard\xEDn  : Activada",
+        "Electrov\xE1lvula  : Desactivada", "Cerradura       : Activada", "Aviso CRA       : Desactivada"};
+    ASSERT_EQ(static_cast<int>(outputs->GetCount()), Estat().GetOutputCount() + Estat().GetRelayCount());
+    ASSERT_EQ(outputs->GetCount(), outputItems.size());
+    for (unsigned i = 0; i < outputs->GetCount(); ++i) EXPECT_EQ(Item(outputs, i), outputItems[i]) << i;
 
     // The alarm memory is the one warning; coverage 72 %: three bars.
     for (int bit = 0; bit < 8; ++bit) {

@@ -74,10 +74,10 @@ protected:
 TEST_F(EventsPanelTest, ReadListsTheEightSampleRecordsNewestFirstWithNamesAndColours) {
     ASSERT_NE(Read(), nullptr);
     EXPECT_EQ(Column(2), (Strings{"3401", "1602", "1401", "3130", "1130", "3401", "3301", "1301"}));
-    // Users count from 0 (user 1 is the second name), zones from 1.
-    EXPECT_EQ(Column(5), (Strings{"2 : Mar\xED" "a", "0", "1 : Antonio", "4 : Cocina", "4 : Cocina", "1 : Antonio",
-                                  "0", "0"}));
-    EXPECT_EQ(Column(6), Strings(8, "1 : Vivienda"));
+    // Users count from 0 (user 1 is the second name), zones from 1; names as stored, padded to 16.
+    EXPECT_EQ(Column(5), (Strings{"2 : Mar\xED" "a           ", "0", "1 : Antonio         ", "4 : Cocina          ",
+                                  "4 : Cocina          ", "1 : Antonio         ", "0", "0"}));
+    EXPECT_EQ(Column(6), Strings(8, "1 : Vivienda        "));
     EXPECT_EQ(Column(7), Strings(8, ""));  // the account column of the second format
     for (long r = 0; r < 8; ++r)  // the burglary only, not its restore nor the mains trouble
         EXPECT_EQ(panel_->GetList()->GetItemBackgroundColour(r) == wxColour(255, 187, 187), r == 4) << r;
@@ -143,6 +143,7 @@ TEST_F(EventsPanelTest, WholeMemoryBoxAsksAndEmptyingClearsFlagAndBox) {
     EXPECT_FALSE(Events().IsWholeMemory());
     EXPECT_FALSE(Checked(P::ID_WHOLE_MEMORY));
     EXPECT_EQ(dialogs.Last()->caption, "Confirmar");
+    EXPECT_FALSE(dialogs.Last()->defaultNo);  // neither question touches the panel: Yes stays the default
     dialogs.AnswerYesNo(true);
     Click(P::ID_WHOLE_MEMORY);
     EXPECT_TRUE(Events().IsWholeMemory());
@@ -150,6 +151,7 @@ TEST_F(EventsPanelTest, WholeMemoryBoxAsksAndEmptyingClearsFlagAndBox) {
     dialogs.AnswerYesNo(false);
     Click(P::ID_EMPTY);
     EXPECT_EQ(dialogs.Last()->text, "\xBFSeguro que desea vaciar la lista de eventos?");
+    EXPECT_FALSE(dialogs.Last()->defaultNo);
     EXPECT_EQ(Rows(), 8);
     dialogs.AnswerYesNo(true);
     Click(P::ID_EMPTY);

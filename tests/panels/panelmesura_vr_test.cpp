@@ -52,6 +52,34 @@ TEST_F(RowPanelTest, MeasurementRowEdges) {
     ASSERT_TRUE(row->SetMesura(&unknown));
     EXPECT_EQ(FromWx(row->GetValue()->GetLabel()), "-");
 
+    // A measure never read shows "-", even of a type that needs no reference; once read, its value.
+    struct Case {
+        int type;
+        float a;
+        const char* unread;
+        int raw;
+        const char* read;
+    } cases[] = {
+        {MesuraTemperature, -1.0f, "-", 255, "0.000000 °C"},
+        {MesuraOutput, -1.0f, "-", 0, "Desactivada"},
+        {MesuraRelay, -1.0f, "-", 7, "Activada"},
+        {MesuraMonitor, 5.0f, "-", 128, "10.075000 V"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        CMesura m;
+        m.SetTipus(c.type);
+        m.SetUnitats(c.type == MesuraTemperature ? "°C" : "V");
+        m.SetA(c.a);
+        m.SetB(c.a);
+        ASSERT_TRUE(row->SetMesura(&m));
+        EXPECT_EQ(FromWx(row->GetValue()->GetLabel()), c.unread);
+        m.SetRaw(c.raw);
+        ASSERT_TRUE(row->UpdateControls());
+        EXPECT_EQ(FromWx(row->GetValue()->GetLabel()), c.read);
+        row->Clear();
+    }
+
     CMesura relay;
     relay.SetTipus(MesuraRelay);
     relay.SetRaw(1);

@@ -359,6 +359,36 @@ TEST_F(DadesGui, ARefusedFieldShowsTheRecordAgain) {
     EXPECT_EQ(marks, 0);
 }
 
+TEST_F(DadesGui, AFieldTheInstallerDidNotEditIsNeverStored) {
+    const std::string name(200000, 'N');
+    dades.SetNomInstal(name);
+    CPanelDades* panel = Show();
+    ASSERT_LT(panel->GetField(DadesNomInstal)->GetValue().length(), name.size());  // the toolkit cut it
+    EXPECT_TRUE(panel->StoreControls());
+    view->TransferFromPanels();
+    EXPECT_EQ(dades.GetNomInstal(), name);
+    EXPECT_EQ(marks, 0);
+
+    // Edited, a field is stored as it stands; reloaded from the record, it is unedited again.
+    struct Step {
+        const wchar_t* typed;  // null: reload the record's name first, then store
+        std::string stored;
+        int marks;
+    } steps[] = {{L"Chalet", "Chalet", 1}, {nullptr, name, 1}, {L"Chalet", "Chalet", 2}};
+    for (const Step& step : steps) {
+        if (step.typed) {
+            panel->GetField(DadesNomInstal)->ChangeValue(step.typed);
+        } else {
+            dades.SetNomInstal(name);
+            view->TransferToPanels();
+        }
+        EXPECT_TRUE(panel->StoreControls());
+        EXPECT_EQ(dades.GetNomInstal().size(), step.stored.size());
+        EXPECT_EQ(dades.GetNomInstal() == step.stored, true);
+        EXPECT_EQ(marks, step.marks);
+    }
+}
+
 TEST_F(DadesGui, AKindOutsideTheListIsKeptByAStore) {
     dades.SetTipusConexio(21);
     CPanelDades* panel = Show();

@@ -27,7 +27,7 @@ TEST(PlanNames, DefaultsFillAllEntriesAndGroupsNeverOverflowTheTable) {
     EXPECT_EQ(zones[0], "Zona 1");
     EXPECT_EQ(zones[31], "Zona 32");
 
-    // A group of 40 names fills the 32 entries, without their padding blanks.
+    // A group of 40 names fills the 32 entries, as stored: padded with blanks to 16 characters.
     std::vector<std::unique_ptr<CCodi>> codis;
     CGrup many;
     for (int i = 0; i < 40; ++i) {
@@ -37,8 +37,12 @@ TEST(PlanNames, DefaultsFillAllEntriesAndGroupsNeverOverflowTheTable) {
         many.AddCodi(codis.back().get());
     }
     plan::FillNames(zones, &many, "Zona");
-    EXPECT_EQ(zones[31], "Nombre31");
-    EXPECT_EQ(zones[0], "Nombre0");
+    EXPECT_EQ(zones[31], "Nombre31        ");
+    EXPECT_EQ(zones[0], "Nombre0         ");
+    // The element's label shows the name as stored too.
+    CCompGraf contact = Element(GraficKindContact);
+    contact.SetZona(3);
+    EXPECT_EQ(plan::Describe(contact, zones, zones, 4).text, "Nombre3         : 4 \n Estado: ok \n Tipo: Contacto ");
 }
 
 TEST(PlanNames, EntriesOutsideTheTableShowTheNumberAlone) {

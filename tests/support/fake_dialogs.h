@@ -30,10 +30,18 @@ public:
         std::vector<std::string> choices;
         std::string initial;   // a text question's default answer, a save dialog's default name
         std::string wildcard;  // a file dialog's wildcard
+        bool defaultNo = false;  // a Yes / No question whose default button is No
         bool operator==(const Shown&) const = default;
         friend void PrintTo(const Shown& s, std::ostream* os) {
             *os << s.kind << " \"" << s.text << "\" caption \"" << s.caption << "\" initial \"" << s.initial
-                << "\" wildcard \"" << s.wildcard << "\" choices " << s.choices.size();
+                << "\" wildcard \"" << s.wildcard << "\" choices " << s.choices.size()
+                << (s.defaultNo ? " default No" : "");
+        }
+        // A Yes / No question as shown, with its default button.
+        static Shown YesNo(std::string text, std::string caption, DefaultButton button) {
+            Shown s("yesno", std::move(text), std::move(caption));
+            s.defaultNo = button == DefaultButton::No;
+            return s;
         }
     };
     std::vector<Shown> shown;
@@ -60,8 +68,9 @@ public:
 
     void Info(const std::string& text, const std::string& caption) override { shown.push_back({"info", text, caption, {}}); }
     void Error(const std::string& text, const std::string& caption) override { shown.push_back({"error", text, caption, {}}); }
-    bool AskYesNo(const std::string& text, const std::string& caption) override {
-        shown.push_back({"yesno", text, caption, {}});
+    using Dialogs::AskYesNo;
+    bool AskYesNo(const std::string& text, const std::string& caption, DefaultButton button) override {
+        shown.push_back(Shown::YesNo(text, caption, button));
         auto a = Take<Answer>("yesno");
         return a && *a == Answer::Yes;
     }

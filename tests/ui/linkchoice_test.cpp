@@ -17,7 +17,9 @@ public:
 
     void Info(const std::string& t, const std::string& c) override { scripted_.Info(t, c); }
     void Error(const std::string& t, const std::string& c) override { scripted_.Error(t, c); }
-    bool AskYesNo(const std::string& t, const std::string& c) override { return scripted_.AskYesNo(t, c); }
+    bool AskYesNo(const std::string& t, const std::string& c, DefaultButton b) override {
+        return scripted_.AskYesNo(t, c, b);
+    }
     Answer AskYesNoCancel(const std::string& t, const std::string& c) override { return scripted_.AskYesNoCancel(t, c); }
     std::optional<int> ChooseOne(const std::string& t, const std::string& c, const std::vector<std::string>& choices,
                                  int initial) override {

@@ -190,7 +190,10 @@ TEST_F(WindowTest, MenuBarToolbarAndRecentFilesAsListed) {
         if (r.id == 0) continue;
         EXPECT_EQ(tool->GetId(), r.id) << r.label;
         EXPECT_EQ(FromWx(tool->GetLabel()), r.label);
-        EXPECT_EQ(FromWx(tool->GetShortHelp()), r.label);
+        const auto tip = std::find_if(std::begin(expected::kToolTips), std::end(expected::kToolTips),
+                                      [&](const expected::ToolTipRow& t) { return t.id == r.id; });
+        ASSERT_NE(tip, std::end(expected::kToolTips)) << r.label;
+        EXPECT_EQ(FromWx(tool->GetShortHelp()), tip->tooltip);
         EXPECT_EQ(FromWx(tool->GetLongHelp()), r.help) << r.label;
         EXPECT_EQ(tool->GetKind(), r.toggle ? wxITEM_CHECK : wxITEM_NORMAL) << r.label;
         const wxImage shown = tool->GetNormalBitmap().ConvertToImage();
@@ -347,8 +350,16 @@ TEST_F(WindowTest, LinkDialogueForEveryKindAndItsCancels) {
              dialogs.AnswerChoice(3), dialogs.AnswerChoice(0), dialogs.AnswerText("600111222");
              dialogs.AnswerYesNoCancel(Answer::No);
          }, 3},
+        // A bad port is asked for again; the kind and address chosen stay.
+        {"tcp, bad port then a good one", [&] {
+             dialogs.AnswerChoice(4), dialogs.AnswerText("10.0.0.1"), dialogs.AnswerText("99999");
+             dialogs.AnswerText("4002");
+         }, 4},
         {"tcp", [&] { dialogs.AnswerChoice(4), dialogs.AnswerText("127.0.0.1"), dialogs.AnswerText("4001"); }, 4},
-        {"tcp, bad port", [&] { dialogs.AnswerChoice(4), dialogs.AnswerText("10.0.0.1"), dialogs.AnswerText("99999"); }, -1},
+        {"gprs, bad port then cancelled", [&] {
+             dialogs.AnswerChoice(5), dialogs.AnswerText("10.0.0.2"), dialogs.AnswerText("abc");
+             dialogs.AnswerText(std::nullopt);
+         }, -1},
         {"gprs, address cancelled", [&] { dialogs.AnswerChoice(5), dialogs.AnswerText(std::nullopt); }, -1},
         {"cra link", [&] { dialogs.AnswerChoice(6), dialogs.AnswerText("cra.example.org"), dialogs.AnswerText("5001"); }, 6},
     };
@@ -369,7 +380,8 @@ TEST_F(WindowTest, LinkDialogueForEveryKindAndItsCancels) {
     EXPECT_EQ(dades.GetIpDest(), "127.0.0.1");
     EXPECT_EQ(dades.GetIpPort(), 4001);
     EXPECT_EQ(dades.GetIpCraLnkDest(), "cra.example.org");
-    EXPECT_EQ(dialogs.Errors().size(), 1u);  // the bad port
+    EXPECT_EQ(dialogs.Errors(), (std::vector<std::string>{"Puerto IP incorrecto: 99999\n(un número de 1 a 65535)",
+                                                          "Puerto IP incorrecto: abc\n(un número de 1 a 65535)"}));
     // The questions asked, each proposing what the installation holds for the kind.
     using S = FakeDialogs::Shown;
     std::vector<S> asked;
@@ -390,8 +402,12 @@ TEST_F(WindowTest, LinkDialogueForEveryKindAndItsCancels) {
         {"yesnocancel", "Usar modo callback?", "Modo callback"},
         {"text", "Escriba la IP destino", "IP destino", {}, "192.168.1.100"},
         {"text", "Escriba el puerto IP de destino", "Puerto IP destino", {}, "4000"},
-        {"text", "Escriba la IP destino", "IP destino", {}, "127.0.0.1"},
+        {"text", "Escriba el puerto IP de destino", "Puerto IP destino", {}, "99999"},
+        {"text", "Escriba la IP destino", "IP destino", {}, "10.0.0.1"},
+        {"text", "Escriba el puerto IP de destino", "Puerto IP destino", {}, "4002"},
+        {"text", "Escriba la IP destino", "IP destino", {}, "10.0.0.20"},
         {"text", "Escriba el puerto IP de destino", "Puerto IP destino", {}, "4001"},
+        {"text", "Escriba el puerto IP de destino", "Puerto IP destino", {}, "abc"},
         {"text", "Escriba la IP destino", "IP destino", {}, "10.0.0.20"},
         {"text", "Escriba la IP destino", "IP destino", {}, "cra.example.com"},
         {"text", "Escriba el puerto IP de destino", "Puerto IP destino", {}, "5000"},
@@ -405,7 +421,7 @@ TEST_F(WindowTest, LinkDialogueForEveryKindAndItsCancels) {
     frame->SetSerialPortFolder((dir.Path() / "none").string());
     dialogs.AnswerChoice(1);
     ASSERT_TRUE(Run(ID_MENU_CONFIGURE));
-    EXPECT_EQ(dialogs.Errors().size(), 2u);
+    EXPECT_EQ(dialogs.Errors().size(), 3u);
 }
 
 TEST_F(WindowTest, ConnectReceiveEditSendAndVerifyAgainstThePanel) {
@@ -646,6 +662,8 @@ TEST_F(WindowTest, SaveAsAsksBeforeReplacingAFile) {
     dialogs.AnswerYesNo(false);
     ASSERT_TRUE(Run(ID_MENU_SAVEAS));
     EXPECT_EQ(dir.Read("otra.voski"), "keep");
+    ASSERT_EQ(dialogs.Last()->kind, "yesno");
+    EXPECT_FALSE(dialogs.Last()->defaultNo);  // replacing a file on the PC keeps Yes as the default
     dialogs.AnswerSavePath(dir.Path() / "otra.voski");
     dialogs.AnswerYesNo(true);
     ASSERT_TRUE(Run(ID_TOOL_SAVEAS));
@@ -756,7 +774,8 @@ TEST_F(WindowTest, FlashCopiesAndHardResetShowTheirFailure) {
         dialogs.AnswerYesNo(true);
         ASSERT_TRUE(Run(r.id));
         EXPECT_EQ(std::vector<S>(dialogs.shown.begin() + static_cast<long>(before) - 1, dialogs.shown.end()),
-                  (std::vector<S>{{"yesno", r.question, "Reset"}, {"yesno", r.question, "Reset"}}));
+                  (std::vector<S>{S::YesNo(r.question, "Reset", DefaultButton::No),
+                                  S::YesNo(r.question, "Reset", DefaultButton::No)}));
         EXPECT_EQ(!sim.Events().empty(), r.panel);
         EXPECT_EQ(core->GetInstalacio().IsModified(), !r.panel);
     }

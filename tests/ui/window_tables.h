@@ -37,7 +37,7 @@ inline const MenuRow kMenuBar[] = {
 
 struct ToolRow {
     int id;  // 0: a separator
-    const char* label;  // also the tooltip
+    const char* label;  // the tooltip is the label without its mnemonic marker (kToolTips)
     const char* help;
     const char* image;  // under icons/toolbar
     bool toggle;
@@ -73,6 +73,35 @@ inline const ToolRow kToolbar[] = {
     {ID_TOOL_LOG, "Registro", "Muestra un registro de las acciones del programa y de las comunicaciones.",
      "kwrite.png", true},
     {ID_TOOL_EXIT, "Salir", "Sale de la aplicación", "exit.png", false},
+};
+
+// Each tool's tooltip, as the installer reads it: no mnemonic marker.
+struct ToolTipRow {
+    int id;
+    const char* tooltip;
+};
+inline const ToolTipRow kToolTips[] = {
+    {ID_TOOL_NEW, "Nueva instalación"},
+    {ID_TOOL_OPEN, "Abrir instalación"},
+    {ID_TOOL_SAVE, "Guardar instalación"},
+    {ID_TOOL_SAVEAS, "Guardar instalación como"},
+    {ID_TOOL_ADD, "Añadir componente..."},
+    {ID_TOOL_REMOVE, "Borrar Componente..."},
+    {ID_TOOL_CLOSE, "Cerrar"},
+    {ID_TOOL_CONFIGURE, "Configurar..."},
+    {ID_TOOL_CONNECT, "Conectar"},
+    {ID_TOOL_DISCONNECT, "Desconectar"},
+    {ID_TOOL_RECEIVE, "Recibir"},
+    {ID_TOOL_SEND, "Enviar"},
+    {ID_TOOL_APPLY, "Aplicar"},
+    {ID_TOOL_VERIFY, "Verificar"},
+    {ID_TOOL_RESET_SOFT, "Resetea valores (soft)"},
+    {ID_TOOL_RESET_HARD, "Programación de fábrica profunda (hard)"},
+    {ID_TOOL_EEP_TO_FLASH, "Copiar Eep a Flash"},
+    {ID_TOOL_FLASH_TO_EEP, "Cargar programación desde flash a Eeprom"},
+    {ID_TOOL_KEYPAD, "KeyPad"},
+    {ID_TOOL_LOG, "Registro"},
+    {ID_TOOL_EXIT, "Salir"},
 };
 
 // Enabled in the states: no installation, open, connected, connected with a flash group on the

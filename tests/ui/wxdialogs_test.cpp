@@ -43,6 +43,21 @@ private:
 };
 
 namespace {
+// Answers a message box with No and keeps the style it was opened with.
+class ExpectQuestion : public wxExpectModalBase<wxMessageDialog> {
+public:
+    explicit ExpectQuestion(long* style) : style_(style) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dlg) const override {
+        *style_ = dlg->GetMessageDialogStyle();
+        return wxID_NO;
+    }
+
+private:
+    long* style_;
+};
+
 // Fails on any dialog that opens and answers it with Cancel.
 class NoDialog final : public wxModalDialogHook {
 public:
@@ -89,4 +104,21 @@ TEST(WxDialogs, AnEmptyChoiceListOpensNoDialog) {
     WxDialogs d;
     NoDialog guard;
     EXPECT_FALSE(d.ChooseOne("Puerto COM", "Puerto com", {}).has_value());
+}
+
+TEST(WxDialogs, AQuestionNamesItsDefaultButton) {
+    WxDialogs d;
+    struct Case {
+        DefaultButton button;
+        bool noDefault;
+    } cases[] = {{DefaultButton::No, true}, {DefaultButton::Yes, false}};
+    for (const Case& c : cases) {
+        long style = 0;
+        wxTEST_DIALOG(d.AskYesNo("¿Seguro?", "Reset", c.button), ExpectQuestion(&style));
+        EXPECT_EQ((style & wxNO_DEFAULT) != 0, c.noDefault);
+        EXPECT_TRUE(style & wxYES_NO);
+    }
+    long style = 0;
+    wxTEST_DIALOG(d.AskYesNo("¿Seguro?", "Cerrar"), ExpectQuestion(&style));
+    EXPECT_FALSE(style & wxNO_DEFAULT);  // without a word, Yes
 }

@@ -356,24 +356,30 @@ def vx16():
         Codi("505", "Línea del receptor", "nibble2_1N", "eeprom", "0513", "01"),
         Codi("506", "Nombre de la instalación", "string", "eeprom", "0520", "Instalación"),
         Codi("507", "Opciones de transmisión", "bitmask", "eeprom", "0514", "10100000",
-             bits=["Transmitir alarmas", "Transmitir armados", "Transmitir averías", "Test periódico"]),
+             bits=["Transmitir alarmas", "Transmitir armados", "Transmitir averías", "Test periódico",
+                   "Transmitir restauraciones", "Transmitir anulaciones", "Doble receptor", "Llamada de retorno"]),
         Codi("508", "Hora del test periódico", "horaquart", "eeprom", "0515", "63:45"),
         Grup("subgrup", "G05P", "Teléfonos de aviso", [
             Codi("%03d" % (511 + i), "Teléfono de aviso %d" % (i + 1), "nibble16", "eeprom",
                  "%04X" % (0x0530 + 8 * i), "FFFFFFFFFFFFFFFF") for i in range(4)] + [
             Ref("503", "Número de abonado")])])
 
-    def names(gid, name, first, addr, texts):
+    def names(gid, name, first, addr, texts, descrs=None):
+        descrs = descrs or ["%s %d" % (name.rstrip("s") if name != "Areas" else "Area", i + 1)
+                            for i in range(len(texts))]
         return Grup("subgrup", gid, name,
-                    [Codi("%03d" % (first + i), "%s %d" % (name.rstrip("s") if name != "Areas" else "Area", i + 1),
-                          "string", "eeprom", "%04X" % (addr + 16 * i), t) for i, t in enumerate(texts)],
+                    [Codi("%03d" % (first + i), d, "string", "eeprom", "%04X" % (addr + 16 * i), t)
+                     for i, (t, d) in enumerate(zip(texts, descrs))],
                     caract="seguits" if len(texts) * 16 < 256 else None)
 
     alias = Grup("grup", "G06", "Alias", [
         names("G06Z", "Zonas", 601, 0x0800, ZONE_NAMES),
         names("G06A", "Areas", 621, 0x0900, ["Vivienda", "Garaje", "Jardín", "Despacho"]),
-        names("G06S", "Salidas", 631, 0x0940, ["Sirena exterior", "Sirena interior", "Luz del jardín", "Electroválvula"]),
-        names("G06U", "Usuarios", 641, 0x0980, ["Instalador", "Antonio", "María", "Limpieza",
+        # The status panel names the outputs and then the relays from this one group.
+        names("G06S", "Salidas", 631, 0x0940,
+              ["Sirena exterior", "Sirena interior", "Luz del jardín", "Electroválvula", "Cerradura", "Aviso CRA"],
+              ["Salida 1", "Salida 2", "Salida 3", "Salida 4", "Relé 1", "Relé 2"]),
+        names("G06U", "Usuarios", 641, 0x09A0, ["Instalador", "Antonio", "María", "Limpieza",
                                                  "Usuario 5", "Usuario 6", "Usuario 7", "Usuario 8"])])
 
     maintenance = Grup("grup", "G07", "Mantenimiento", [
@@ -569,7 +575,7 @@ def installation(central, keypad, expander):
                       "506": "Chalet Pérez", "602": "Vestíbulo"},
               cells={("F01", 0): ["600123456FFFFFFF", "01", "003", "11000000", "01"],
                      ("F02", 0): ["8:00", "20:00", "11111000", "01"]},
-              paths={"LOGO": "samples\\planos\\planta-baja.gif"},
+              paths={"LOGO": "samples\\logo.gif"},
               estat={"detectz": (2,), "omitz": (9,), "areast": (0,), "stpanel": (0, 7), "ppe": 3,
                      "grafic": (["samples\\planos\\planta-baja.gif"], [
                          {"nummapa": 0, "tipus": 4, "posx": 40, "posy": 200, "area": 1, "zona": 0},
@@ -649,26 +655,47 @@ CONFIG = """<config>
 
 
 # ------------------------------------------------------------------------------------------
-# A small floor plan (GIF, 4 colours) for the sample's site plan and flash file.
+# Small pictures (GIF, 4 colours): a floor plan for the sample's site plan and a logo for its
+# web-server flash file, which has two sectors (8192 bytes) reserved.
 
-def floor_plan_gif(width=320, height=240):
-    white, black, grey, blue = 0, 1, 2, 3
-    px = [[white] * width for _ in range(height)]
+WHITE, BLACK, GREY, BLUE = 0, 1, 2, 3
+
+
+def canvas(width, height):
+    px = [[WHITE] * width for _ in range(height)]
 
     def rect(x0, y0, x1, y1, colour, fill=False):
         for y in range(y0, y1 + 1):
             for x in range(x0, x1 + 1):
                 if fill or y in (y0, y1) or x in (x0, x1):
                     px[y][x] = colour
+    return px, rect
 
-    rect(10, 10, 309, 229, black)
-    rect(11, 11, 308, 228, black)
-    rect(10, 10, 150, 120, black)     # living room
-    rect(150, 10, 309, 120, black)    # kitchen
-    rect(10, 120, 200, 229, black)    # bedrooms
-    rect(200, 120, 309, 229, black)   # garage
-    rect(60, 228, 100, 229, grey, True)    # front door
-    rect(240, 60, 300, 110, blue, True)    # kitchen island
+
+def floor_plan_gif(width=320, height=240):
+    px, rect = canvas(width, height)
+    rect(10, 10, 309, 229, BLACK)
+    rect(11, 11, 308, 228, BLACK)
+    rect(10, 10, 150, 120, BLACK)     # living room
+    rect(150, 10, 309, 120, BLACK)    # kitchen
+    rect(10, 120, 200, 229, BLACK)    # bedrooms
+    rect(200, 120, 309, 229, BLACK)   # garage
+    rect(60, 228, 100, 229, GREY, True)    # front door
+    rect(240, 60, 300, 110, BLUE, True)    # kitchen island
+    return gif(px, width, height)
+
+
+def logo_gif(width=96, height=48):
+    px, rect = canvas(width, height)
+    rect(0, 0, width - 1, height - 1, BLUE)
+    rect(8, 8, 39, 39, BLUE, True)      # a shield
+    rect(16, 16, 31, 31, WHITE, True)
+    rect(48, 12, 87, 17, BLACK, True)   # two lines of lettering
+    rect(48, 28, 79, 33, GREY, True)
+    return gif(px, width, height)
+
+
+def gif(px, width, height):
     # LZW with a clear code before every pair of pixels keeps the code width at 3 bits.
     codes = []
     flat = [p for row in px for p in row]
@@ -713,6 +740,10 @@ def main():
     write(os.path.join(SAMPLES, "ejemplo.voski"), installation(*models))
     write(os.path.join(SAMPLES, "config.xml"), CONFIG)
     write(os.path.join(SAMPLES, "planos", "planta-baja.gif"), floor_plan_gif())
+    logo = logo_gif()
+    if len(logo) >= 2 * 4096:
+        sys.exit("the sample's logo does not fit the two sectors of its flash file")
+    write(os.path.join(SAMPLES, "logo.gif"), logo)
     for m in models:
         print("%s: %d codes" % (m.file_name(), len(m.codes())))
 
