@@ -17,7 +17,7 @@ WindowTest::WindowTest() {
                           std::filesystem::copy_options::recursive);
     SetDialogs(&dialogs);
     frame = new MyFrame(nullptr, wxT("Vosk Orvane"));
-    frame->SetSize(1100, 760);
+    Resize(wxSize(1100, 760));
     frame->Show();
     frame->SetCore(core.get(), false, false);
 }
@@ -26,6 +26,14 @@ WindowTest::~WindowTest() {
     delete frame;
     SetDialogs(nullptr);
     EXPECT_TRUE(dialogs.Done()) << "answers left unused";
+}
+
+void WindowTest::Resize(wxSize size) {
+    // Through the client size, as the window sets its own: under a window manager an outer size
+    // set before the decorations are known makes the toolkit lay the window out at almost nothing.
+    frame->Maximize(false);
+    frame->SetClientSize(size - (frame->GetSize() - frame->GetClientSize()));
+    if (wxTheApp) wxTheApp->Yield(true);
 }
 
 bool WindowTest::Popup(int id) {
