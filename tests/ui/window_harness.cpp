@@ -4,6 +4,7 @@
 
 #include <wx/app.h>
 #include <wx/treectrl.h>
+#include <wx/utils.h>
 
 #include "core/appcore.h"
 #include "model_fill.h"
@@ -33,7 +34,14 @@ void WindowTest::Resize(wxSize size) {
     // set before the decorations are known makes the toolkit lay the window out at almost nothing.
     frame->Maximize(false);
     frame->SetClientSize(size - (frame->GetSize() - frame->GetClientSize()));
-    if (wxTheApp) wxTheApp->Yield(true);
+    if (!wxTheApp) return;
+    // A window manager answers a little later: wait for it (at most two seconds), so that the
+    // sizes a test reads are the ones it asked for.
+    for (int i = 0; i < 200 && frame->GetSize() != size; ++i) {
+        wxTheApp->Yield(true);
+        wxMilliSleep(10);
+    }
+    wxTheApp->Yield(true);
 }
 
 bool WindowTest::Popup(int id) {
