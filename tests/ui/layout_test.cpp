@@ -171,6 +171,14 @@ TEST_F(WindowTest, EveryControlOfEveryNodeCanBeReachedAtTheCommonSizes) {
     ASSERT_TRUE(Run(ID_TOOL_LOG));
     wxTreeCtrl* tree = frame->GetTree();
     CPanelEdit* view = frame->GetEditView();
+    // The status panel shown before its first read: the read brings warnings, zones, areas and
+    // outputs, and the view then scrolls over all of them.
+    Resize(wxSize(1000, 700));
+    ASSERT_TRUE(Select({"Chalet Pérez", "Central VX16 (16 zonas)", "Estado"}));
+    ASSERT_TRUE(Run(ID_MENU_RECEIVE));
+    wxTheApp->Yield(true);
+    ExpectReachable(view, view, "Estado before its first read");
+    ExpectScrollsToTheEdges(view, "Estado before its first read");
     for (const wxSize size : {wxSize(1000, 700), wxSize(1280, 1024)}) {
         Resize(size);
         std::vector<wxTreeItemId> pending{tree->GetRootItem()};
