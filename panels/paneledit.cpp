@@ -61,9 +61,18 @@ void CPanelEdit::SetHeading(const std::string& heading) {
 }
 
 void CPanelEdit::Stack(wxWindow* panel, int proportion, int borderSides) {
+    // A panel's default size is where it starts, not its least: the least is what its sizer
+    // needs, so that the view scrolls to every control instead of cutting the panel.
+    panel->SetMinSize(wxDefaultSize);
     GetSizer()->Add(panel, wxSizerFlags(proportion).Expand().Border(borderSides, 5));
-    GetSizer()->Layout();
+    Refit();
+}
+
+void CPanelEdit::Refit() {
+    // The scrolled area follows what the panels need now (a reload may show warnings, rows or
+    // columns), then the panels are laid out over it.
     FitInside();
+    Layout();
 }
 
 void CPanelEdit::AddCodi(CCodi* codi) {
@@ -144,6 +153,7 @@ void CPanelEdit::TransferToPanels() {
     if (dades_) dades_->UpdateControls();
     if (flashGrup_) flashGrup_->UpdateControls();
     if (grafic_) grafic_->UpdateControls();
+    Refit();
 }
 
 void CPanelEdit::TransferFromPanels() {

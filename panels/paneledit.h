@@ -78,6 +78,7 @@ public:
 private:
     void Init();
     void DeleteHeading();
+    void Refit();
     // Appends a hosted panel to the stack and refits the scrolled area.
     void Stack(wxWindow* panel, int proportion, int borderSides);
 

@@ -149,7 +149,8 @@ wxSizer* CPanelEstat::CreateClockRow(bool full) {
     // One row at the usual window widths (the buttons only as wide as their texts, so that it
     // fits beside a 150-pixel tree in a 1000-pixel window); on a narrower view the row wraps, the
     // coverage with its bars going below, instead of being cut.
-    auto* row = new wxWrapSizer(wxHORIZONTAL);
+    // The toolkit's default would stretch the last control of each line over the spare width.
+    auto* row = new wxWrapSizer(wxHORIZONTAL, wxREMOVE_LEADING_SPACES);
     row->Add(Icon(this, "icons/estat/clock.png"), wxSizerFlags(0).Border(wxRIGHT, 5));
     row->Add(timeText_, wxSizerFlags(0).Expand().Border(wxRIGHT, 30));
     row->Add(Icon(this, "icons/estat/date.png"), wxSizerFlags(0).Border(wxRIGHT, 5));

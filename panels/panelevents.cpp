@@ -130,7 +130,8 @@ void CPanelEvents::CreateControls() {
     }
     // One row where the view is wide enough; on a narrow view the row wraps, so that no control
     // is squeezed below its text.
-    auto* bottom = new wxWrapSizer(wxHORIZONTAL);
+    // (The toolkit's default would stretch the last control of each line over the spare width.)
+    auto* bottom = new wxWrapSizer(wxHORIZONTAL, wxREMOVE_LEADING_SPACES);
     bottom->Add(filters);
     bottom->Add(reverse);
     bottom->Add(wholeMemory_, wxSizerFlags().Border(wxLEFT | wxRIGHT, 5));
@@ -161,19 +162,29 @@ void CPanelEvents::FillList() {
         for (int c : {5, 6}) SizeColumn(c, headings[static_cast<std::size_t>(c)]);
         if (headings.size() > 7) SizeColumn(7, headings[7]);
     }
+    // Whatever the contents, no heading is cut.
+    for (std::size_t c = 0; c < headings.size(); ++c) {
+        const int column = static_cast<int>(c);
+        const int least = HeadingWidth(headings[c]);
+        if (list_->GetColumnWidth(column) < least) list_->SetColumnWidth(column, least);
+    }
     list_->Refresh();
+}
+
+int CPanelEvents::HeadingWidth(const std::string& heading) const {
+    constexpr int kHeadingMargin = 24;  // the heading's padding and separator
+    return list_->GetTextExtent(ToWx(heading)).x + kHeadingMargin;
 }
 
 // The toolkit's own automatic width measures rows for up to 40 ms per column, too slow for a
 // memory of thousands of events; the few different shapes of a column's texts are enough.
 void CPanelEvents::SizeColumn(int column, const std::string& heading) {
-    constexpr int kCellMargin = 16;     // the cell's padding on both sides
-    constexpr int kHeadingMargin = 24;  // the heading's padding and separator
+    constexpr int kCellMargin = 16;  // the cell's padding on both sides
     int width = 0;
     for (const std::string& shape : ColumnShapes(*record_, shown_, column, format_, names_))
         width = std::max(width, list_->GetTextExtent(ToWx(shape)).x);
     width += kCellMargin;
-    if (!heading.empty()) width = std::max(width, list_->GetTextExtent(ToWx(heading)).x + kHeadingMargin);
+    if (!heading.empty()) width = std::max(width, HeadingWidth(heading));
     list_->SetColumnWidth(column, width);
 }
 

@@ -87,6 +87,8 @@ private:
     CEvent* RowEvent(long row) const;
     // Sizes a column to its widest text, and to at least its heading when one is given.
     void SizeColumn(int column, const std::string& heading);
+    // The least width that shows a column's heading whole.
+    int HeadingWidth(const std::string& heading) const;
     // The whole-memory box shows the record's flag.
     void ShowWholeMemory();
 

@@ -68,6 +68,9 @@ void CPanelVR::Build() {
     grid_->DisableDragRowSize();
     grid_->EnableEditing(false);
     grid_->ForceRefresh();
+    // Whole, every device in sight: the edit view scrolls over a grid wider than the window
+    // rather than the grid hiding devices behind a scroll bar of its own.
+    grid_->SetMinSize(grid_->GetBestSize());
     sizer_->Add(grid_, wxSizerFlags(1).Expand());
     sizer_->Layout();
 }

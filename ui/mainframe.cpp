@@ -34,9 +34,12 @@ MyFrame::MyFrame(wxWindow* parent, const wxString& title)
     CreateStatusBar(1, wxSTB_SIZEGRIP);
     BindEvents();
     // The smallest window is the one the sizer needs with every pane in; where nothing maximises
-    // the window it opens at 1000 x 700.
+    // the window it opens at 1000 x 700. The size is given through the client size: under a
+    // window manager the toolkit takes an outer size set before the frame's decorations are known
+    // as if they were zero and, once they arrive, briefly shows the window at the size of the
+    // decorations alone, laying the toolbar out with a negative width.
     GetSizer()->SetSizeHints(this);
-    SetSize(wxSize(1000, 700));
+    SetClientSize(wxSize(1000, 700) - (GetSize() - GetClientSize()));
     Maximize(true);
     keypad_->Hide();
     Layout();
@@ -75,7 +78,7 @@ void MyFrame::CreateLayout() {
     tree_->SetMinSize(wxDefaultSize);
     right_ = new wxPanel(inner_, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER);
     auto* rightSizer = new wxBoxSizer(wxVERTICAL);
-    editView_ = new CPanelEdit(right_, wxID_ANY, wxDefaultPosition, wxSize(400, 300), wxVSCROLL | wxSUNKEN_BORDER,
+    editView_ = new CPanelEdit(right_, wxID_ANY, wxDefaultPosition, wxSize(400, 300), wxVSCROLL | wxHSCROLL | wxSUNKEN_BORDER,
                                wxT("scrolledWindow"));
     legend_ = new CPanelLlegenda(right_, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxNO_BORDER,
                                  wxT("scrolledWindow"));

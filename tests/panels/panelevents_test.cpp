@@ -1,5 +1,6 @@
 // The event list panel in the edit view, fed by an event-memory read from the simulated panel
 // (the core on its virtual clock), driven through its own check boxes and buttons.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ protected:
     }
     int Width(int column) const { return panel_->GetList()->GetColumnWidth(column); }
     int TextWidth(const std::string& text) const { return panel_->GetList()->GetTextExtent(ToWx(text)).x; }
+    // Wide enough to show a heading whole: its text and the heading's padding on both sides.
+    int HeadingWidth(const std::string& heading) const { return TextWidth(heading) + 12; }
     bool Checked(P::ControlId id) const { return dynamic_cast<wxCheckBox*>(panel_->GetControl(id))->GetValue(); }
     CEvents& Events() { return *panel_->GetEvents(); }
 
@@ -103,9 +106,12 @@ TEST_F(EventsPanelTest, ExtendedFormatShowsNumbersAndFiltersByTheTypedAccount) {
     EXPECT_EQ(Column(7), Strings(8, "1234"));
 
     // Date, time and description fit their texts; zone, area and account their texts and at
-    // least their headings; code, type and the receiver columns keep the toolkit's width.
+    // least their headings; code and type keep the toolkit's width, the receiver columns widen
+    // to their headings.
     const int standard = ToolkitColumnWidth();
-    for (int c : {2, 3, 8, 9}) EXPECT_EQ(Width(c), standard) << c;
+    for (int c : {2, 3}) EXPECT_EQ(Width(c), standard) << c;
+    EXPECT_GE(Width(8), HeadingWidth("Linea receptor"));
+    EXPECT_GE(Width(9), HeadingWidth("Numero receptor"));
     EXPECT_GE(Width(0), TextWidth("14/06/2024"));
     EXPECT_GE(Width(1), TextWidth("10:20:00"));
     EXPECT_GE(Width(4), TextWidth("Usuario ON/OFF"));
@@ -114,12 +120,13 @@ TEST_F(EventsPanelTest, ExtendedFormatShowsNumbersAndFiltersByTheTypedAccount) {
     EXPECT_GE(Width(6), TextWidth("Area"));
     EXPECT_GE(Width(7), TextWidth("Abonado"));
 
-    // On a narrow view the bottom row wraps: the buttons keep their width inside the panel.
+    // On a narrow view the bottom row wraps: the buttons keep their width inside the panel,
+    // neither squeezed nor stretched over the line's spare width.
     frame->SetSize(560, 700);
     frame->Layout();
     for (P::ControlId id : {P::ID_EXPORT, P::ID_EMPTY}) {
         wxWindow* button = panel_->GetControl(id);
-        EXPECT_GE(button->GetSize().x, button->GetBestSize().x) << id;
+        EXPECT_EQ(button->GetSize().x, button->GetBestSize().x) << id;
         EXPECT_LE(button->GetRect().GetRight(), panel_->GetClientSize().x) << id;
     }
 
@@ -132,8 +139,11 @@ TEST_F(EventsPanelTest, ExtendedFormatShowsNumbersAndFiltersByTheTypedAccount) {
     EXPECT_EQ(Rows(), 8);
     Click(P::ID_SHOW_TESTS);
     EXPECT_EQ(Rows(), 0);
-    // No row passes the filters, yet the record holds events: the widths are still adjusted.
-    EXPECT_LT(Width(4), ToolkitColumnWidth());
+    // No row passes the filters, yet the record holds events: the widths are still adjusted, to
+    // no less than the headings.
+    EXPECT_LT(Width(0), ToolkitColumnWidth());
+    EXPECT_GE(Width(0), HeadingWidth("Fecha"));
+    EXPECT_GE(Width(4), HeadingWidth("Descripci\xF3" "n"));
 }
 
 TEST_F(EventsPanelTest, WholeMemoryBoxAsksAndEmptyingClearsFlagAndBox) {
@@ -159,8 +169,17 @@ TEST_F(EventsPanelTest, WholeMemoryBoxAsksAndEmptyingClearsFlagAndBox) {
     EXPECT_FALSE(Events().IsWholeMemory());
     EXPECT_FALSE(Checked(P::ID_WHOLE_MEMORY));  // the box follows the cleared flag
     EXPECT_EQ(Rows(), 0);
-    // An empty record adjusts no column: each keeps the toolkit's width.
-    for (int c = 0; c < panel_->GetList()->GetColumnCount(); ++c) EXPECT_EQ(Width(c), ToolkitColumnWidth()) << c;
+    // An empty record sizes no column to its contents: each keeps the toolkit's width, or its
+    // heading's where that is wider.
+    const Strings headings{"Fecha", "Hora", "C\xF3" "digo", "Tipo", "Descripci\xF3" "n", "Zona/Usuario", "Area", "Abonado"};
+    ASSERT_EQ(panel_->GetList()->GetColumnCount(), 8);
+    for (int c = 0; c < 8; ++c) {
+        const std::string& heading = headings[static_cast<std::size_t>(c)];
+        EXPECT_GE(Width(c), std::max(ToolkitColumnWidth(), HeadingWidth(heading))) << heading;
+        if (heading.size() <= 5) {  // "Fecha", "Hora", "Tipo", "Area": well within the toolkit's width
+            EXPECT_EQ(Width(c), ToolkitColumnWidth()) << heading;
+        }
+    }
 
     dialogs.AnswerYesNo(true);
     Click(P::ID_WHOLE_MEMORY);

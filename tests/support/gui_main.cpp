@@ -76,6 +76,17 @@ void CollectToolkitMessages() {
     }
     setWriter(OnToolkitMessage, nullptr, nullptr);
 }
+
+// The window manager the toolkit sees on the display ("unknown" when none runs), or empty when
+// the toolkit's X11 functions are not found.
+std::string WindowManagerName() {
+    using ScreenFunc = void* (*)();
+    using NameFunc = const char* (*)(void*);
+    auto screen = reinterpret_cast<ScreenFunc>(dlsym(RTLD_DEFAULT, "gdk_screen_get_default"));
+    auto name = reinterpret_cast<NameFunc>(dlsym(RTLD_DEFAULT, "gdk_x11_screen_get_window_manager_name"));
+    const char* text = screen && name && screen() ? name(screen()) : nullptr;
+    return text ? text : "";
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -94,6 +105,16 @@ int main(int argc, char** argv) {
     delete wxLog::SetActiveTarget(new wxLogStderr);
     wxSetAssertHandler(OnWxAssert);
     wxInitAllImageHandlers();
+    // Run under a window manager on purpose (tests/scripts/with_window_manager.sh): make sure the
+    // toolkit really sees one, or the run would pass for the wrong reason.
+    if (const char* manager = std::getenv("ORVANE_WINDOW_MANAGER"); manager && *manager) {
+        const std::string seen = WindowManagerName();
+        if (seen.empty() || seen == "unknown") {
+            std::fprintf(stderr, "no window manager on the display (expected %s)\n", manager);
+            wxEntryCleanup();
+            return 2;
+        }
+    }
     int result = RUN_ALL_TESTS();
     wxEntryCleanup();
     if (messagesOutsideTests > 0) {

@@ -4,6 +4,7 @@
 
 #include <wx/app.h>
 #include <wx/treectrl.h>
+#include <wx/utils.h>
 
 #include "core/appcore.h"
 #include "model_fill.h"
@@ -17,7 +18,7 @@ WindowTest::WindowTest() {
                           std::filesystem::copy_options::recursive);
     SetDialogs(&dialogs);
     frame = new MyFrame(nullptr, wxT("Vosk Orvane"));
-    frame->SetSize(1100, 760);
+    Resize(wxSize(1100, 760));
     frame->Show();
     frame->SetCore(core.get(), false, false);
 }
@@ -26,6 +27,21 @@ WindowTest::~WindowTest() {
     delete frame;
     SetDialogs(nullptr);
     EXPECT_TRUE(dialogs.Done()) << "answers left unused";
+}
+
+void WindowTest::Resize(wxSize size) {
+    // Through the client size, as the window sets its own: under a window manager an outer size
+    // set before the decorations are known makes the toolkit lay the window out at almost nothing.
+    frame->Maximize(false);
+    frame->SetClientSize(size - (frame->GetSize() - frame->GetClientSize()));
+    if (!wxTheApp) return;
+    // A window manager answers a little later: wait for it (at most two seconds), so that the
+    // sizes a test reads are the ones it asked for.
+    for (int i = 0; i < 200 && frame->GetSize() != size; ++i) {
+        wxTheApp->Yield(true);
+        wxMilliSleep(10);
+    }
+    wxTheApp->Yield(true);
 }
 
 bool WindowTest::Popup(int id) {

@@ -1,5 +1,6 @@
 // Every kind of node at 1000 x 700, the size the window opens at where nothing maximises it: each
-// panel must be usable there, its controls wrapped or scrolled, none squeezed below its text.
+// panel must be usable there, its controls wrapped or scrolled, none squeezed below its text. A few
+// nodes again with the keypad and log panes shown, at 1000 x 700 and at 1280 x 1024.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,9 +17,11 @@ const char* const kKeypad = "Teclado TK40 con lector de proximidad";
 class SmallWindowShot : public ScreenTest {
 protected:
     // The node at this tree path below the installation, photographed as small-<name>.png; with
-    // live data the window connects and receives the node first.
-    void Shoot(const std::string& name, const std::vector<std::string>& labels, bool live) {
-        frame->SetSize(1000, 700);
+    // live data the window connects and receives the node first; with panes the keypad and log
+    // panes are shown as well.
+    void Shoot(const std::string& name, const std::vector<std::string>& labels, bool live,
+               wxSize size = wxSize(1000, 700), bool panes = false) {
+        frame->SetSize(size);
         // The site plans' pictures where the program finds them beside the sample.
         std::filesystem::create_directories(dir.Path() / "samples");
         std::filesystem::copy(std::filesystem::path(ORVANE_SOURCE_DIR) / "samples" / "planos",
@@ -32,6 +35,10 @@ protected:
         ASSERT_TRUE(Select(path));
         if (live) {
             ASSERT_TRUE(Run(ID_MENU_RECEIVE));
+        }
+        if (panes) {
+            ASSERT_TRUE(Run(ID_TOOL_KEYPAD));
+            ASSERT_TRUE(Run(ID_TOOL_LOG));
         }
         Shot("small-" + name);
     }
@@ -48,5 +55,15 @@ TEST_F(SmallWindowShot, ExtendedEvents) { Shoot("events-extended", {kKeypad, "Ev
 TEST_F(SmallWindowShot, SitePlans) { Shoot("plans", {kCentral, "Estado", "Gráfico"}, true); }
 TEST_F(SmallWindowShot, FlashTable) { Shoot("flash-table", {kCentral, "Agenda de teléfonos"}, false); }
 TEST_F(SmallWindowShot, FlashFilesAndWebServer) { Shoot("flash-files", {kCentral, "Servidor web"}, false); }
+
+TEST_F(SmallWindowShot, StatusWithBothPanes) {
+    Shoot("status-panes", {kCentral, "Estado"}, true, wxSize(1000, 700), true);
+}
+TEST_F(SmallWindowShot, LargeRadioWithBothPanes) {
+    Shoot("large-radio-panes", {kCentral, "Estado", "Via radio"}, true, wxSize(1280, 1024), true);
+}
+TEST_F(SmallWindowShot, LargeExtendedEventsWithBothPanes) {
+    Shoot("large-events-extended-panes", {kKeypad, "Eventos"}, true, wxSize(1280, 1024), true);
+}
 
 }  // namespace
