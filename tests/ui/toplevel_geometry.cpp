@@ -45,11 +45,32 @@ std::optional<wxRect> InnerRect(wxWindow* topLevel) {
     return wxRect(wxPoint(x, y), ReportedSize(topLevel));
 }
 
-wxSize ReportedSize(wxWindow* topLevel) {
+bool Framed(wxWindow* topLevel) {
+    const std::optional<wxRect> frame = FrameRect(topLevel);
+    return frame && frame != InnerRect(topLevel);
+}
+
+namespace {
+void* GdkWindowOf(wxWindow* topLevel) {
     static const auto window = Find<void* (*)(GtkWidget*)>("gtk_widget_get_window");
+    return topLevel && topLevel->GetHandle() && window ? window(topLevel->GetHandle()) : nullptr;
+}
+}  // namespace
+
+wxSize ServerSize(wxWindow* topLevel) {
+    // Asks the server (GDK's geometry call is a round trip).
+    static const auto geometry = Find<void (*)(void*, int*, int*, int*, int*)>("gdk_window_get_geometry");
+    void* gdk = GdkWindowOf(topLevel);
+    if (!gdk || !geometry) return wxSize();
+    int x = 0, y = 0, width = 0, height = 0;
+    geometry(gdk, &x, &y, &width, &height);
+    return wxSize(width, height);
+}
+
+wxSize ReportedSize(wxWindow* topLevel) {
     static const auto width = Find<int (*)(void*)>("gdk_window_get_width");
     static const auto height = Find<int (*)(void*)>("gdk_window_get_height");
-    void* gdk = topLevel && topLevel->GetHandle() && window ? window(topLevel->GetHandle()) : nullptr;
+    void* gdk = GdkWindowOf(topLevel);
     if (!gdk || !width || !height) return wxSize();
     return wxSize(width(gdk), height(gdk));
 }
@@ -63,5 +84,7 @@ wxSize LaidOutSize(wxWindow* topLevel) {
 
 bool Settled(wxWindow* topLevel) {
     const std::optional<wxRect> frame = FrameRect(topLevel);
-    return frame && frame->GetSize() == topLevel->GetSize() && LaidOutSize(topLevel) == ReportedSize(topLevel);
+    const wxSize reported = ReportedSize(topLevel);
+    return frame && frame->GetSize() == topLevel->GetSize() && ServerSize(topLevel) == reported &&
+           LaidOutSize(topLevel) == reported;
 }

@@ -14,10 +14,13 @@ class wxWindow;
 std::optional<wxRect> FrameRect(wxWindow* topLevel);
 // The window's own area (without the manager's frame) on the screen; nullopt likewise.
 std::optional<wxRect> InnerRect(wxWindow* topLevel);
-// The window's own size as the X server last reported it, and the size GTK last laid the window
-// out at: the two are equal once GTK has caught up with the window manager.
+// Whether a window manager has put a frame around the window.
+bool Framed(wxWindow* topLevel);
+// The window's own size on the X server now, as the toolkit last heard of it, and as GTK last
+// laid the window out: the three agree once the toolkit has caught up with the window manager.
+wxSize ServerSize(wxWindow* topLevel);
 wxSize ReportedSize(wxWindow* topLevel);
 wxSize LaidOutSize(wxWindow* topLevel);
-// Whether the window is on the screen and everybody agrees on its size: the toolkit's outer size
-// is the frame's on the screen, and GTK has laid the window out at the size the X server reports.
+// Whether the window is on the screen and everybody agrees on its size: the server's, the one
+// the toolkit heard of and laid out, and the toolkit's outer size with the frame's on the screen.
 bool Settled(wxWindow* topLevel);
