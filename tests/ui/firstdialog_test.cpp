@@ -61,6 +61,8 @@ const Kind kKinds[] = {
      [](auto& d, auto&) { d.Info("Conectado", "Información"); return nullptr; }},
     {"BoxWithTheDefaultCaption", Over::Screen, "Mensaje",
      [](auto& d, auto&) { d.Info("ok", wxMessageBoxCaptionStr); return nullptr; }},
+    {"BoxWithALongCaption", Over::Screen, "Información sobre la conexión con la central",
+     [](auto& d, auto&) { d.Info("ok", "Información sobre la conexión con la central"); return nullptr; }},
     {"ErrorBox", Over::Screen, "Error", [](auto& d, auto&) { d.Error("Conexión cerrada", "Error"); return nullptr; }},
     {"Question", Over::MainWindow, nullptr,
      [](auto& d, auto&) { d.AskYesNo("¿Seguro?", "Reset", DefaultButton::No); return nullptr; }},

@@ -53,8 +53,11 @@ bool UnderWindowManager() {
 }
 
 bool Placed(wxWindow* topLevel) {
+    // GDK gives a frame of 1 x 1 at the origin when it cannot find one.
     const std::optional<wxRect> frame = FrameRect(topLevel);
-    return frame && (!UnderWindowManager() || frame != InnerRect(topLevel));
+    const std::optional<wxRect> inner = InnerRect(topLevel);
+    if (!frame || !inner || !frame->Contains(*inner)) return false;
+    return UnderWindowManager() ? *frame != *inner : *frame == *inner;
 }
 
 namespace {
