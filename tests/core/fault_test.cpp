@@ -4,7 +4,10 @@
 // runs once for each form in which a panel may answer (AnswerForms), and one more test runs
 // every operation of the program against each form.
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <set>
+#include <tuple>
 
 #include <fstream>
 
@@ -55,7 +58,13 @@ std::vector<AnswerForm> AnswerForms() {
 
 void PrintTo(const AnswerForm& form, std::ostream* os) { *os << form.name; }
 
-class FaultTest : public CoreTest, public ::testing::WithParamInterface<AnswerForm> {
+// The late-answer sweep runs one test per form and link kind (an index into its table of kinds).
+using SweepParam = std::tuple<AnswerForm, int>;
+const AnswerForm& FormOf(const AnswerForm& form) { return form; }
+const AnswerForm& FormOf(const SweepParam& param) { return std::get<0>(param); }
+
+template <class Param>
+class FaultFixture : public CoreTest, public ::testing::WithParamInterface<Param> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(LoadSample());
@@ -82,6 +91,11 @@ protected:
         }
         const std::uint8_t pointer = 8 + kRecords;
         sim.Central().SetRam(0x0002, 0x13, Bytes{pointer, pointer, 0});
+        SetPanelStatus(0x05, 0x40);
+    }
+    void SetPanelStatus(std::uint8_t areas, std::uint8_t panel) {
+        sim.Central().status[6] = areas;
+        sim.Central().status[7] = panel;
     }
 
     // The table's flash blocks, a pattern varied by flip.
@@ -103,7 +117,7 @@ protected:
     // The panel's fault set with nothing but the answer form of the run.
     static panelsim::SimFaults Form() {
         panelsim::SimFaults faults;
-        GetParam().set(faults);
+        FormOf(FaultFixture::GetParam()).set(faults);
         return faults;
     }
 
@@ -119,6 +133,7 @@ protected:
         for (int i = 0; i < Table()->GetElements(); ++i) std::fill_n(Table()->GetElementPtr(i), 12, 0x55);
         Central().GetEvents().Clear();
         Central().GetEvents().SetMyPpe(8);
+        Central().SetEstatFrame(Bytes(10, 0));
     }
     Bytes PanelElement(int i) {
         Bytes out;
@@ -135,7 +150,7 @@ protected:
     }
 
     // What an operation may change.
-    enum Values { kNone, kSingle, kUsers, kTable, kEvents };
+    enum Values { kNone, kSingle, kUsers, kTable, kEvents, kStatus };
     // Every value is the installation's own or the panel's; for the values of a complete run all
     // are the panel's.
     void ExpectOnlyPanelValues(Values complete = kNone) {
@@ -159,6 +174,11 @@ protected:
         if (complete == kEvents) {
             EXPECT_EQ(minutes.size(), static_cast<std::size_t>(kRecords));
         }
+        const CEstat& estat = Central().GetEstat();
+        const bool panelStatus = estat.GetAreaStatus() == sim.Central().status[6] &&
+                                 estat.GetPanelStatus() == sim.Central().status[7];
+        EXPECT_TRUE(panelStatus || (complete != kStatus && estat.GetAreaStatus() == 0 && estat.GetPanelStatus() == 0))
+            << "status " << estat.GetAreaStatus() << "/" << estat.GetPanelStatus();
     }
     static std::string Hex2(int v) {
         const char* digits = "0123456789ABCDEF";
@@ -178,9 +198,9 @@ protected:
     struct Operation {
         const char* name;
         Values reads;  // what a successful run takes from the panel
-        std::function<bool(FaultTest&)> run;
+        std::function<bool(FaultFixture&)> run;
     };
-    static bool Framed(FaultTest& t, const std::function<bool()>& inner) {
+    static bool Framed(FaultFixture& t, const std::function<bool()>& inner) {
         t.core->SetBusy(true);
         t.core->BeginProgress("Recibiendo...", 100);
         t.core->SetLastError("");
@@ -190,38 +210,83 @@ protected:
     }
     static std::vector<Operation> Operations() {
         return {
-            {"single read", kSingle, [](FaultTest& t) { return Framed(t, [&] { return t.core->ReceiveCodi(t.Single(), false); }); }},
-            {"packed read", kUsers, [](FaultTest& t) { return Framed(t, [&] { return t.core->ReceiveGrupBlock(t.Users(), false); }); }},
-            {"send", kNone, [](FaultTest& t) { return Framed(t, [&] { return t.core->SendGrupBlock(t.Users()); }); }},
-            {"verify", kNone, [](FaultTest& t) {
-                 for (int i = 0; i < t.Users()->GetCodiCount(); ++i) t.Users()->GetCodi(i)->SetValue(Hex2(i + 1) + "23");
+            {"single read", kSingle, [](FaultFixture& t) { return Framed(t, [&] { return t.core->ReceiveCodi(t.Single(), false); }); }},
+            {"packed read", kUsers, [](FaultFixture& t) { return Framed(t, [&] { return t.core->ReceiveGrupBlock(t.Users(), false); }); }},
+            {"send", kNone, [](FaultFixture& t) { return Framed(t, [&] { return t.core->SendGrupBlock(t.Users()); }); }},
+            {"verify", kNone, [](FaultFixture& t) {
+                 for (int i = 0; i < t.Users()->GetCodiCount(); ++i) t.Users()->GetCodi(i)->SetValue(Hex2(i + 1) + Hex2(t.userTail_));
                  return Framed(t, [&] { return t.core->ReceiveGrupBlock(t.Users(), true); });
              }},
-            {"flash block write", kNone, [](FaultTest& t) { return Framed(t, [&] { return t.core->SendGrupFlash(t.Table()); }); }},
-            {"flash table read", kTable, [](FaultTest& t) { return Framed(t, [&] { return t.core->ReceiveGrupFlash(t.Table(), false); }); }},
-            {"event read", kEvents, [](FaultTest& t) { return Framed(t, [&] { return t.core->ReceiveEventLog(); }); }},
+            {"flash block write", kNone, [](FaultFixture& t) { return Framed(t, [&] { return t.core->SendGrupFlash(t.Table()); }); }},
+            {"flash table read", kTable, [](FaultFixture& t) { return Framed(t, [&] { return t.core->ReceiveGrupFlash(t.Table(), false); }); }},
+            {"event read", kEvents, [](FaultFixture& t) { return Framed(t, [&] { return t.core->ReceiveEventLog(); }); }},
         };
     }
 };
+using FaultTest = FaultFixture<AnswerForm>;
+class LateAnswerSweep : public FaultFixture<SweepParam> {};
 
-TEST_P(FaultTest, LateAnswersAcrossTheTimeOutNeverShiftValues) {
-    // The TCP/IP answer time-out is 4 s: answers held from well before it to well after it.
-    const std::vector<Operation> all = Operations();
-    for (const Operation& op : {all[1], all[5], all[6]}) {
-        for (int late = 3600; late <= 4800; late += 50) {
-            SCOPED_TRACE(std::string(op.name) + ", answers " + std::to_string(late) + " ms late");
-            ResetValues();
-            sim.Faults().lateAnswers = 2;
-            sim.Faults().lateAnswerMs = late;
-            const bool ok = op.run(*this);
-            EXPECT_FALSE(core->IsBusy());
-            ExpectOnlyPanelValues(ok ? op.reads : kNone);
-            // Then a clean read.
-            sim.Faults() = Form();
-            Idle(6000);
-            ResetValues();
-            ASSERT_TRUE(op.run(*this)) << core->GetLastError();
-            ExpectOnlyPanelValues(op.reads);
+// Late answers over the whole window in which one may come, on every link kind: 100 ms to twice
+// the kind's answer time-out and 2 s more after the request, one to three answers late, or the
+// operation cancelled as the panel carries it out. The panel's bytes take 0, 20 or 40 ms on the
+// line, so a late answer may cross the next request. Each operation is followed at once, on new
+// panel values, by the same operation and a packed read. The window is walked in 500 ms steps,
+// and in 40 ms steps where the drain of an unanswered exchange ends (twice the time-out);
+// ORVANE_SWEEP_STEP_MS=20 walks all of it in 20 ms steps.
+struct SweepKind {
+    const char* name;
+    int kind;
+    int timeOut;
+};
+const SweepKind kSweepKinds[] = {{"Cable", ConexioLocal, 2000}, {"Pstn", ConexioModem, 2000}, {"Gsm", ConexioGsm, 5000},
+                                 {"TcpIp", ConexioTcpIp, 4000}, {"Gprs", ConexioGprs, 4000}, {"Cra", ConexioCraLink, 4000}};
+
+TEST_P(LateAnswerSweep, LateAnswersOverTheWholeWindowNeverTearValues) {
+    const SweepKind& k = kSweepKinds[std::get<1>(GetParam())];
+    const char* even = std::getenv("ORVANE_SWEEP_STEP_MS");
+    const int step = even ? std::max(1, std::atoi(even)) : 500;
+    int generation = 0;
+    ASSERT_TRUE(ConnectForTest(k.kind));
+    std::set<int> delays;
+    for (int d = 100; d <= 2 * k.timeOut + 2000; d += step) delays.insert(d);
+    for (int d = 2 * k.timeOut - 800; !even && d <= 2 * k.timeOut + 300; d += 40) delays.insert(d);
+    std::vector<Operation> ops = Operations();
+    ops.push_back({"status read", kStatus, [this](FaultFixture&) { return core->ReceiveStatus(false); }});
+    for (const Operation& op : ops) {
+        for (int late = 0; late <= 3; ++late) {  // 0: cancelled
+            for (int delay : delays) {
+                SCOPED_TRACE(std::string(k.name) + ", " + op.name + ", " + (late ? std::to_string(late) + " late " : "cancelled, ") +
+                             std::to_string(delay) + " ms");
+                FillPanel();
+                ResetValues();
+                sim.Faults().lateAnswers = std::max(late, 1);
+                sim.Faults().lateAnswerMs = delay;
+                service.transitMs = delay / 20 % 3 * 20;
+                const int executed = sim.ExecutedCount();
+                if (!late) ui.cancelIf = [&] { return sim.ExecutedCount() > executed; };
+                const bool ok = op.run(*this);
+                ui.cancelIf = nullptr;
+                EXPECT_FALSE(core->IsBusy());
+                ExpectOnlyPanelValues(ok ? op.reads : kNone);
+                EXPECT_EQ(core->GetLastError().find("Diferencias"), std::string::npos) << core->GetLastError();
+                // At once, new values: the same operation, then a packed read, take only them.
+                sim.Faults() = Form();
+                ++generation;
+                FillUsers(static_cast<std::uint8_t>(0x30 + generation % 64));
+                FillTable(static_cast<std::uint8_t>(generation));
+                SetPanelStatus(static_cast<std::uint8_t>(generation), 0x41);
+                ResetValues();
+                EXPECT_TRUE(op.run(*this)) << core->GetLastError();
+                ExpectOnlyPanelValues(op.reads);
+                FillUsers(static_cast<std::uint8_t>(0x80 + generation % 64));
+                EXPECT_TRUE(Operations()[1].run(*this)) << core->GetLastError();
+                ExpectOnlyPanelValues(kUsers);
+                // A fresh connection for the next case.
+                core->GetProtocol().Disconnect();
+                sim.Reconnect();
+                service.Clear();
+                ASSERT_TRUE(ConnectForTest(k.kind));
+            }
         }
     }
 }
@@ -239,6 +304,7 @@ TEST_P(FaultTest, EveryFaultThroughEveryOperation) {
         {"bad CRC on acknowledgement", [](Faults& f) { f.badCrcAcks = 1; }, ""},
         {"bad CRC on answer", [](Faults& f) { f.badCrcAnswers = 1; }, ""},
         {"late answer", [](Faults& f) { f.lateAnswers = 1, f.lateAnswerMs = 4500; }, ""},
+        {"two answers twice the time-out late", [](Faults& f) { f.lateAnswers = 2, f.lateAnswerMs = 8000; }, ""},
         {"missing answer", [](Faults& f) { f.missingAnswers = 1; }, ""},
         {"answer without acknowledgement", [](Faults& f) { f.answersWithoutAck = 1; }, ""},
         {"answer before acknowledgement", [](Faults& f) { f.answerBeforeAck = 1; }, ""},
@@ -529,5 +595,10 @@ TEST_P(FaultTest, EveryOperationTakesThePanelsValues) {
 
 INSTANTIATE_TEST_SUITE_P(AnswerForms, FaultTest, ::testing::ValuesIn(AnswerForms()),
                          [](const ::testing::TestParamInfo<AnswerForm>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(AnswerFormsAndKinds, LateAnswerSweep,
+                         ::testing::Combine(::testing::ValuesIn(AnswerForms()), ::testing::Range(0, 6)),
+                         [](const ::testing::TestParamInfo<SweepParam>& info) {
+                             return std::string(std::get<0>(info.param).name) + kSweepKinds[std::get<1>(info.param)].name;
+                         });
 
 }  // namespace
