@@ -20,12 +20,14 @@
 //   is traced and acknowledged as usual, then discarded.
 // - Nothing is written while bytes wait in the link: they are read and acknowledged first, and
 //   the line must then stay quiet as after a drain.
-// - A read that follows trouble (a drain, bytes found before a write, a repeated request) may
-//   still meet an answer that crossed its request on the line. Once it has its bytes it waits
-//   until the line has stayed quiet for the acknowledgement wait; an answer that comes in that
-//   time shows that the read cannot tell its own answers from late ones: its bytes are dropped
-//   and the read is asked again (kMaxReadRepeats times), then it ends as a time-out. Reads on a
-//   clean line take no extra wait.
+// - A read that follows trouble (a drain that took bytes, bytes found before a write, a repeated
+//   request, an exchange that ended unanswered) may still meet an answer that crossed its
+//   request on the line. Once it has its bytes it waits until the line has stayed quiet for the
+//   acknowledgement wait; an answer that comes in that time shows that the read cannot tell its
+//   own answers from late ones: what it took is dropped and, for a read or the status request
+//   (asking twice changes nothing in the panel), the request is asked again, at most
+//   kMaxReadRepeats times; otherwise the exchange ends as a time-out ("Timeout"). A read after
+//   trouble that ends short drops its bytes too. On a clean line nothing waits longer.
 // - Every request goes out with the toggle bit current when it is written (also on its repeats),
 //   whatever was received and acknowledged since it was built.
 // - A frame the panel repeats (start 0x02, same content as the last frame queued) is
