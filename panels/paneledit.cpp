@@ -143,10 +143,17 @@ void CPanelEdit::AddDades(CDades* dades) {
     Stack(dades_, 1, wxALL);
 }
 
-void CPanelEdit::TransferToPanels() {
+void CPanelEdit::TransferToPanels() { Reload(false); }
+
+void CPanelEdit::RefreshPanels() { Reload(true); }
+
+void CPanelEdit::Reload(bool keepPicks) {
     for (CPanelCodi* p : codis_) p->UpdateControls();
     for (CPanelMesura* p : mesures_) p->UpdateControls();
-    if (estat_) estat_->UpdateControls();
+    if (estat_) {
+        if (keepPicks) estat_->RefreshControls();
+        else estat_->UpdateControls();
+    }
     if (bitGrup_) bitGrup_->UpdateControls();
     if (vr_) vr_->UpdateControls();
     if (events_) events_->UpdateControls();

@@ -32,6 +32,7 @@ public:
     // ---- EditView ----
     void TransferFromPanels() override;
     void TransferToPanels() override;
+    void RefreshPanels() override;
     void Clear() override;
     void SetHeading(const std::string& heading) override;
     CDades* GetDades() override;
@@ -77,6 +78,8 @@ public:
 
 private:
     void Init();
+    // Reloads every hosted panel; keepPicks: the status panel keeps its ticks and selection.
+    void Reload(bool keepPicks);
     void DeleteHeading();
     void Refit();
     // Appends a hosted panel to the stack and refits the scrolled area.
