@@ -333,15 +333,29 @@ TEST_F(InstallTest, AddComponentChecksTheBusAddress) {
     EXPECT_FALSE(core->IsModified());
 
     ASSERT_TRUE(core->AddComponent("TK40", "1.0", "21")) << core->GetLastError();
-    ASSERT_TRUE(core->AddComponent("TK40", "1.0", "21"));
     ASSERT_TRUE(core->AddComponent("EX08", "1.2", "2a"));
     CInstalacio& inst = core->GetInstalacio();
-    ASSERT_EQ(inst.GetComponentCount(), 3);
-    EXPECT_EQ(inst.GetComponent(1)->GetName(), "21");
-    EXPECT_EQ(inst.GetComponent(1)->GetBusDir(), "21");
-    EXPECT_EQ(inst.GetComponent(2)->GetBusDir(), "2a");
+    ASSERT_EQ(inst.GetComponentCount(), 2);
+    EXPECT_EQ(inst.GetComponent(0)->GetName(), "21");
+    EXPECT_EQ(inst.GetComponent(0)->GetBusDir(), "21");
+    EXPECT_EQ(inst.GetComponent(1)->GetBusDir(), "2a");
     EXPECT_TRUE(core->IsModified());
-    EXPECT_EQ(tree.ChildLabels(tree.root).size(), 5u);  // Datos, central, three components
+    const std::vector<std::string> labels = tree.ChildLabels(tree.root);
+    ASSERT_EQ(labels.size(), 4u);  // Datos, central, two components
+
+    // An address another component (the central too) already has, written any way that reaches
+    // the same device, is refused naming that component as the tree shows it; nothing is added.
+    const std::vector<std::pair<const char*, std::string>> taken = {
+        {"21", labels[2]}, {"021", labels[2]}, {"0021", labels[2]},
+        {"2A", labels[3]}, {"1", labels[1]},   {"01", labels[1]}};
+    for (const auto& [busdir, holder] : taken) {
+        EXPECT_FALSE(core->AddComponent("TK40", "1.0", busdir)) << busdir;
+        EXPECT_EQ(core->GetLastError(), "La dirección de bus " + std::string(busdir) + " ya está ocupada por \"" +
+                                            holder + "\".\nNo se ha añadido el componente.");
+    }
+    EXPECT_EQ(inst.GetComponentCount(), 2);
+    EXPECT_EQ(tree.ChildLabels(tree.root), labels);
+    EXPECT_EQ(labels[1], "Central VX16 (16 zonas)");  // at 01, from its model file
 }
 
 TEST_F(InstallTest, DeleteComponentStoresAndClearsTheViewFirstAndCloseLeavesNothing) {

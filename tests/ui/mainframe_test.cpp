@@ -686,6 +686,15 @@ TEST_F(WindowTest, NewInstallationAndComponentsThroughTheirDialogues) {
     dialogs.AnswerChoice(0), dialogs.AnswerChoice(0), dialogs.AnswerText("20");
     ASSERT_TRUE(Run(ID_MENU_ADD));
     ASSERT_EQ(core->GetInstalacio().GetComponentCount(), 2);
+    // An address already taken is refused in a box, as a bad one is; nothing is added.
+    dialogs.AnswerChoice(0), dialogs.AnswerChoice(0), dialogs.AnswerText("12");
+    ASSERT_TRUE(Run(ID_MENU_ADD));
+    EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"error",
+                                                   "Ocurrieron algunos errores:\nLa dirección de bus 12 ya está ocupada "
+                                                   "por \"Teclado TK40 con lector de proximidad\".\nNo se ha "
+                                                   "añadido el componente.",
+                                                   "Error"}));
+    ASSERT_EQ(core->GetInstalacio().GetComponentCount(), 2);
     dialogs.AnswerChoice(1);
     ASSERT_TRUE(Run(ID_MENU_REMOVE));
     EXPECT_EQ(dialogs.shown.back().choices,
