@@ -570,6 +570,23 @@ TEST_F(WindowTest, KeypadReadsAndWritesOneCodeAtItsBusAddress) {
     EXPECT_TRUE(dialogs.Errors().empty());
     EXPECT_TRUE(PanelHolds(sim.Central(), keypad->GetCodi()));
     EXPECT_EQ(keypad->ValueCtrl()->GetValue(), ToWx(keypad->GetCodi()->GetValue()));
+    // A read that fails leaves no value beside the code asked for: not the one shown before.
+    const struct {
+        const char* address;
+        const char* error;
+    } failures[] = {{"0101", "Dirección no válida"}, {"3A", "Sin respuesta"}};
+    for (const auto& f : failures) {
+        SCOPED_TRACE(f.address);
+        ASSERT_FALSE(keypad->ValueCtrl()->GetValue().empty());
+        keypad->AddressCtrl()->ChangeValue(ToWx(f.address));
+        click(ID_KEYPAD_RECEIVE);
+        EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{f.error});
+        EXPECT_TRUE(keypad->ValueCtrl()->GetValue().empty());
+        EXPECT_EQ(FromWx(keypad->KeyCodeCtrl()->GetValue()), target->GetKpAddress());
+        dialogs.shown.clear();
+        keypad->AddressCtrl()->ChangeValue(ToWx(central.GetBusDir()));
+        click(ID_KEYPAD_RECEIVE);
+    }
     // Refused by the core without a link: its text in an error box, for both buttons.
     ASSERT_TRUE(Run(ID_TOOL_DISCONNECT));
     EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"info", "Conexión cerrada", "Información"}));
