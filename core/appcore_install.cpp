@@ -103,12 +103,15 @@ bool CAppCore::LoadInstalacioFile(const std::string& path) {
     ReleaseInstalacio();
     instalacio_.SetLogTarget(&log_);
     XmlParser parser(&instalacio_);
-    const bool parsed = parser.Parse(text, 0, static_cast<long>(text.size()) - 1);
-    // A file in which no component was found (an empty file, text without markup) is not an
-    // installation.
-    if (!parsed || (instalacio_.IsOk() && instalacio_.GetCentral().GetId().empty() &&
-                    instalacio_.GetComponentCount() == 0)) {
+    // An empty file or text without markup does not parse either.
+    if (!parser.Parse(text, 0, static_cast<long>(text.size()) - 1)) {
         lastError_ = "Formato XML incorrecto";
+        instalacio_.Clear();
+        return false;
+    }
+    // Well-formed, but without a single component (the settings file, say): no installation.
+    if (instalacio_.IsOk() && instalacio_.GetCentral().GetId().empty() && instalacio_.GetComponentCount() == 0) {
+        lastError_ = "El fichero no contiene ninguna instalación";
         instalacio_.Clear();
         return false;
     }

@@ -190,6 +190,10 @@ TEST_F(InstallTest, FailedOpensLeaveNothingOpen) {
         {"cortado.voski", SampleBytes().substr(0, 700), "Formato XML incorrecto"},
         {"texto.voski", "no es una instalación\r\n", "Formato XML incorrecto"},
         {"vacio.voski", "\r\n", "Formato XML incorrecto"},
+        {"config.voski", FileBytes(std::filesystem::path(ORVANE_SOURCE_DIR) / "samples" / "config.xml"),
+         "El fichero no contiene ninguna instalación"},
+        {"sin-central.voski", "<instalacio>\r\n\t<dades>\r\n\t\t<nominstal>X</nominstal>\r\n\t</dades>\r\n</instalacio>",
+         "El fichero no contiene ninguna instalación"},
         {"modelo.voski", missingModel, "No se puede crear el modelo: TK99-1.0"},
     };
     for (const auto& c : cases) {
