@@ -102,6 +102,11 @@ private:
 // box) and then every child window left.
 void DestroyPanelControls(wxWindow* panel);
 
+// Scrolls the nearest scrolled window above window (the edit view) the least that brings rect,
+// in screen coordinates, into its client area; where rect is larger than that area, its left or
+// top edge wins. Does nothing when no scrolled window holds window.
+void ScrollIntoView(wxWindow* window, const wxRect& rect);
+
 // Marks the installation modified through the edit view that hosts window (searched up its
 // parents); does nothing when window is not inside one.
 void MarkInstallationModified(wxWindow* window);

@@ -1,6 +1,7 @@
 // The program's start-up as the program runs it: the working folder, the log lines, the
 // installation named on the command line and its failure box, the window icon and the
 // "nom-programa" title.
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@
 #include "support/temp_dir.h"
 #include "ui/ids.h"
 #include "ui/mainframe.h"
+#include "ui/scrollbars.h"
 #include "ui/startup.h"
 
 namespace {
@@ -193,3 +195,28 @@ TEST_F(StartupTest, TheBrandingIconIsAGifWithBlackTransparent) {
         std::filesystem::current_path(start.Path());
     }
 }
+
+namespace {
+
+// The program asks for ordinary scroll bars unless the user's environment already chose.
+TEST(ScrollBars, OrdinaryUnlessTheUserChose) {
+    const char* const kName = "GTK_OVERLAY_SCROLLING";
+    const char* before = std::getenv(kName);
+    const std::optional<std::string> kept = before ? std::optional<std::string>(before) : std::nullopt;
+    const struct {
+        std::optional<std::string> user;
+        std::string seen;
+    } cases[] = {{std::nullopt, "0"}, {"1", "1"}, {"0", "0"}, {"", ""}};
+    for (const auto& c : cases) {
+        if (c.user) setenv(kName, c.user->c_str(), 1);
+        else unsetenv(kName);
+        PreferOrdinaryScrollBars();
+        const char* now = std::getenv(kName);
+        ASSERT_NE(now, nullptr);
+        EXPECT_EQ(std::string(now), c.seen) << c.user.value_or("(unset)");
+    }
+    if (kept) setenv(kName, kept->c_str(), 1);
+    else unsetenv(kName);
+}
+
+}  // namespace
