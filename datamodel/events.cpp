@@ -208,19 +208,22 @@ bool CEvent::SetZoneText(std::string_view text) {
     return true;
 }
 
-const std::string& CEvent::GetClassName() {
-    const bool alarm = m_alarm == 1;
-    switch (m_class) {
-    case EventClassAlarm: m_className = alarm ? "Alarma" : "Restauracion"; break;
-    case EventClassSupervision: m_className = alarm ? "Supervisión" : "Supervisión (rest.)"; break;
-    case EventClassTrouble: m_className = alarm ? "Avería" : "Restauracion"; break;
-    case EventClassOpenClose: m_className = alarm ? "Desarmado" : "Armado"; break;
-    case EventClassBypass: m_className = alarm ? "Omisión" : "Restauracion"; break;
-    case EventClassTest: m_className = alarm ? "Test" : "Test (rest.)"; break;
+const char* CEvent::ClassName(int eventClass, bool alarm) {
+    switch (eventClass) {
+    case EventClassAlarm: return alarm ? "Alarma" : "Restauracion";
+    case EventClassSupervision: return alarm ? "Supervisión" : "Supervisión (rest.)";
+    case EventClassTrouble: return alarm ? "Avería" : "Restauracion";
+    case EventClassOpenClose: return alarm ? "Desarmado" : "Armado";
+    case EventClassBypass: return alarm ? "Omisión" : "Restauracion";
+    case EventClassTest: return alarm ? "Test" : "Test (rest.)";
     // A telephone call reads the same freshly decoded and after a reload of the installation.
-    case EventClassPhoneCall: m_className = "PhoneCall"; break;
-    default: break;
+    case EventClassPhoneCall: return "PhoneCall";
+    default: return nullptr;
     }
+}
+
+const std::string& CEvent::GetClassName() {
+    if (const char* name = ClassName(m_class, m_alarm == 1)) m_className = name;
     return m_className;
 }
 

@@ -107,6 +107,8 @@ public:
 
     // Sets the class-name field from class and alarm flag and returns it.
     const std::string& GetClassName();
+    // The name of a class (1 to 7) as a new alarm or as its restore; null for any other class.
+    static const char* ClassName(int eventClass, bool alarm);
 
     bool IsAlarmClass() const { return m_class == EventClassAlarm; }
     bool IsSupervisionClass() const { return m_class == EventClassSupervision; }

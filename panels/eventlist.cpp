@@ -44,6 +44,9 @@ std::vector<int> SelectEvents(const CEvents& events, const EventFilter& filter, 
 }
 
 namespace {
+// The type column's text for a telephone call.
+constexpr const char* kPhoneCallType = "Llamada telefónica";
+
 bool HasAccount(int format) { return format == EventFormatMixed || format == EventFormatExtended; }
 bool HasReceiver(int format) { return format == EventFormatExtended; }
 
@@ -67,6 +70,13 @@ std::vector<std::string> EventHeadings(int format) {
     return headings;
 }
 
+std::vector<std::string> EventTypes() {
+    std::vector<std::string> types{kPhoneCallType};
+    for (int eventClass = EventClassAlarm; eventClass < EventClassPhoneCall; ++eventClass)
+        for (bool alarm : {true, false}) types.push_back(CEvent::ClassName(eventClass, alarm));
+    return types;
+}
+
 std::string EventCell(CEvent& event, int column, int format, const EventNames& names) {
     const bool phone = event.IsPhoneClass();
     const bool withNames = format != EventFormatExtended;
@@ -74,7 +84,7 @@ std::string EventCell(CEvent& event, int column, int format, const EventNames& n
         case 0: return event.GetDate();
         case 1: return event.GetTime();
         case 2: return event.GetContactId();
-        case 3: return phone ? std::string("Llamada telefónica") : event.GetClassName();
+        case 3: return phone ? std::string(kPhoneCallType) : event.GetClassName();
         case 4: return phone ? event.GetDescPhoneCall() : event.GetDescr();
         case 5: {
             const int number = event.GetZone();

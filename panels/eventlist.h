@@ -52,6 +52,10 @@ std::vector<int> SelectEvents(const CEvents& events, const EventFilter& filter, 
 // format 3 ("Linea receptor", "Numero receptor").
 std::vector<std::string> EventHeadings(int format);
 
+// Every text the type column (3) can show: each class's name as a new alarm and as its restore,
+// and the telephone call's type.
+std::vector<std::string> EventTypes();
+
 // The text of one cell of an event's row. Columns 5 and 6 carry names (" : " and the name after
 // the number) except in format 3; a phone call shows its own type and description, its number
 // in column 5 and no area. A column the format does not have is empty.

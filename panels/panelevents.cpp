@@ -27,6 +27,7 @@ const char* const kExportTitle = "Elija un nombre para el fichero CSV de exporta
 const char* const kExportDone =
     "Lista de eventos exportada con éxito.\nDespues de exportar se recomiendo vaciar la lista de eventos\n"
     "para evitar ficheros de instalación demasiado grandes.";
+constexpr int kCellMargin = 16;  // a cell's padding on both sides
 
 // The list asks the panel for the text and colour of each row it draws.
 class EventListCtrl final : public wxListCtrl {
@@ -162,6 +163,10 @@ void CPanelEvents::FillList() {
         for (int c : {5, 6}) SizeColumn(c, headings[static_cast<std::size_t>(c)]);
         if (headings.size() > 7) SizeColumn(7, headings[7]);
     }
+    // The type column is as wide as its longest text, whatever the rows.
+    int typeWidth = 0;
+    for (const std::string& type : EventTypes()) typeWidth = std::max(typeWidth, list_->GetTextExtent(ToWx(type)).x);
+    list_->SetColumnWidth(3, typeWidth + kCellMargin);
     // Whatever the contents, no heading is cut.
     for (std::size_t c = 0; c < headings.size(); ++c) {
         const int column = static_cast<int>(c);
@@ -179,7 +184,6 @@ int CPanelEvents::HeadingWidth(const std::string& heading) const {
 // The toolkit's own automatic width measures rows for up to 40 ms per column, too slow for a
 // memory of thousands of events; the few different shapes of a column's texts are enough.
 void CPanelEvents::SizeColumn(int column, const std::string& heading) {
-    constexpr int kCellMargin = 16;  // the cell's padding on both sides
     int width = 0;
     for (const std::string& shape : ColumnShapes(*record_, shown_, column, format_, names_))
         width = std::max(width, list_->GetTextExtent(ToWx(shape)).x);

@@ -13,6 +13,7 @@
 #include "panels/dialogs.h"
 #include "panels/wxtext.h"
 #include "ui/images.h"
+#include "ui/wxdialogs.h"
 
 // ---- tree ----
 
@@ -81,6 +82,19 @@ int ClampProgress(int value, int maximum) { return std::clamp(value, 0, std::max
 namespace {
 int g_openDialogs = 0;
 
+// The toolkit's progress dialog, centred on the main window before it first shows (the toolkit
+// shows it from within its creation).
+class CentredProgress final : public wxGenericProgressDialog {
+public:
+    CentredProgress(const wxString& title, const wxString& message, int maximum, int style) {
+        Create(title, message, maximum, wxTheApp->GetTopWindow(), style);
+    }
+    bool Show(bool show = true) override {
+        if (show && !IsShown()) PlaceDialog(*this, GetParent(), GetClientSize());
+        return wxGenericProgressDialog::Show(show);
+    }
+};
+
 class WxProgress final : public ProgressDialog {
 public:
     WxProgress(const std::string& title, const std::string& message, int maximum, const ProgressOptions& options)
@@ -88,7 +102,7 @@ public:
         int style = wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_SMOOTH;
         if (options.canCancel) style |= wxPD_CAN_ABORT;
         if (options.showElapsed) style |= wxPD_ELAPSED_TIME;
-        dialog_ = new wxProgressDialog(ToWx(title), ToWx(message), maximum_, nullptr, style);
+        dialog_ = new CentredProgress(ToWx(title), ToWx(message), maximum_, style);
         ++g_openDialogs;
     }
     ~WxProgress() override {
@@ -106,7 +120,7 @@ public:
     bool WasCancelled() const override { return cancelled_ || dialog_->WasCancelled(); }
 
 private:
-    wxProgressDialog* dialog_ = nullptr;
+    wxGenericProgressDialog* dialog_ = nullptr;
     int maximum_;
     bool cancelled_ = false;
 };

@@ -4,25 +4,70 @@
 
 #include <wx/app.h>
 #include <wx/choicdlg.h>
+#include <wx/dcclient.h>
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/listbox.h>
+#include <wx/sizer.h>
 #include <wx/msgdlg.h>
+// After the message dialog's base, which it needs.
+#include <wx/generic/msgdlgg.h>
 #include <wx/textdlg.h>
+#include <wx/toplevel.h>
+#include <wx/translation.h>
 
 #include "panels/wxtext.h"
 #include "ui/language.h"
 
 namespace {
-// Questions belong to the main window; boxes have no parent.
-wxWindow* QuestionParent() { return wxTheApp ? wxTheApp->GetTopWindow() : nullptr; }
+// Questions and the other dialogs belong to the main window and open centred on it; outcome boxes
+// have no parent of their own and open centred on the screen (the toolkit still keeps them above
+// the main window, which it disables while they are up).
+wxWindow* MainWindow() { return wxTheApp ? wxTheApp->GetTopWindow() : nullptr; }
 
 wxString FolderText(const std::filesystem::path& folder) { return wxString::FromUTF8(folder.string()); }
 
-// GTK labels the buttons of its message boxes through its own catalogue and the process's message
-// locale (left at "C"): the labels are set here from the toolkit's catalogue instead.
-int ShowMessage(wxWindow* parent, const std::string& text, const std::string& caption, long style) {
-    wxMessageDialog dlg(parent, ToWx(text), ToWx(caption), style);
+// A window manager's title bar holds the caption beside the window's icon and its minimise,
+// maximise and close buttons, each about as wide as the bar is high: the least width of a box
+// that shows its whole caption. The caption is measured bold, as title bars draw it.
+int CaptionWidth(wxWindow& dlg, const wxString& caption) {
+    wxClientDC dc(&dlg);
+    dc.SetFont(dlg.GetFont().Bold());
+    const wxSize text = dc.GetTextExtent(caption);
+    const int bar = text.y + 12;
+    return text.x + 4 * bar + 2 * text.y;
+}
+
+// The toolkit's generic message box. GTK's own is built and shown inside the toolkit's ShowModal,
+// out of the program's reach: it opens wherever the window manager likes and as narrow as its
+// text, which cuts a short box's caption ("In…n"), and it shows no caption at all for the
+// toolkit's default one.
+class MessageBox final : public wxGenericMessageDialog {
+public:
+    MessageBox(const wxString& text, const wxString& caption, long style, bool onScreen)
+        : wxGenericMessageDialog(onScreen ? nullptr : MainWindow(), text, caption, style), onScreen_(onScreen) {}
+
+    int ShowModal() override {
+        DoCreateMsgdialog();
+        wxSize client = GetClientSize();
+        client.x = std::max(client.x, CaptionWidth(*this, GetTitle()));
+        PlaceDialog(*this, onScreen_ ? nullptr : GetParent(), client);
+        return wxDialog::ShowModal();
+    }
+
+private:
+    bool onScreen_;
+};
+
+// The caption as shown: the toolkit's default caption in the toolkit's language.
+wxString Caption(const std::string& caption) {
+    if (caption == wxMessageBoxCaptionStr) return wxGetTranslation(wxASCII_STR(wxMessageBoxCaptionStr));
+    return ToWx(caption);
+}
+
+// The buttons take the labels of the toolkit's catalogue (the process's message locale stays "C").
+int ShowMessage(bool onScreen, const std::string& text, const std::string& caption, long style) {
+    MessageBox dlg(ToWx(text), Caption(caption), style, onScreen);
     if (style & wxYES_NO) {
         if (style & wxCANCEL)
             dlg.SetYesNoCancelLabels(StockButtonLabel(wxID_YES), StockButtonLabel(wxID_NO),
@@ -40,21 +85,28 @@ std::filesystem::path ToolkitPath(const wxString& path) {
 }
 }  // namespace
 
+void PlaceDialog(wxDialog& dialog, wxWindow* over, wxSize client) {
+    dialog.SetClientSize(client);
+    const auto* frame = dynamic_cast<wxTopLevelWindow*>(over);
+    if (!over || (frame && frame->IsMaximized())) dialog.CentreOnScreen();
+    else dialog.CentreOnParent();
+}
+
 void WxDialogs::Info(const std::string& text, const std::string& caption) {
-    ShowMessage(nullptr, text, caption, wxOK | wxCENTRE | wxICON_INFORMATION);
+    ShowMessage(true, text, caption, wxOK | wxCENTRE | wxICON_INFORMATION);
 }
 
 void WxDialogs::Error(const std::string& text, const std::string& caption) {
-    ShowMessage(nullptr, text, caption, wxOK | wxCENTRE | wxICON_ERROR);
+    ShowMessage(true, text, caption, wxOK | wxCENTRE | wxICON_ERROR);
 }
 
 bool WxDialogs::AskYesNo(const std::string& text, const std::string& caption, DefaultButton button) {
     const long defaultButton = button == DefaultButton::No ? wxNO_DEFAULT : wxYES_DEFAULT;
-    return ShowMessage(QuestionParent(), text, caption, wxYES_NO | defaultButton | wxICON_QUESTION) == wxID_YES;
+    return ShowMessage(false, text, caption, wxYES_NO | defaultButton | wxICON_QUESTION) == wxID_YES;
 }
 
 Answer WxDialogs::AskYesNoCancel(const std::string& text, const std::string& caption) {
-    switch (ShowMessage(QuestionParent(), text, caption, wxYES_NO | wxCANCEL | wxICON_QUESTION)) {
+    switch (ShowMessage(false, text, caption, wxYES_NO | wxCANCEL | wxICON_QUESTION)) {
         case wxID_YES: return Answer::Yes;
         case wxID_NO: return Answer::No;
         default: return Answer::Cancel;
@@ -66,7 +118,7 @@ std::optional<int> WxDialogs::ChooseOne(const std::string& text, const std::stri
     if (choices.empty()) return std::nullopt;  // the toolkit asserts on an empty list
     wxArrayString items;
     for (const std::string& c : choices) items.Add(ToWx(c));
-    wxSingleChoiceDialog dlg(QuestionParent(), ToWx(text), ToWx(caption), items);
+    wxSingleChoiceDialog dlg(MainWindow(), ToWx(text), ToWx(caption), items);
     if (initial >= 0 && initial < static_cast<int>(choices.size())) dlg.SetSelection(initial);
     // The list shows six lines, more for a longer list up to twelve. Its size is set before the
     // dialog is shown: GTK otherwise first lays the list out with a negative height for its
@@ -76,9 +128,10 @@ std::optional<int> WxDialogs::ChooseOne(const std::string& text, const std::stri
             const int lines = std::clamp(static_cast<int>(choices.size()), 6, 12);
             list->SetMinSize(wxSize(std::max(list->GetBestSize().x, dlg.FromDIP(250)),
                                     lines * dlg.GetCharHeight() * 3 / 2 + 4));
-            dlg.Fit();
         }
     }
+    dlg.GetSizer()->SetSizeHints(&dlg);
+    PlaceDialog(dlg, dlg.GetParent(), dlg.GetClientSize());
     if (dlg.ShowModal() != wxID_OK) return std::nullopt;
     const int sel = dlg.GetSelection();
     if (sel < 0 || sel >= static_cast<int>(choices.size())) return std::nullopt;
@@ -87,14 +140,15 @@ std::optional<int> WxDialogs::ChooseOne(const std::string& text, const std::stri
 
 std::optional<std::string> WxDialogs::GetText(const std::string& text, const std::string& caption,
                                               const std::string& initial) {
-    wxTextEntryDialog dlg(QuestionParent(), ToWx(text), ToWx(caption), ToWx(initial), wxOK | wxCANCEL | wxCENTRE);
+    wxTextEntryDialog dlg(MainWindow(), ToWx(text), ToWx(caption), ToWx(initial), wxOK | wxCANCEL | wxCENTRE);
+    PlaceDialog(dlg, dlg.GetParent(), dlg.GetClientSize());
     if (dlg.ShowModal() != wxID_OK) return std::nullopt;
     return FromWx(dlg.GetValue());
 }
 
 std::optional<std::filesystem::path> WxDialogs::ChooseOpenPath(const std::string& message, const std::string& wildcard,
                                                                const std::filesystem::path& folder) {
-    wxFileDialog dlg(QuestionParent(), ToWx(message), FolderText(folder), wxEmptyString, ToWx(wildcard),
+    wxFileDialog dlg(MainWindow(), ToWx(message), FolderText(folder), wxEmptyString, ToWx(wildcard),
                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dlg.ShowModal() != wxID_OK) return std::nullopt;
     return ToolkitPath(dlg.GetPath());
@@ -104,14 +158,14 @@ std::optional<std::filesystem::path> WxDialogs::ChooseSavePath(const std::string
                                                                const std::filesystem::path& folder,
                                                                const std::string& defaultName) {
     // The caller asks before replacing a file, so the question goes through this seam too.
-    wxFileDialog dlg(QuestionParent(), ToWx(message), FolderText(folder), ToWx(defaultName), ToWx(wildcard), wxFD_SAVE);
+    wxFileDialog dlg(MainWindow(), ToWx(message), FolderText(folder), ToWx(defaultName), ToWx(wildcard), wxFD_SAVE);
     if (dlg.ShowModal() != wxID_OK) return std::nullopt;
     return ToolkitPath(dlg.GetPath());
 }
 
 std::optional<std::filesystem::path> WxDialogs::ChooseFolder(const std::string& message,
                                                              const std::filesystem::path& folder) {
-    wxDirDialog dlg(QuestionParent(), ToWx(message), FolderText(folder), wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+    wxDirDialog dlg(MainWindow(), ToWx(message), FolderText(folder), wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
     if (dlg.ShowModal() != wxID_OK) return std::nullopt;
     return ToolkitPath(dlg.GetPath());
 }

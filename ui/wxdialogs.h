@@ -2,7 +2,22 @@
 // choices, text entry and the file and folder choosers. The program installs it at start-up.
 #pragma once
 
+#include <wx/gdicmn.h>
+
 #include "panels/dialogs.h"
+
+class wxDialog;
+class wxWindow;
+
+// Sets a dialog's last size through its client area, then centres it on over: on the screen when
+// over is null or maximised (a maximised window fills the screen's work area, and the toolkit
+// reports its position a title bar too low). Every dialog the window opens goes through here
+// before it shows: GTK then shows it at once where it was put. A dialog whose last size came
+// from an outer size instead waits, hidden, for the window manager to report the size of its
+// frame; while no window was measured yet (the first dialog of a process, the main window being
+// maximised), GTK lays that dialog out at a wrong size first (a Gtk-CRITICAL from a list's scroll
+// bar) and leaves its place to the window manager (openbox puts it in the screen's top-left corner).
+void PlaceDialog(wxDialog& dialog, wxWindow* over, wxSize client);
 
 class WxDialogs final : public Dialogs {
 public:

@@ -67,6 +67,12 @@ protected:
     int TextWidth(const std::string& text) const { return panel_->GetList()->GetTextExtent(ToWx(text)).x; }
     // Wide enough to show a heading whole: its text and the heading's padding on both sides.
     int HeadingWidth(const std::string& heading) const { return TextWidth(heading) + 12; }
+    // The type column shows every type whole, whatever the rows: the widest class names and the
+    // telephone call's type, each with a cell's padding.
+    void ExpectEveryTypeWhole() const {
+        for (const char* type : {"Llamada telef\xF3nica", "Restauracion", "Desarmado", "Supervisi\xF3n (rest.)"})
+            EXPECT_GE(Width(3), TextWidth(type) + 12) << type;
+    }
     bool Checked(P::ControlId id) const { return dynamic_cast<wxCheckBox*>(panel_->GetControl(id))->GetValue(); }
     CEvents& Events() { return *panel_->GetEvents(); }
 
@@ -106,10 +112,11 @@ TEST_F(EventsPanelTest, ExtendedFormatShowsNumbersAndFiltersByTheTypedAccount) {
     EXPECT_EQ(Column(7), Strings(8, "1234"));
 
     // Date, time and description fit their texts; zone, area and account their texts and at
-    // least their headings; code and type keep the toolkit's width, the receiver columns widen
-    // to their headings.
+    // least their headings; code keeps the toolkit's width, the receiver columns widen to their
+    // headings.
     const int standard = ToolkitColumnWidth();
-    for (int c : {2, 3}) EXPECT_EQ(Width(c), standard) << c;
+    EXPECT_EQ(Width(2), standard);
+    ExpectEveryTypeWhole();
     EXPECT_GE(Width(8), HeadingWidth("Linea receptor"));
     EXPECT_GE(Width(9), HeadingWidth("Numero receptor"));
     EXPECT_GE(Width(0), TextWidth("14/06/2024"));
@@ -170,13 +177,14 @@ TEST_F(EventsPanelTest, WholeMemoryBoxAsksAndEmptyingClearsFlagAndBox) {
     EXPECT_FALSE(Checked(P::ID_WHOLE_MEMORY));  // the box follows the cleared flag
     EXPECT_EQ(Rows(), 0);
     // An empty record sizes no column to its contents: each keeps the toolkit's width, or its
-    // heading's where that is wider.
+    // heading's where that is wider; the type column keeps the width of every type.
+    ExpectEveryTypeWhole();
     const Strings headings{"Fecha", "Hora", "C\xF3" "digo", "Tipo", "Descripci\xF3" "n", "Zona/Usuario", "Area", "Abonado"};
     ASSERT_EQ(panel_->GetList()->GetColumnCount(), 8);
     for (int c = 0; c < 8; ++c) {
         const std::string& heading = headings[static_cast<std::size_t>(c)];
         EXPECT_GE(Width(c), std::max(ToolkitColumnWidth(), HeadingWidth(heading))) << heading;
-        if (heading.size() <= 5) {  // "Fecha", "Hora", "Tipo", "Area": well within the toolkit's width
+        if (heading.size() <= 5 && heading != "Tipo") {  // "Fecha", "Hora", "Area": within the toolkit's width
             EXPECT_EQ(Width(c), ToolkitColumnWidth()) << heading;
         }
     }

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <wx/dialog.h>
 #include <wx/evtloop.h>
 #include <wx/modalhook.h>
-#include <wx/msgdlg.h>
 #include <wx/timer.h>
+#include <wx/toplevel.h>
 #include <wx/translation.h>
 
 #include "panels/wxtext.h"
@@ -62,12 +63,7 @@ private:
     void ReadAndClose() {
         if (!dialog_) return;
         if (dialog_->GetHandle()) CollectLabels(dialog_->GetHandle(), &labels);
-        if (dynamic_cast<wxMessageDialog*>(dialog_)) {
-            // GTK's own message box: closed as by its window's close button.
-            Gtk<void (*)(GtkWidget*, int)>("gtk_dialog_response")(dialog_->GetHandle(), -4);
-        } else {
-            dialog_->EndModal(wxID_CANCEL);
-        }
+        dialog_->EndModal(wxID_CANCEL);
         dialog_ = nullptr;
     }
     wxDialog* dialog_ = nullptr;

@@ -9,6 +9,7 @@
 #include "core/appcore.h"
 #include "model_fill.h"
 #include "panels/wxtext.h"
+#include "toplevel_geometry.h"
 
 std::string SamplePath() { return (std::filesystem::path(ORVANE_SOURCE_DIR) / "samples" / "ejemplo.voski").string(); }
 
@@ -18,8 +19,8 @@ WindowTest::WindowTest() {
                           std::filesystem::copy_options::recursive);
     SetDialogs(&dialogs);
     frame = new MyFrame(nullptr, wxT("Vosk Orvane"));
-    Resize(wxSize(1100, 760));
     frame->Show();
+    Resize(wxSize(1100, 760));
     frame->SetCore(core.get(), false, false);
 }
 
@@ -29,18 +30,40 @@ WindowTest::~WindowTest() {
     EXPECT_TRUE(dialogs.Done()) << "answers left unused";
 }
 
-void WindowTest::Resize(wxSize size) {
-    // Through the client size, as the window sets its own: under a window manager an outer size
-    // set before the decorations are known makes the toolkit lay the window out at almost nothing.
-    frame->Maximize(false);
-    frame->SetClientSize(size - (frame->GetSize() - frame->GetClientSize()));
-    if (!wxTheApp) return;
-    // A window manager answers a little later: wait for it (at most two seconds), so that the
-    // sizes a test reads are the ones it asked for.
-    for (int i = 0; i < 200 && frame->GetSize() != size; ++i) {
+namespace {
+// Lets the toolkit run until ready holds, at most five seconds (a window manager answers within
+// milliseconds); whether it holds.
+template <class Ready>
+bool WaitUntil(Ready ready) {
+    for (int i = 0; i < 500 && !ready(); ++i) {
         wxTheApp->Yield(true);
         wxMilliSleep(10);
     }
+    return ready();
+}
+}  // namespace
+
+void WindowTest::Resize(wxSize size) {
+    // The toolkit reports a size asked for at once; a window manager answers later, and GTK lays
+    // the window out later still. Each step waits until the window on the screen and the toolkit
+    // agree on its size, so that a test measures the layout of the size the manager gave, never
+    // one it is still changing.
+    ASSERT_TRUE(WaitUntil([&] { return Settled(frame); })) << "the window is not on the screen";
+    // Only a window manager restores a maximised window (without one the flag just stays).
+    if (frame->IsMaximized() && Framed(frame)) {
+        frame->Maximize(false);
+        EXPECT_TRUE(WaitUntil([&] { return !frame->IsMaximized() && Settled(frame); })) << "not restored";
+    }
+    // Through the client size, as the window sets its own, from the frame and the bars as they are
+    // on the screen (the toolkit does not know the frame before the manager has drawn one).
+    const wxSize inner = ServerSize(frame);
+    const wxSize frameSize = FrameRect(frame)->GetSize() - inner;
+    const wxSize bars = inner - frame->GetClientSize();
+    frame->SetClientSize(size - frameSize - bars);
+    EXPECT_TRUE(WaitUntil([&] { return Settled(frame) && FrameRect(frame)->GetSize() == size; }))
+        << "the window did not take " << size.x << " x " << size.y;
+    // Laid out at the size it has.
+    frame->SendSizeEvent();
     wxTheApp->Yield(true);
 }
 

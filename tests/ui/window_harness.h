@@ -32,7 +32,8 @@ protected:
     bool Select(const std::vector<std::string>& labels);
     // An item of a tree pop-up menu (ids the menu bar may not hold).
     bool Popup(int id);
-    // Gives the window this outer size, not maximised (a window manager maximises it at first).
+    // Gives the window this outer size, not maximised (a window manager maximises it at first),
+    // and returns once the window on the screen has it and the window is laid out at it.
     void Resize(wxSize size);
     // Runs the events queued with CallAfter.
     void Flush();

@@ -4,11 +4,25 @@
 #include <wx/choicdlg.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
+// After the message dialog's base, which it needs.
+#include <wx/generic/msgdlgg.h>
 #include <wx/testing.h>
 #include <wx/textdlg.h>
 
 #include "panels/wxtext.h"
 #include "ui/wxdialogs.h"
+
+template <>
+class wxExpectModal<wxGenericMessageDialog> : public wxExpectModalBase<wxGenericMessageDialog> {
+public:
+    explicit wxExpectModal(int id) : id_(id) {}
+
+protected:
+    int OnInvoked(wxGenericMessageDialog*) const override { return id_; }
+
+private:
+    int id_;
+};
 
 template <>
 class wxExpectModal<wxSingleChoiceDialog> : public wxExpectModalBase<wxSingleChoiceDialog> {
@@ -43,19 +57,20 @@ private:
 };
 
 namespace {
-// Answers a message box with No and keeps the style it was opened with.
-class ExpectQuestion : public wxExpectModalBase<wxMessageDialog> {
+// Answers a message box with No and keeps the button that Return would press.
+class ExpectQuestion : public wxExpectModalBase<wxGenericMessageDialog> {
 public:
-    explicit ExpectQuestion(long* style) : style_(style) {}
+    explicit ExpectQuestion(int* defaultId) : defaultId_(defaultId) {}
 
 protected:
-    int OnInvoked(wxMessageDialog* dlg) const override {
-        *style_ = dlg->GetMessageDialogStyle();
+    int OnInvoked(wxGenericMessageDialog* dlg) const override {
+        wxWindow* item = dlg->GetDefaultItem();
+        *defaultId_ = item ? item->GetId() : wxID_NONE;
         return wxID_NO;
     }
 
 private:
-    long* style_;
+    int* defaultId_;
 };
 
 // Fails on any dialog that opens and answers it with Cancel.
@@ -77,13 +92,13 @@ TEST(WxDialogs, AnswersComeBackAsTheSeamsValues) {
     WxDialogs d;
     bool yes = false, no = true;
     Answer cancel = Answer::Yes;
-    wxTEST_DIALOG(yes = d.AskYesNo("¿Seguro?", "Reset"), wxExpectModal<wxMessageDialog>(wxID_YES));
-    wxTEST_DIALOG(no = d.AskYesNo("¿Seguro?", "Reset"), wxExpectModal<wxMessageDialog>(wxID_NO));
-    wxTEST_DIALOG(cancel = d.AskYesNoCancel("Guardar?", "Guardar"), wxExpectModal<wxMessageDialog>(wxID_CANCEL));
+    wxTEST_DIALOG(yes = d.AskYesNo("¿Seguro?", "Reset"), wxExpectModal<wxGenericMessageDialog>(wxID_YES));
+    wxTEST_DIALOG(no = d.AskYesNo("¿Seguro?", "Reset"), wxExpectModal<wxGenericMessageDialog>(wxID_NO));
+    wxTEST_DIALOG(cancel = d.AskYesNoCancel("Guardar?", "Guardar"), wxExpectModal<wxGenericMessageDialog>(wxID_CANCEL));
     EXPECT_TRUE(yes);
     EXPECT_FALSE(no);
     EXPECT_EQ(cancel, Answer::Cancel);
-    wxTEST_DIALOG(d.Error("Se perdió la conexión", "Error"), wxExpectModal<wxMessageDialog>(wxID_OK));
+    wxTEST_DIALOG(d.Error("Se perdió la conexión", "Error"), wxExpectModal<wxGenericMessageDialog>(wxID_OK));
 
     std::optional<int> chosen, dismissed;
     const std::vector<std::string> kinds = {"0 - Ninguna", "1 - Local", "2 - Año"};
@@ -110,15 +125,14 @@ TEST(WxDialogs, AQuestionNamesItsDefaultButton) {
     WxDialogs d;
     struct Case {
         DefaultButton button;
-        bool noDefault;
-    } cases[] = {{DefaultButton::No, true}, {DefaultButton::Yes, false}};
+        int id;
+    } cases[] = {{DefaultButton::No, wxID_NO}, {DefaultButton::Yes, wxID_YES}};
     for (const Case& c : cases) {
-        long style = 0;
-        wxTEST_DIALOG(d.AskYesNo("¿Seguro?", "Reset", c.button), ExpectQuestion(&style));
-        EXPECT_EQ((style & wxNO_DEFAULT) != 0, c.noDefault);
-        EXPECT_TRUE(style & wxYES_NO);
+        int id = wxID_NONE;
+        wxTEST_DIALOG(d.AskYesNo("¿Seguro?", "Reset", c.button), ExpectQuestion(&id));
+        EXPECT_EQ(id, c.id);
     }
-    long style = 0;
-    wxTEST_DIALOG(d.AskYesNo("¿Seguro?", "Cerrar"), ExpectQuestion(&style));
-    EXPECT_FALSE(style & wxNO_DEFAULT);  // without a word, Yes
+    int id = wxID_NONE;
+    wxTEST_DIALOG(d.AskYesNo("¿Seguro?", "Cerrar"), ExpectQuestion(&id));
+    EXPECT_EQ(id, wxID_YES);  // without a word, Yes
 }
