@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <cstdlib>
+
 #include <wx/window.h>
 
 namespace {
@@ -42,12 +44,17 @@ std::optional<wxRect> InnerRect(wxWindow* topLevel) {
     if (!gdk || !origin) return std::nullopt;
     int x = 0, y = 0;
     origin(gdk, &x, &y);
-    return wxRect(wxPoint(x, y), ReportedSize(topLevel));
+    return wxRect(wxPoint(x, y), ServerSize(topLevel));
 }
 
-bool Framed(wxWindow* topLevel) {
+bool UnderWindowManager() {
+    const char* manager = std::getenv("ORVANE_WINDOW_MANAGER");
+    return manager && *manager;
+}
+
+bool Placed(wxWindow* topLevel) {
     const std::optional<wxRect> frame = FrameRect(topLevel);
-    return frame && frame != InnerRect(topLevel);
+    return frame && (!UnderWindowManager() || frame != InnerRect(topLevel));
 }
 
 namespace {
@@ -85,6 +92,6 @@ wxSize LaidOutSize(wxWindow* topLevel) {
 bool Settled(wxWindow* topLevel) {
     const std::optional<wxRect> frame = FrameRect(topLevel);
     const wxSize reported = ReportedSize(topLevel);
-    return frame && frame->GetSize() == topLevel->GetSize() && ServerSize(topLevel) == reported &&
+    return Placed(topLevel) && frame && frame->GetSize() == topLevel->GetSize() && ServerSize(topLevel) == reported &&
            LaidOutSize(topLevel) == reported;
 }

@@ -12,15 +12,19 @@ class wxWindow;
 // The window with the manager's frame (title bar and borders) on the screen; nullopt while the
 // window is not on the screen.
 std::optional<wxRect> FrameRect(wxWindow* topLevel);
-// The window's own area (without the manager's frame) on the screen; nullopt likewise.
+// The window's own area (without the manager's frame) on the screen, as the server has it now;
+// nullopt likewise.
 std::optional<wxRect> InnerRect(wxWindow* topLevel);
-// Whether a window manager has put a frame around the window.
-bool Framed(wxWindow* topLevel);
+// Whether the tests run under a window manager (tests/scripts/with_window_manager.sh says so).
+bool UnderWindowManager();
+// Whether the window is on the screen where it will stay: framed (and so placed) by the window
+// manager when one runs.
+bool Placed(wxWindow* topLevel);
 // The window's own size on the X server now, as the toolkit last heard of it, and as GTK last
 // laid the window out: the three agree once the toolkit has caught up with the window manager.
 wxSize ServerSize(wxWindow* topLevel);
 wxSize ReportedSize(wxWindow* topLevel);
 wxSize LaidOutSize(wxWindow* topLevel);
-// Whether the window is on the screen and everybody agrees on its size: the server's, the one
-// the toolkit heard of and laid out, and the toolkit's outer size with the frame's on the screen.
+// Whether the window is placed and everybody agrees on its size: the server's, the one the
+// toolkit heard of and laid out, and the toolkit's outer size with the frame's on the screen.
 bool Settled(wxWindow* topLevel);

@@ -32,14 +32,15 @@ WindowTest::~WindowTest() {
 
 namespace {
 // Lets the toolkit run until ready holds, at most five seconds (a window manager answers within
-// milliseconds); whether it holds.
+// milliseconds); whether it held.
 template <class Ready>
 bool WaitUntil(Ready ready) {
-    for (int i = 0; i < 500 && !ready(); ++i) {
+    for (int i = 0; i < 500; ++i) {
+        if (ready()) return true;
         wxTheApp->Yield(true);
         wxMilliSleep(10);
     }
-    return ready();
+    return false;
 }
 }  // namespace
 
@@ -50,7 +51,7 @@ void WindowTest::Resize(wxSize size) {
     // one it is still changing.
     ASSERT_TRUE(WaitUntil([&] { return Settled(frame); })) << "the window is not on the screen";
     // Only a window manager restores a maximised window (without one the flag just stays).
-    if (frame->IsMaximized() && Framed(frame)) {
+    if (frame->IsMaximized() && UnderWindowManager()) {
         frame->Maximize(false);
         EXPECT_TRUE(WaitUntil([&] { return !frame->IsMaximized() && Settled(frame); })) << "not restored";
     }
