@@ -130,6 +130,14 @@ class Processes:
     def wait(self, proc):
         try:
             return proc.wait()
+        except BaseException:
+            # Ctrl-C or SIGTERM in the main thread: the child's whole group goes too.
+            try:
+                os.killpg(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            proc.wait()
+            raise
         finally:
             with self.lock:
                 self.running.discard(proc)
