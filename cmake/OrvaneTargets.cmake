@@ -21,14 +21,17 @@ function(orvane_library target)
   endif()
 endfunction()
 
-# orvane_tests(<executable> [GUI] [LIBS <targets...>])
+# orvane_tests(<executable> [GUI] [TIMEOUT <seconds>] [LIBS <targets...>])
 # One GoogleTest executable of every *_test.cpp in the calling folder, each test discovered by
 # CTest with a time-out and its folder's name as a label. GUI tests get the wx test main and the
 # label `gui` instead.
 # Every fuzz_*.cpp in the folder becomes a libFuzzer target when ORVANE_FUZZ is on; its seed
 # inputs may sit in a folder corpus/<name>/ beside it.
 function(orvane_tests exe)
-  cmake_parse_arguments(A "GUI" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(A "GUI" "TIMEOUT" "LIBS" ${ARGN})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 60)
+  endif()
   if(ORVANE_FUZZ)
     file(GLOB fuzzers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_*.cpp)
     foreach(f ${fuzzers})
@@ -61,12 +64,12 @@ function(orvane_tests exe)
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   if(A_GUI)
     target_link_libraries(${exe} PRIVATE orvane_guitestmain wx)
-    gtest_discover_tests(${exe} PROPERTIES LABELS gui TIMEOUT 60 RESOURCE_LOCK xdisplay
+    gtest_discover_tests(${exe} PROPERTIES LABELS gui TIMEOUT ${A_TIMEOUT} RESOURCE_LOCK xdisplay
                          ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan-toolkit.supp"
                          DISCOVERY_TIMEOUT 60 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   else()
     target_link_libraries(${exe} PRIVATE GTest::gtest_main)
-    gtest_discover_tests(${exe} PROPERTIES LABELS ${folder} TIMEOUT 60 DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(${exe} PROPERTIES LABELS ${folder} TIMEOUT ${A_TIMEOUT} DISCOVERY_TIMEOUT 60
                          WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   endif()
 endfunction()

@@ -251,7 +251,7 @@ bool CAppCore::OnPollTimer() {
         }
     } else {
         pollFailures_ = 0;
-        if (statusPolling_ && editView_) editView_->TransferToPanels();
+        if (statusPolling_ && editView_) editView_->RefreshPanels();
     }
     busy_ = false;
     if (pollTimer_) pollTimer_->Start(kPollInterval);

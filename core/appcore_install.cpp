@@ -17,6 +17,20 @@ bool IsBusAddress(const std::string& busdir) {
     return !busdir.empty() && busdir.size() <= 4 && IsHexString(busdir);
 }
 
+// The component of the installation (the central included) that already answers at busdir, or
+// null. Addresses compare by value, as the frames carry them: "021" and "21" are one device.
+const CModel* HolderOfBusAddress(CInstalacio& instalacio, const std::string& busdir) {
+    const int wanted = HexStringToInt(busdir);
+    auto holds = [wanted](const CModel* model) {
+        return model && IsBusAddress(model->GetBusDir()) && HexStringToInt(model->GetBusDir()) == wanted;
+    };
+    if (holds(&instalacio.GetCentral())) return &instalacio.GetCentral();
+    for (int i = 0; i < instalacio.GetComponentCount(); ++i) {
+        if (holds(instalacio.GetComponent(i))) return instalacio.GetComponent(i);
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void CAppCore::ClearEditView() {
@@ -89,12 +103,15 @@ bool CAppCore::LoadInstalacioFile(const std::string& path) {
     ReleaseInstalacio();
     instalacio_.SetLogTarget(&log_);
     XmlParser parser(&instalacio_);
-    const bool parsed = parser.Parse(text, 0, static_cast<long>(text.size()) - 1);
-    // A file in which no component was found (an empty file, text without markup) is not an
-    // installation.
-    if (!parsed || (instalacio_.IsOk() && instalacio_.GetCentral().GetId().empty() &&
-                    instalacio_.GetComponentCount() == 0)) {
+    // An empty file or text without markup does not parse either.
+    if (!parser.Parse(text, 0, static_cast<long>(text.size()) - 1)) {
         lastError_ = "Formato XML incorrecto";
+        instalacio_.Clear();
+        return false;
+    }
+    // Well-formed, but without a single component (the settings file, say): no installation.
+    if (instalacio_.IsOk() && instalacio_.GetCentral().GetId().empty() && instalacio_.GetComponentCount() == 0) {
+        lastError_ = "El fichero no contiene ninguna instalación";
         instalacio_.Clear();
         return false;
     }
@@ -168,6 +185,12 @@ bool CAppCore::AddComponent(const std::string& model, const std::string& versio,
     if (model.empty()) return false;
     if (!IsBusAddress(busdir)) {
         lastError_ = "Dirección de bus incorrecta: " + busdir;
+        return false;
+    }
+    // Two components at one address would both answer every frame sent to it.
+    if (const CModel* holder = HolderOfBusAddress(instalacio_, busdir)) {
+        lastError_ = "La dirección de bus " + busdir + " ya está ocupada por \"" + holder->GetDescr() +
+                     "\".\nNo se ha añadido el componente.";
         return false;
     }
     const int before = instalacio_.GetComponentCount();

@@ -63,6 +63,10 @@ public:
     virtual void TransferFromPanels() = 0;
     // Reloads every hosted panel from its record.
     virtual void TransferToPanels() = 0;
+    // The same reload after the idle poll read the status: what the installer has picked in a
+    // panel and not yet commanded (ticked areas and outputs, selected zones) stays picked, so a
+    // poll between the tick and the click never empties the command.
+    virtual void RefreshPanels() = 0;
     // Removes every hosted panel and the heading.
     virtual void Clear() = 0;
     virtual void SetHeading(const std::string& heading) = 0;

@@ -147,6 +147,9 @@ public:
     static AtCommands BuiltInAtCommands();
 
 private:
+    // Tests run a link opened on an in-memory pipe with the timing of another kind.
+    friend struct ConexioTestAccess;
+
     bool OpenLocal();
     bool CloseLocal();
     bool OpenSocket();

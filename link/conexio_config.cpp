@@ -8,25 +8,30 @@ void CConexio::LoadAtCommands(CConfig* config) {
         SetBuiltInAtCommands();
         return;
     }
-    // The section of the current link kind (the caller selected it). An empty or missing value
-    // keeps the built-in string: an empty result text would match every reply, so a failed dial
-    // would look like success, and an empty command would send a bare line.
-    AtCommands builtIn = BuiltInAtCommands();
-    auto pick = [config](const char* key, const std::string& fallback) {
+    // The section of the current link kind (the caller selected it). A missing key reads as an
+    // empty text (and is added to the section for the next save), and an empty text is used as
+    // it is: an empty OK text takes any reply to a command as its OK, an empty command sends a
+    // bare line. Two texts keep their built-in value when empty, because their match completes a
+    // call: the connect text (the data call is up) and the rejected-call text (the callback
+    // request is done). Empty, they would be found in any reply, "BUSY" or "ERROR" too, and a
+    // failed call would pass for a made one.
+    const AtCommands builtIn = BuiltInAtCommands();
+    auto text = [config](const char* key) { return config->GetParam(key); };
+    auto completing = [config](const char* key, const std::string& fallback) {
         const std::string& value = config->GetParam(key);
         return value.empty() ? fallback : value;
     };
-    at_.iniciar = pick("ATIniciar", builtIn.iniciar);
-    at_.trucar = pick("ATTrucar", builtIn.trucar);
-    at_.penjar = pick("ATPenjar", builtIn.penjar);
-    at_.reset = pick("ATReset", builtIn.reset);
-    at_.despenjar = pick("ATDespenjar", builtIn.despenjar);
-    at_.perduda = pick("ATPerduda", builtIn.perduda);
-    at_.ok = pick("ATOk", builtIn.ok);
-    at_.ring = pick("ATRing", builtIn.ring);
-    at_.connect = pick("ATConnect", builtIn.connect);
-    at_.busy = pick("ATBusy", builtIn.busy);
-    at_.noDialTone = pick("ATNoDialTone", builtIn.noDialTone);
-    at_.noCarrier = pick("ATNoCarrier", builtIn.noCarrier);
+    at_.iniciar = text("ATIniciar");
+    at_.trucar = text("ATTrucar");
+    at_.penjar = text("ATPenjar");
+    at_.reset = text("ATReset");
+    at_.despenjar = text("ATDespenjar");
+    at_.perduda = completing("ATPerduda", builtIn.perduda);
+    at_.ok = text("ATOk");
+    at_.ring = text("ATRing");
+    at_.connect = completing("ATConnect", builtIn.connect);
+    at_.busy = text("ATBusy");
+    at_.noDialTone = text("ATNoDialTone");
+    at_.noCarrier = text("ATNoCarrier");
     SetFixedAtCommands();
 }

@@ -83,6 +83,12 @@ void PanelFrame::MakeRepeat() {
     SealCrc();
 }
 
+void PanelFrame::MakeFirst() {
+    if (length_ < 3) return;
+    bytes_[0] = kStart;
+    SealCrc();
+}
+
 void PanelFrame::SetToggleBit(bool toggle) {
     if (length_ < 3) return;
     bytes_[1] = static_cast<std::uint8_t>((bytes_[1] & ~kToggleBit) | (toggle ? kToggleBit : 0));

@@ -114,6 +114,8 @@ public:
     void SealCrc();
     // Turns the frame into its repeat: start 0x02 and the CRC recomputed.
     void MakeRepeat();
+    // Turns the frame back into a first transmission: start 0x16 and the CRC recomputed.
+    void MakeFirst();
     // Sets or clears the toggle bit (bit 7 of byte 1) and recomputes the CRC.
     void SetToggleBit(bool toggle);
     // Clears bit 7 of byte 2 (no acknowledgement wanted) and recomputes the CRC.

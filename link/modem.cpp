@@ -20,7 +20,10 @@ constexpr int kMaxWaitMs = 10000;
 // The modem's replies are read every kModemPollMs: a polling wait, paced against its schedule.
 constexpr int kModemPollMs = 50;
 
-// An empty text is contained in nothing: a missing result text must never match every reply.
+// Whether a reply ends the dial tries with one of the result texts that stop them (busy, no
+// carrier, no dial tone). A text left empty in the settings names no such ending: found in
+// every reply, even in the empty one of a silent try, it would end the first try of every dial
+// with its reason while the modem is still dialling.
 bool Contains(const std::string& reply, const std::string& text) {
     return !text.empty() && reply.find(text) != std::string::npos;
 }
@@ -109,7 +112,8 @@ bool CConexio::WaitAtResponse(const std::string& expected, const std::string& ec
         }
         LogTrace('<', reply);
         lastReply_ = reply;
-        if (Contains(reply, expected)) return true;
+        // An empty expected text is in every reply: any reply is the awaited one.
+        if (reply.find(expected) != std::string::npos) return true;
         // An empty echo text is in every reply: read on until a reply matches or the modem
         // falls silent.
         bool isEcho = echo.empty() || reply.find(echo) != std::string::npos;

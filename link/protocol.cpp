@@ -14,18 +14,6 @@ const char* const kBusyText = kTextBusy;
 const char* const kNotConnected = kTextNotConnected;
 const char* const kLinkLostText = kTextConnectionLost;
 
-// Marks an exchange as running for the lifetime of the guard.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-
 }  // namespace
 
 CProtocol::CProtocol() = default;
@@ -92,6 +80,9 @@ bool CProtocol::Connect(int ownAddress) {
     ResetReceiver();
     idleMs_ = 0;
     drainPending_ = false;
+    drainSuspect_ = false;
+    suspect_ = false;
+    lastByteMs_ = GetClock().MonotonicMs() - kMaxDrainExtensionMs;
     return true;
 }
 
@@ -144,12 +135,13 @@ bool CProtocol::Send() {
         error_ = kNotConnected;
         return false;
     }
-    BusyGuard guard(busy_);
+    Guard guard(busy_);
     const int poll = PollInterval();
     const bool broadcast = (send_[1] & PanelFrame::kBroadcast) != 0;
     const ConexioKindEntry& timing = ConexioKindTable::Get(Kind());
 
     // Answers of an earlier exchange that ended unanswered may still be on their way.
+    suspect_ = drainPending_ && drainSuspect_;
     if (!DrainLateAnswers(poll)) return false;
     // Nothing that arrived before this frame goes out can acknowledge or answer it.
     ClearQueue();
@@ -160,6 +152,13 @@ bool CProtocol::Send() {
     for (int attempt = 0; attempt < 4; ++attempt) {
         if (!connected_) {
             error_ = kLinkLostText;
+            return false;
+        }
+        // A repeat may meet the answers of the attempt before it as well as its own.
+        if (attempt > 0) suspect_ = true;
+        if (!SettleLine(poll)) {
+            if (broadcast && wentOut) return true;
+            EndUnanswered();
             return false;
         }
         // The frame goes out with the toggle bit of this moment: the drain above, the pump timer
@@ -207,17 +206,34 @@ bool CProtocol::Send() {
 }
 
 bool CProtocol::WaitAnswer(std::uint8_t command1, std::uint8_t command2, std::uint8_t command3) {
+    for (int repeats = 0;; ++repeats) {
+        const QuietEnd end = WaitOnce(command1, command2, command3);
+        if (end != QuietEnd::Extra) return end == QuietEnd::Quiet;
+        // The answer taken may have been a late one: whatever still comes is drained, then the
+        // request is asked again when asking twice changes nothing in the panel.
+        LogLine(kExtraAnswerLine);
+        ExpectLateAnswers(0, true);
+        if (repeats >= kMaxReadRepeats || !RepeatRequest()) {
+            if (repeats >= kMaxReadRepeats) EndUnanswered();
+            error_ = "Timeout";
+            lastTimedOut_ = true;
+            return false;
+        }
+    }
+}
+
+CProtocol::QuietEnd CProtocol::WaitOnce(std::uint8_t command1, std::uint8_t command2, std::uint8_t command3) {
     if (busy_) {
         error_ = kBusyText;
-        return false;
+        return QuietEnd::Stopped;
     }
     waitExpected_.c[0] = command1;
     waitExpected_.c[1] = command2;
     waitExpected_.c[2] = command3;
     lastTimedOut_ = false;
     answer_.Clear();
-    if (!connected_) return false;
-    BusyGuard guard(busy_);
+    if (!connected_) return QuietEnd::Stopped;
+    Guard guard(busy_);
     const int poll = PollInterval();
     const int polls = ConexioKindTable::Get(Kind()).rxTimeout / poll;
 
@@ -227,7 +243,7 @@ bool CProtocol::WaitAnswer(std::uint8_t command1, std::uint8_t command2, std::ui
         PollEnd end = PollFor(waitExpected_, poll, polls + 1, made, false);
         if (end == PollEnd::Stopped) {
             EndUnanswered();
-            return false;
+            return QuietEnd::Stopped;
         }
         if (end == PollEnd::Expired) break;
         if (answer_.IsAckFrame()) {
@@ -237,13 +253,21 @@ bool CProtocol::WaitAnswer(std::uint8_t command1, std::uint8_t command2, std::ui
         }
         FindAnswer(waitExpected_, true);
         Sleep(100);
-        return true;
+        if (!suspect_ || collecting_) return QuietEnd::Quiet;
+        // A single answer after trouble: one more coming means this one may be late.
+        const PanelFrame taken = answer_;
+        const QuietEnd quiet = AwaitQuiet(waitExpected_);
+        answer_ = taken;
+        if (quiet == QuietEnd::Quiet) return quiet;
+        answer_.Clear();
+        if (quiet == QuietEnd::Stopped) EndUnanswered();
+        return quiet;
     }
     error_ = "Timeout";
     lastTimedOut_ = true;
     answer_.Clear();
     EndUnanswered();
-    return false;
+    return QuietEnd::Stopped;
 }
 
 CProtocol::PollEnd CProtocol::PollFor(const ExpectedAnswers& commands, int poll, int limit, int& made,
@@ -265,16 +289,25 @@ CProtocol::PollEnd CProtocol::PollFor(const ExpectedAnswers& commands, int poll,
     return PollEnd::Found;
 }
 
-void CProtocol::EndUnanswered() {
-    const std::int64_t until = GetClock().MonotonicMs() + ConexioKindTable::Get(Kind()).rxTimeout;
+void CProtocol::EndUnanswered() { ExpectLateAnswers(ConexioKindTable::Get(Kind()).rxTimeout, true); }
+
+void CProtocol::ExpectLateAnswers(int forMs, bool trouble) {
+    const std::int64_t until = GetClock().MonotonicMs() + forMs;
     drainUntilMs_ = drainPending_ ? std::max(drainUntilMs_, until) : until;
     drainPending_ = true;
+    drainSuspect_ = drainSuspect_ || trouble;
 }
+
+int CProtocol::QuietMs() const { return ConexioKindTable::Get(Kind()).replyWait; }
 
 bool CProtocol::DrainLateAnswers(int poll) {
     if (!drainPending_) return true;
+    const std::uint64_t bytesBefore = bytesIn_;
     for (bool first = true;; first = false) {
-        const bool due = GetClock().MonotonicMs() < drainUntilMs_;
+        const std::int64_t now = GetClock().MonotonicMs();
+        // Past its time the drain goes on while the line still brings frames (bounded).
+        const bool due = now < drainUntilMs_ ||
+                         (now - lastByteMs_ < QuietMs() && now - drainUntilMs_ < kMaxDrainExtensionMs);
         if (!first && !due) break;
         if (CheckCancel()) return false;
         if (due) Sleep(poll);
@@ -285,9 +318,60 @@ bool CProtocol::DrainLateAnswers(int poll) {
             return false;
         }
     }
+    // Bytes taken here may be the head of an answer whose tail is still on the line.
+    if (bytesIn_ != bytesBefore) suspect_ = true;
     drainPending_ = false;
+    drainSuspect_ = false;
     answer_.Clear();
     return true;
+}
+
+bool CProtocol::SettleLine(int poll) {
+    const std::uint64_t before = bytesIn_;
+    Receive(0);
+    if (!connected_) {
+        error_ = kLinkLostText;
+        return false;
+    }
+    if (bytesIn_ == before && !inFrame_) return true;
+    ExpectLateAnswers(0, true);
+    suspect_ = true;
+    if (!DrainLateAnswers(poll)) return false;
+    ClearQueue();
+    answer_.Clear();
+    return true;
+}
+
+CProtocol::QuietEnd CProtocol::AwaitQuiet(const ExpectedAnswers& commands) {
+    const int poll = PollInterval();
+    auto extra = [&] {
+        return std::any_of(queue_.begin(), queue_.end(),
+                           [&](const PanelFrame& f) { return !f.IsAckFrame() && commands.Has(f.Command()); });
+    };
+    for (;;) {
+        if (extra()) return QuietEnd::Extra;
+        if (GetClock().MonotonicMs() - lastByteMs_ >= QuietMs()) return QuietEnd::Quiet;
+        if (CheckCancel()) return QuietEnd::Stopped;
+        GetClock().PollMs(poll);
+        Receive(poll);
+        if (!connected_) {
+            error_ = kLinkLostText;
+            return QuietEnd::Stopped;
+        }
+    }
+}
+
+bool CProtocol::RepeatRequest() {
+    // Reads, and the status request (remote sub-command 0xFF), change nothing in the panel.
+    const bool harmless = !send_.Empty() && (send_.Command() == kCmdMemoryRead || send_.Command() == kCmdBlockRead ||
+                                             (send_.Command() == kCmdRemote && send_.Payload()[0] == 0xFF));
+    if (!harmless) {
+        error_ = "Timeout";  // nothing that may be asked twice: the read ends as unanswered
+        lastTimedOut_ = true;
+        return false;
+    }
+    send_.MakeFirst();
+    return Send();
 }
 
 const unsigned char* CProtocol::GetAnswer(int& length) const {
@@ -352,12 +436,16 @@ void CProtocol::LoseLink() {
 
 void CProtocol::Receive(int elapsedMs) {
     if (!connected_ || !link_ || inReceive_) return;
-    BusyGuard guard(inReceive_);
+    Guard guard(inReceive_);
     std::uint8_t input[kReadBufferSize];
     int n = link_->Receive(input, kReadBufferSize);
     if (n < 0) {
         LoseLink();
         return;
+    }
+    if (n > 0) {
+        bytesIn_ += static_cast<std::uint64_t>(n);
+        lastByteMs_ = GetClock().MonotonicMs();
     }
     if (n == 0) {
         if (inFrame_) {

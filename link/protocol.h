@@ -12,9 +12,22 @@
 // - Every write of a new frame starts from an empty queue, so nothing received before it (a
 //   late acknowledgement, an old answer) can be taken for its acknowledgement or answer.
 // - An exchange that ends unanswered (cancelled, timed out, its answers abandoned) may still have
-//   answers on their way, which echo the same address and block as the next identical request.
-//   The next send therefore first drains the link until the link kind's answer time-out has
-//   passed since that end: what arrives is traced and acknowledged as usual, then discarded.
+//   answers on their way, and many answers name nothing of the request they answer. The next
+//   send therefore first drains the link until the link kind's answer time-out has passed since
+//   that end and, when the drain took bytes, on until the line has stayed quiet for the kind's
+//   acknowledgement wait (a panel sends its next answer frame once the previous one is
+//   acknowledged, so the drain's own acknowledgements keep a late answer coming): what arrives
+//   is traced and acknowledged as usual, then discarded.
+// - Nothing is written while bytes wait in the link: they are read and acknowledged first, and
+//   the line must then stay quiet as after a drain.
+// - A read that follows trouble (a drain that took bytes, bytes found before a write, a repeated
+//   request, an exchange that ended unanswered) may still meet an answer that crossed its
+//   request on the line. Once it has its bytes it waits until the line has stayed quiet for the
+//   acknowledgement wait; an answer that comes in that time shows that the read cannot tell its
+//   own answers from late ones: what it took is dropped and, for a read or the status request
+//   (asking twice changes nothing in the panel), the request is asked again, at most
+//   kMaxReadRepeats times; otherwise the exchange ends as a time-out ("Timeout"). A read after
+//   trouble that ends short drops its bytes too. On a clean line nothing waits longer.
 // - Every request goes out with the toggle bit current when it is written (also on its repeats),
 //   whatever was received and acknowledged since it was built.
 // - A frame the panel repeats (start 0x02, same content as the last frame queued) is
@@ -155,6 +168,11 @@ public:
     // request's address skipped, after a pause of kForeignAnswerPauseMs; the kMaxForeignAnswers-th
     // one ends the collection with the queue emptied and "Address doesn't match" logged.
     static constexpr int kForeignAnswerPauseMs = 500;
+    static constexpr int kMaxReadRepeats = 3;
+    // Logged when an answer came after a suspect exchange had its answer.
+    static constexpr const char* kExtraAnswerLine = "Extra answer: the answers taken are dropped";
+    // How long a drain may go on past its time while the line keeps bringing bytes.
+    static constexpr int kMaxDrainExtensionMs = 60000;
     static constexpr int kMaxForeignAnswers = 4;
     CollectEnd CollectAnswers(std::vector<unsigned char>& data, std::size_t wanted,
                               const CollectOptions& options = CollectOptions{});
@@ -252,6 +270,18 @@ public:
     void ClearAnswerWanted();
 
 private:
+    // Sets a flag for the lifetime of the guard (an exchange running, a collection running).
+    class Guard {
+    public:
+        explicit Guard(bool& flag) : flag_(flag) { flag_ = true; }
+        ~Guard() { flag_ = false; }
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
+
+    private:
+        bool& flag_;
+    };
+
     Clock& GetClock() const;
     void Sleep(int ms);
     void Yield();
@@ -274,9 +304,28 @@ private:
     // The exchange under way ends without all of its answers: whatever of it is still on the way
     // is drained before the next send.
     void EndUnanswered();
-    // Receives and discards until the drain time set by EndUnanswered has passed (at least one
-    // receive step). False when cancelled or the link broke (the error says which).
+    // Receives and discards until the drain time set by EndUnanswered has passed and, when bytes
+    // came, until the line has stayed quiet for QuietMs (at least one receive step). False when
+    // cancelled or the link broke (the error says which).
     bool DrainLateAnswers(int poll);
+    // Before the next send, drain for forMs from now and then until the line is quiet; trouble:
+    // the exchange after the drain is suspect.
+    void ExpectLateAnswers(int forMs, bool trouble);
+    // Before a write: reads what waits in the link; bytes found are drained as late answers and
+    // make the exchange suspect. False when cancelled or the link broke.
+    bool SettleLine(int poll);
+    // How long the line must stay silent before no more frames of an answer are expected: the
+    // link kind's acknowledgement wait.
+    int QuietMs() const;
+    // After a suspect exchange got its answer: waits until the line has stayed quiet for QuietMs.
+    enum class QuietEnd { Quiet, Extra, Stopped };
+    QuietEnd AwaitQuiet(const ExpectedAnswers& commands);
+    // The request in the send buffer written again as a new one, when asking twice changes
+    // nothing in the panel (a read, the status request); otherwise "Timeout", false.
+    bool RepeatRequest();
+    // One wait of WaitAnswer: Quiet when the answer was taken, Extra when, after trouble, another
+    // answer followed it (none is taken), Stopped when none came or the wait was stopped.
+    QuietEnd WaitOnce(std::uint8_t command1, std::uint8_t command2, std::uint8_t command3);
     void QueueFrame(const PanelFrame& frame);
     void HandleFrame();
     void ResetReceiver();
@@ -322,6 +371,11 @@ private:
     bool lost_ = false;
     bool drainPending_ = false;      // an exchange ended unanswered: drain before the next send
     std::int64_t drainUntilMs_ = 0;  // the clock's monotonic time the drain lasts until
+    bool drainSuspect_ = false;      // the pending drain follows trouble
+    bool suspect_ = false;           // the exchange under way follows trouble (see the top)
+    bool collecting_ = false;        // CollectAnswers runs (its waits check no surplus)
+    std::uint64_t bytesIn_ = 0;      // bytes read from the link so far
+    std::int64_t lastByteMs_ = 0;    // the clock's monotonic time bytes last came
 
     CConexio* link_ = nullptr;
     CLog* log_ = nullptr;

@@ -1,5 +1,7 @@
 #include "panels/paneledit.h"
 
+#include <algorithm>
+
 #include <wx/font.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -143,10 +145,17 @@ void CPanelEdit::AddDades(CDades* dades) {
     Stack(dades_, 1, wxALL);
 }
 
-void CPanelEdit::TransferToPanels() {
+void CPanelEdit::TransferToPanels() { Reload(false); }
+
+void CPanelEdit::RefreshPanels() { Reload(true); }
+
+void CPanelEdit::Reload(bool keepPicks) {
     for (CPanelCodi* p : codis_) p->UpdateControls();
     for (CPanelMesura* p : mesures_) p->UpdateControls();
-    if (estat_) estat_->UpdateControls();
+    if (estat_) {
+        if (keepPicks) estat_->RefreshControls();
+        else estat_->UpdateControls();
+    }
     if (bitGrup_) bitGrup_->UpdateControls();
     if (vr_) vr_->UpdateControls();
     if (events_) events_->UpdateControls();
@@ -233,6 +242,36 @@ void MarkInstallationModified(wxWindow* window) {
             view->MarkModified();
             return;
         }
+    }
+}
+
+namespace {
+// The view start, in scroll units, that shows the span [from, from + length) of a view whose
+// start is start pixels and whose visible length is visible, moving as little as possible.
+int StartShowing(int from, int length, int start, int visible, int unit) {
+    if (from < start) return from / unit;
+    if (from + length <= start + visible) return start / unit;
+    const int lowest = (from + length - visible + unit - 1) / unit;  // the far edge in sight
+    return std::min(lowest, from / unit);                            // the near edge stays in sight
+}
+}  // namespace
+
+void ScrollIntoView(wxWindow* window, const wxRect& rect) {
+    for (wxWindow* w = window ? window->GetParent() : nullptr; w; w = w->GetParent()) {
+        auto* scrolled = dynamic_cast<wxScrollHelper*>(w);
+        if (!scrolled) continue;
+        int unitX = 0, unitY = 0, startX = 0, startY = 0;
+        scrolled->GetScrollPixelsPerUnit(&unitX, &unitY);
+        scrolled->GetViewStart(&startX, &startY);
+        startX *= unitX;
+        startY *= unitY;
+        // The rectangle in the scrolled area's own (unscrolled) coordinates.
+        const wxPoint at = w->ScreenToClient(rect.GetPosition()) + wxPoint(startX, startY);
+        const wxSize client = w->GetClientSize();
+        const int x = unitX > 0 ? StartShowing(at.x, rect.width, startX, client.x, unitX) : -1;
+        const int y = unitY > 0 ? StartShowing(at.y, rect.height, startY, client.y, unitY) : -1;
+        scrolled->Scroll(x, y);
+        return;
     }
 }
 

@@ -32,6 +32,7 @@ public:
     // ---- EditView ----
     void TransferFromPanels() override;
     void TransferToPanels() override;
+    void RefreshPanels() override;
     void Clear() override;
     void SetHeading(const std::string& heading) override;
     CDades* GetDades() override;
@@ -77,6 +78,8 @@ public:
 
 private:
     void Init();
+    // Reloads every hosted panel; keepPicks: the status panel keeps its ticks and selection.
+    void Reload(bool keepPicks);
     void DeleteHeading();
     void Refit();
     // Appends a hosted panel to the stack and refits the scrolled area.
@@ -98,6 +101,11 @@ private:
 // Deletes every control of a hosted panel: its sizer's contents (a titled box's sizer owns the
 // box) and then every child window left.
 void DestroyPanelControls(wxWindow* panel);
+
+// Scrolls the nearest scrolled window above window (the edit view) the least that brings rect,
+// in screen coordinates, into its client area; where rect is larger than that area, its left or
+// top edge wins. Does nothing when no scrolled window holds window.
+void ScrollIntoView(wxWindow* window, const wxRect& rect);
 
 // Marks the installation modified through the edit view that hosts window (searched up its
 // parents); does nothing when window is not inside one.

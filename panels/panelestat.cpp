@@ -249,6 +249,32 @@ bool CPanelEstat::UpdateControls() {
     return true;
 }
 
+bool CPanelEstat::RefreshControls() {
+    // Items stand by index (area i, output i, then the relays; zone rows by their zone), and a
+    // bound record keeps its counts, so each pick goes back to the item it was made on.
+    const std::vector<bool> areas = Ticked(areaList_);
+    const std::vector<bool> outputs = Ticked(outputList_);
+    const std::vector<bool> zones = SelectedZones();
+    if (!UpdateControls()) return false;
+    Retick(areaList_, areas);
+    Retick(outputList_, outputs);
+    if (zoneList_) {
+        for (long row = 0; row < zoneList_->GetItemCount(); ++row) {
+            const auto zone = static_cast<std::size_t>(zoneList_->GetItemData(row));
+            if (zone < zones.size() && zones[zone])
+                zoneList_->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        }
+    }
+    return true;
+}
+
+void CPanelEstat::Retick(wxCheckListBox* list, const std::vector<bool>& ticked) {
+    if (!list) return;
+    for (unsigned i = 0; i < list->GetCount() && i < ticked.size(); ++i) {
+        if (ticked[i]) list->Check(i);
+    }
+}
+
 void CPanelEstat::FillZoneList() {
     if (!record_ || !zoneList_) return;
     zoneList_->InsertColumn(0, wxT("Zona"), wxLIST_FORMAT_LEFT);

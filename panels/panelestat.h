@@ -54,6 +54,9 @@ public:
     // Record to controls; false without a record. Rebuilds the zone rows and the list items (tick
     // marks and selection are cleared); the layout stays the one chosen at binding.
     bool UpdateControls();
+    // The same load for the idle poll's refresh: the ticked areas and outputs and the selected
+    // zones stay as the installer left them, for the command still to come.
+    bool RefreshControls();
     // Stores nothing: the panel only displays. Whether a record is bound.
     bool StoreControls() { return record_ != nullptr; }
     CEstat* GetEstat() const { return record_; }
@@ -115,6 +118,7 @@ private:
     void RunSeries(int maximum, Body body);
     std::vector<bool> Ticked(const wxCheckListBox* list) const;
     std::vector<bool> SelectedZones() const;
+    static void Retick(wxCheckListBox* list, const std::vector<bool>& ticked);
 
     CEstat* record_ = nullptr;
     CAppCore* core_ = nullptr;

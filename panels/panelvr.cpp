@@ -5,6 +5,7 @@
 
 #include "datamodel/estat.h"
 #include "panels/estatrows.h"
+#include "panels/paneledit.h"
 #include "panels/wxtext.h"
 
 CPanelVR::CPanelVR(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, long style,
@@ -71,6 +72,17 @@ void CPanelVR::Build() {
     // Whole, every device in sight: the edit view scrolls over a grid wider than the window
     // rather than the grid hiding devices behind a scroll bar of its own.
     grid_->SetMinSize(grid_->GetBestSize());
+    // The grid never scrolls itself, so its own following of the cursor moves nothing: the
+    // view around it follows the cursor instead.
+    grid_->Bind(wxEVT_GRID_SELECT_CELL, &CPanelVR::OnCursorMoved, this);
     sizer_->Add(grid_, wxSizerFlags(1).Expand());
     sizer_->Layout();
+}
+
+void CPanelVR::OnCursorMoved(wxGridEvent& event) {
+    event.Skip();
+    if (!grid_) return;
+    const wxRect cell = grid_->CellToRect(event.GetRow(), event.GetCol());
+    const wxPoint at = grid_->GetGridWindow()->ClientToScreen(grid_->CalcScrolledPosition(cell.GetPosition()));
+    ScrollIntoView(grid_, wxRect(at, cell.GetSize()));
 }

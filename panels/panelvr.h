@@ -7,6 +7,7 @@
 
 class wxBoxSizer;
 class wxGrid;
+class wxGridEvent;
 class CEstat;
 
 class CPanelVR : public wxPanel {
@@ -33,6 +34,8 @@ public:
 
 private:
     void Build();
+    // Keeps the cell the cursor moves to (arrow keys, a click) in sight.
+    void OnCursorMoved(wxGridEvent& event);
 
     CEstat* record_ = nullptr;
     wxGrid* grid_ = nullptr;

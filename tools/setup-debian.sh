@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that building, running and testing Orvane need, when missing.
 # Quiet: one line for what it installs; apt's own output goes to a log shown only on failure.
 set -euo pipefail
-PKGS=(g++ cmake ninja-build pkg-config libwxgtk3.2-dev libgtest-dev xvfb xauth openbox clang libclang-rt-14-dev locales wx3.2-i18n shellcheck python3)
+PKGS=(g++ cmake ninja-build pkg-config libwxgtk3.2-dev libgtest-dev xvfb xauth openbox clang libclang-rt-14-dev locales wx3.2-i18n shellcheck python3 ccache)
 # As root (a fresh container has no sudo) the commands run directly; otherwise through sudo.
 SUDO=(); [ "$(id -u)" -eq 0 ] || SUDO=(sudo -E)
 missing=()

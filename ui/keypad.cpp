@@ -73,8 +73,16 @@ bool CPanelKeyPad::UpdateControls() {
 void CPanelKeyPad::Receive() {
     StoreControls();
     if (!core_) return;
-    if (!core_->ReceiveGrup(&grup_)) ShowCoreError(core_, core_->GetLastError());
+    const bool read = core_->ReceiveGrup(&grup_);
+    if (!read) {
+        // Nothing was read: the value typed or read before belongs to another code, so it goes
+        // (before the box, which it would otherwise stand beside). The keypad number stays.
+        const std::string keyCode = codi_.GetKpAddress();
+        codi_.Clear();
+        codi_.SetKpAddress(keyCode);
+    }
     UpdateControls();
+    if (!read) ShowCoreError(core_, core_->GetLastError());
 }
 
 void CPanelKeyPad::Send() {

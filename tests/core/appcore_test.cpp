@@ -107,8 +107,9 @@ TEST_F(CoreTest, StatusPollsAlternateAndReloadThePanelsOnSuccess) {
         EXPECT_EQ(CoreTestAccess::PollToggle(*core), toggle);
         EXPECT_EQ(changed, changes);
         successes += core->IsConnected() && core->GetPollFailures() == 0;
-        // A panel reload follows exactly the polls that succeeded.
-        EXPECT_EQ(edit.Count("TransferToPanels"), successes);
+        // A panel reload that keeps the installer's picks follows exactly the polls that succeeded.
+        EXPECT_EQ(edit.Count("RefreshPanels"), successes);
+        EXPECT_EQ(edit.Count("TransferToPanels"), 0);
     }
     EXPECT_EQ(successes, 4);
     // A panel's command reads the status too.

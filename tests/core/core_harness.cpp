@@ -78,7 +78,7 @@ bool CoreTest::LoadCentral(const std::string& model, const std::string& versio) 
     return true;
 }
 
-bool CoreTest::ConnectForTest() {
+bool CoreTest::ConnectForTest(int kind) {
     CConexio& link = core->GetConexio();
     if (!link.IsOpen()) {
         link.SetKind(ConexioTcpIp);
@@ -89,6 +89,7 @@ bool CoreTest::ConnectForTest() {
             return false;
         }
     }
+    if (kind >= 0) ConexioTestAccess::SetKind(link, kind);
     CProtocol& proto = core->GetProtocol();
     proto.SetLoginDestination("15");
     if (!proto.Connect()) {

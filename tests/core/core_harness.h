@@ -35,6 +35,11 @@ struct CoreTestAccess {
 };
 
 
+// Test-only: a link opened on the pipe given the timing of another kind.
+struct ConexioTestAccess {
+    static void SetKind(CConexio& link, int kind) { link.kind_ = kind; }
+};
+
 // The fixture. The core is built in SetUp (after the working folder is laid out), so a test that
 // needs another config.xml writes it and calls Rebuild().
 class CoreTest : public ::testing::Test {
@@ -50,10 +55,10 @@ protected:
     // A new installation of one central of the given model ("VX16", "2.1") at bus address 01,
     // and the simulated panel filled from it.
     bool LoadCentral(const std::string& model = "VX16", const std::string& versio = "2.1");
-    // Test-only connection: the link (TCP/IP kind) opened on the pipe, the frame layer started
+    // Test-only connection: the link (TCP/IP, or given the timing of kind) opened on the pipe, the frame layer started
     // with the login destination of the kind, the core marked connected, both timers running.
     // It runs no login; Connect() is what the program uses.
-    bool ConnectForTest();
+    bool ConnectForTest(int kind = -1);
     // What the pump timer does between operations: receive steps of 20 ms for ms of virtual time.
     void Idle(int ms);
     // Makes the pipe fail as a peer that hung up.

@@ -190,6 +190,8 @@ TEST_F(InstallTest, FailedOpensLeaveNothingOpen) {
         {"cortado.voski", SampleBytes().substr(0, 700), "Formato XML incorrecto"},
         {"texto.voski", "no es una instalación\r\n", "Formato XML incorrecto"},
         {"vacio.voski", "\r\n", "Formato XML incorrecto"},
+        {"config.voski", FileBytes(std::filesystem::path(ORVANE_SOURCE_DIR) / "samples" / "config.xml"),
+         "El fichero no contiene ninguna instalación"},
         {"modelo.voski", missingModel, "No se puede crear el modelo: TK99-1.0"},
     };
     for (const auto& c : cases) {
@@ -333,15 +335,23 @@ TEST_F(InstallTest, AddComponentChecksTheBusAddress) {
     EXPECT_FALSE(core->IsModified());
 
     ASSERT_TRUE(core->AddComponent("TK40", "1.0", "21")) << core->GetLastError();
-    ASSERT_TRUE(core->AddComponent("TK40", "1.0", "21"));
     ASSERT_TRUE(core->AddComponent("EX08", "1.2", "2a"));
     CInstalacio& inst = core->GetInstalacio();
-    ASSERT_EQ(inst.GetComponentCount(), 3);
-    EXPECT_EQ(inst.GetComponent(1)->GetName(), "21");
-    EXPECT_EQ(inst.GetComponent(1)->GetBusDir(), "21");
-    EXPECT_EQ(inst.GetComponent(2)->GetBusDir(), "2a");
+    ASSERT_EQ(inst.GetComponentCount(), 2);
+    EXPECT_EQ(inst.GetComponent(0)->GetName(), "21");
+    EXPECT_EQ(inst.GetComponent(1)->GetBusDir(), "2a");
     EXPECT_TRUE(core->IsModified());
-    EXPECT_EQ(tree.ChildLabels(tree.root).size(), 5u);  // Datos, central, three components
+    // An address a component (the central at 01 too) already has, written any way that reaches the
+    // same device, is refused naming that component as the tree shows it; nothing is added.
+    const std::vector<std::string> labels = tree.ChildLabels(tree.root);  // Datos, central, the two
+    ASSERT_EQ(labels.size(), 4u);
+    for (const auto& [busdir, holder] : std::vector<std::pair<const char*, std::string>>{
+             {"21", labels[2]}, {"0021", labels[2]}, {"2A", labels[3]}, {"1", labels[1]}}) {
+        EXPECT_FALSE(core->AddComponent("TK40", "1.0", busdir));
+        EXPECT_EQ(core->GetLastError(), "La dirección de bus " + std::string(busdir) + " ya está ocupada por \"" +
+                                            holder + "\".\nNo se ha añadido el componente.");
+    }
+    EXPECT_EQ(tree.ChildLabels(tree.root), labels);
 }
 
 TEST_F(InstallTest, DeleteComponentStoresAndClearsTheViewFirstAndCloseLeavesNothing) {

@@ -268,27 +268,87 @@ TEST(ModemDialogue, HangUpThatCannotWriteStillClosesThePort) {
     EXPECT_EQ(f.Port().Closes(), 1);
 }
 
-TEST(ModemDialogue, SettingsStringsAndEmptyOnesFallBackToTheBuiltInValues) {
-    CConfig config;
-    config.SetTipusConexio(ConexioModem);
-    config.SetParam("ATConnect", "");  // empty: never matches every reply
-    config.SetParam("ATTrucar", "ATDP");
-    config.SetParam("ATNoCarrier", "SIN PORTADORA");
-    ModemFixture f;
-    f.link.LoadAtCommands(&config);
-    EXPECT_EQ(f.link.GetAtCommands().connect, "CONNECT");
-    EXPECT_EQ(f.link.GetAtCommands().ok, "OK");  // missing from the section
-    EXPECT_EQ(f.link.GetAtCommands().hangUp, "ATH");
-    EXPECT_EQ(config.GetParam("ATOk"), "");  // the key was added for the next save
-    f.modem.dataDialOutcome = FakeModem::Outcome::NoCarrier;
-    EXPECT_FALSE(f.link.Open());  // "NO CARRIER" is no connection
-    // The configured no-carrier text does not appear in the reply; the tries run out.
-    EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + "No hay respuesta del módem)");
-    EXPECT_TRUE(f.Saw("ATDP931234567"));
+TEST(ModemDialogue, SettingsStringsMissingEmptyOrSet) {
+    // The twelve keys and their built-in values. A missing or empty key gives an empty text, but
+    // the two texts whose match completes a call keep their built-in value.
+    using At = CConexio::AtCommands;
+    struct Key {
+        const char* key;
+        std::string At::*field;
+        const char* builtIn;
+        bool keptWhenEmpty;
+    };
+    const Key keys[] = {
+        {"ATIniciar", &At::iniciar, "ATE0V1K0C0Y0B6S10=255S99=44S120=2S13=16S0=0", false},
+        {"ATTrucar", &At::trucar, "ATDT", false},
+        {"ATPenjar", &At::penjar, "+++ATH", false},
+        {"ATReset", &At::reset, "ATZ", false},
+        {"ATDespenjar", &At::despenjar, "ATA", false},
+        {"ATOk", &At::ok, "OK", false},
+        {"ATRing", &At::ring, "RING", false},
+        {"ATConnect", &At::connect, "CONNECT", true},
+        {"ATBusy", &At::busy, "BUSY", false},
+        {"ATNoDialTone", &At::noDialTone, "NO DIALTONE", false},
+        {"ATNoCarrier", &At::noCarrier, "NO CARRIER", false},
+        {"ATPerduda", &At::perduda, "ECAV,1", true},
+    };
+    // Every key at its built-in value except `key`: missing (null) or the given text.
+    auto fill = [&](CConfig& config, int kind, const char* key, const char* value) {
+        config.SetTipusConexio(kind);
+        for (const Key& k : keys)
+            if (std::string(k.key) != key) config.SetParam(k.key, k.builtIn);
+        if (value) config.SetParam(key, value);
+    };
+    for (const Key& k : keys)
+        for (const char* value : {static_cast<const char*>(nullptr), "", "ATX3"}) {
+            CConfig config;
+            fill(config, ConexioGsm, k.key, value);
+            CConexio link;
+            link.LoadAtCommands(&config);
+            const std::string shown = std::string(k.key) + "=" + (value ? value : "(missing)");
+            const std::string expected = value && *value ? value : k.keptWhenEmpty ? k.builtIn : "";
+            EXPECT_EQ(link.GetAtCommands().*k.field, expected) << shown;
+            // A missing key is added to the section, empty, for the next save.
+            const std::string saved = "<" + std::string(k.key) + ">" + (value ? value : "") + "</" + k.key + ">";
+            EXPECT_NE(config.ToXml().find(saved), std::string::npos) << shown;
+            link.LoadAtCommands(nullptr);
+            EXPECT_EQ(link.GetAtCommands().*k.field, k.builtIn) << shown;
+        }
 
-    f.link.LoadAtCommands(nullptr);
-    EXPECT_EQ(f.link.GetAtCommands().trucar, "ATDT");
-    EXPECT_EQ(f.link.GetAtCommands().noCarrier, "NO CARRIER");
+    // What the empty texts do to a dial. A refused command taken as OK goes on to dial; an empty
+    // connect or rejected-call text does not take a busy line for a made call; an empty ending
+    // text neither ends a slow dial at its first quiet try nor takes "NO CARRIER" for a rejection.
+    struct Dial {
+        const char* key;
+        const char* value;
+        int kind;
+        FakeModem::Outcome outcome;
+        int resultMs;
+        bool initRefused;
+        const char* error;  // null: the call is made
+    } dials[] = {
+        {"ATOk", nullptr, ConexioModem, FakeModem::Outcome::Connect, 3000, true, nullptr},
+        {"ATConnect", "", ConexioModem, FakeModem::Outcome::Busy, 3000, false, "Ocupado"},
+        {"ATPerduda", "", ConexioGsm, FakeModem::Outcome::Busy, 3000, false, "Ocupado"},
+        {"ATBusy", "", ConexioModem, FakeModem::Outcome::Connect, 20000, false, nullptr},
+        {"ATNoCarrier", "", ConexioGsm, FakeModem::Outcome::NoCarrier, 3000, false, "No hay respuesta del módem"},
+    };
+    for (const Dial& d : dials) {
+        CConfig config;
+        fill(config, d.kind, d.key, d.value);
+        ModemFixture f(d.kind);
+        f.link.LoadAtCommands(&config);
+        (d.kind == ConexioModem ? f.modem.dataDialOutcome : f.modem.voiceDialOutcome) = d.outcome;
+        f.modem.dialResultMs = d.resultMs;
+        if (d.initRefused) f.modem.errorCommands.insert("E0V1K0C0Y0B6S10=255S99=44S120=2S13=16S0=0");
+        f.link.SetCallback(d.kind == ConexioGsm);
+        const bool made = d.kind == ConexioModem ? f.link.Open() : f.link.Dial();
+        EXPECT_EQ(made, d.error == nullptr) << d.key << ": " << f.link.GetError();
+        if (d.error) {
+            EXPECT_EQ(f.link.GetError(), std::string(kModemFailed) + d.error + ")") << d.key;
+        }
+        EXPECT_EQ(f.modem.Dialled(), std::vector<std::string>{kPhone}) << d.key;
+    }
 }
 
 TEST(ModemDialogue, AModemThatNeverFallsSilentIsGivenUpAfterTenSeconds) {

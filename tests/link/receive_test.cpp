@@ -565,18 +565,24 @@ TEST(Collect, WhichAnswersCountWhereTheirDataBeginsAndTheOptionsAreKept) {
 
 // After a send or a wait that timed out or was cancelled, the next send first drains the link until the
 // link kind's answer time-out has passed: a late answer of the old read that arrives meanwhile
-// is traced and acknowledged, but never taken for the new read's answer.
+// is traced and acknowledged, but never taken for the new read's answer. An answer already
+// waiting in the link when a request is to go out is drained the same way, with no exchange
+// unanswered before it.
 TEST(Send, AfterAnUnansweredExchangeTheNextSendDrainsForTheAnswerTimeOut) {
     struct Case {
         const char* name;
         int kind;
         int answerTimeOut;
-        enum { kTimeOut, kCancel, kNoAck } end;
+        int ackWait;    // how long the line must then stay quiet
+        int readDelay;  // the pause before a memory read is built
+        enum { kTimeOut, kCancel, kNoAck, kWaiting } end;
     } cases[] = {
-        {"local cable, time-out", ConexioLocal, 2000, Case::kTimeOut},
-        {"TCP/IP, time-out", ConexioTcpIp, 4000, Case::kTimeOut},
-        {"GPRS, cancel", ConexioGprs, 4000, Case::kCancel},
-        {"local cable, no acknowledgement", ConexioLocal, 2000, Case::kNoAck},
+        {"TCP/IP, an answer waiting", ConexioTcpIp, 0, 2000, 350, Case::kWaiting},
+        {"local cable, an answer waiting", ConexioLocal, 0, 500, 25, Case::kWaiting},
+        {"local cable, time-out", ConexioLocal, 2000, 500, 25, Case::kTimeOut},
+        {"TCP/IP, time-out", ConexioTcpIp, 4000, 2000, 350, Case::kTimeOut},
+        {"GPRS, cancel", ConexioGprs, 4000, 2000, 350, Case::kCancel},
+        {"local cable, no acknowledgement", ConexioLocal, 2000, 500, 25, Case::kNoAck},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -595,11 +601,12 @@ TEST(Send, AfterAnUnansweredExchangeTheNextSendDrainsForTheAnswerTimeOut) {
         progress.Open("Recibiendo...", "Recibiendo...", 10);
         w.proto.SetProgress(&progress);
 
-        if (c.end != Case::kNoAck) Script(w, {{ack}});
-        ASSERT_TRUE(w.proto.BuildRead("01", "0100", true, 4, 0));
+        if (c.end == Case::kTimeOut || c.end == Case::kCancel) Script(w, {{ack}});
         if (c.end == Case::kNoAck) {
+            ASSERT_TRUE(w.proto.BuildRead("01", "0100", true, 4, 0));
             EXPECT_FALSE(w.proto.Send());
-        } else {
+        } else if (c.end != Case::kWaiting) {
+            ASSERT_TRUE(w.proto.BuildRead("01", "0100", true, 4, 0));
             ASSERT_TRUE(w.proto.Send());
             if (c.end == Case::kCancel) ui.cancelIf = [] { return true; };
             EXPECT_FALSE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
@@ -607,8 +614,8 @@ TEST(Send, AfterAnUnansweredExchangeTheNextSendDrainsForTheAnswerTimeOut) {
         const std::int64_t ended = w.clock.Elapsed();
         w.proto.SetProgress(nullptr);
 
-        // The old read's answer comes 50 ms before the drain ends; the new read's answer is the
-        // reply to the new request.
+        // The old read's answer comes 50 ms before the drain ends (one waiting: at the first sleep,
+        // before the request goes out); the new read's answer is the reply to the new request.
         w.clock.OnSleep([&w, &late, lateAt = ended + c.answerTimeOut - 50, old = answer(0xAA)](std::int64_t now) {
             if (late || now < lateAt) return;
             late = true;
@@ -627,8 +634,11 @@ TEST(Send, AfterAnUnansweredExchangeTheNextSendDrainsForTheAnswerTimeOut) {
         ASSERT_TRUE(w.proto.BuildRead("01", "0100", true, 4, 0));
         ASSERT_TRUE(w.proto.Send()) << w.proto.GetError();
         EXPECT_TRUE(late);
-        EXPECT_GE(requested - ended, c.answerTimeOut);
-        EXPECT_LE(requested - ended, c.answerTimeOut + 150);  // the pause before a memory read, a poll
+        // The drain took a frame 50 ms before its end (one waiting: once the read was built), so it
+        // goes on until the line has been quiet for the acknowledgement wait.
+        const int tookFrame = c.end == Case::kWaiting ? c.readDelay : c.answerTimeOut - 50;
+        EXPECT_GE(requested - ended, tookFrame + c.ackWait);
+        EXPECT_LE(requested - ended, tookFrame + c.ackWait + 150);  // the pause before a memory read, a poll
         ASSERT_TRUE(w.proto.WaitAnswer(0xB0, 0xB1, 0xF0));
         int length = 0;
         const unsigned char* p = w.proto.GetAnswer(length);

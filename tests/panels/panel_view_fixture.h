@@ -3,7 +3,9 @@
 // installation modified), and scripted dialogs that must all be used.
 #pragma once
 
+#include <wx/app.h>
 #include <wx/frame.h>
+#include <wx/utils.h>
 
 #include "core_harness.h"
 #include "panels/paneledit.h"
@@ -15,11 +17,21 @@ protected:
     // when connect.
     void OpenSample(bool connect, const wxSize& size = wxSize(1000, 800)) {
         SetDialogs(&dialogs);
-        frame = new wxFrame(nullptr, wxID_ANY, wxT("Orvane"), wxDefaultPosition, size);
+        frame = new wxFrame(nullptr, wxID_ANY, wxT("Orvane"));
+        // Through the client size, as the main window's tests set theirs: under a window manager an
+        // outer size set before the decorations are known passes the frame through a size of
+        // almost nothing. Then wait for the manager to give the frame its size (two seconds at
+        // most), so that no panel is laid out in a frame of nothing.
+        frame->SetClientSize(size - (frame->GetSize() - frame->GetClientSize()));
         view = new CPanelEdit(frame);
         view->SetModifiedHandler([this] { core->MarkModified(); });
         core->SetEditView(view);
         frame->Show();
+        for (int i = 0; i < 200 && frame->GetSize() != size; ++i) {
+            wxTheApp->Yield(true);
+            wxMilliSleep(10);
+        }
+        wxTheApp->Yield(true);
         ASSERT_TRUE(LoadSample());
         core->BuildTree();
         if (connect) {

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include <wx/app.h>
 #include <wx/grid.h>
 #include <wx/stattext.h>
 
@@ -142,6 +143,31 @@ TEST_F(RowPanelTest, RadioGridWithNoneOneAndTheMostDevices) {
     panel->Clear();
     EXPECT_FALSE(panel->UpdateControls());
     EXPECT_FALSE(panel->StoreControls());
+}
+
+// The grid of the most devices is far wider than the view: the view's ordinary scroll bar takes
+// room of its own, and the arrow keys take the view along with the cursor, both ways.
+TEST_F(RowPanelTest, ArrowKeysKeepTheRadioCursorInSight) {
+    ShowAndReceive(StatusNode("Via radio"));
+    Estat().SetRadioZoneCount(CEstat::kMaxRadioZones);
+    view->TransferToPanels();
+    wxTheApp->Yield(true);
+    wxGrid* grid = view->GetVRPanel()->GetGrid();
+    ASSERT_GT(grid->GetSize().x, view->GetClientSize().x);
+    EXPECT_LT(view->GetClientSize().y, view->GetSize().y);
+    wxWindow* cells = grid->GetGridWindow();
+    const int last = CEstat::kMaxRadioZones - 1;
+    for (const auto& [key, column] : {std::pair{WXK_RIGHT, last}, {WXK_LEFT, 0}}) {
+        for (int i = 0; i < last; ++i) {
+            wxKeyEvent press(wxEVT_KEY_DOWN);
+            press.m_keyCode = key;
+            cells->GetEventHandler()->ProcessEvent(press);
+            const wxRect cell = grid->CellToRect(0, grid->GetGridCursorCol());
+            const wxRect shown(cells->ClientToScreen(grid->CalcScrolledPosition(cell.GetPosition())), cell.GetSize());
+            ASSERT_TRUE(wxRect(view->ClientToScreen(wxPoint(0, 0)), view->GetClientSize()).Contains(shown)) << i;
+        }
+        EXPECT_EQ(grid->GetGridCursorCol(), column);
+    }
 }
 
 }  // namespace

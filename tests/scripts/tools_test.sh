@@ -66,9 +66,10 @@ apt-get $install xvfb shellcheck"
 sudo -E apt-get $install wx3.2-i18n
 sudo -E localedef -i es_ES -f UTF-8 es_ES.UTF-8"
   setup_case 0 "" 0 0 "localedef -i es_ES -f UTF-8 es_ES.UTF-8"
-  # The window manager the window tests run under is one of the packages.
-  setup_case 0 "openbox" 1 0 "apt-get update -qq
-apt-get $install openbox"
+  # The window manager the window tests run under and the compiler cache the mutation tool's
+  # copies of the tree share are among the packages.
+  setup_case 0 "openbox ccache" 1 0 "apt-get update -qq
+apt-get $install openbox ccache"
   # Everything in place: nothing runs, for root or not.
   setup_case 0 "" 1 0 ""
   setup_case 1000 "" 1 0 ""

@@ -73,7 +73,7 @@ void FakeModem::Command(const std::string& line, std::int64_t now) {
         dialled_.push_back(number);
         Outcome outcome = voice ? voiceDialOutcome : dataDialOutcome;
         if (outcome != Outcome::Silence)
-            Result(OutcomeText(outcome), now + 3000, outcome == Outcome::Connect && !voice);
+            Result(OutcomeText(outcome), now + dialResultMs, outcome == Outcome::Connect && !voice);
         return;
     }
     if (body == "H" || body == "H0") {

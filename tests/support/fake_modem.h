@@ -17,8 +17,9 @@ public:
     enum class Outcome { Connect, Busy, NoCarrier, NoDialTone, Reject, Silence };
 
     // Script (change before the event it governs).
-    Outcome dataDialOutcome = Outcome::Connect;  // ATD<number>: after 3 s
+    Outcome dataDialOutcome = Outcome::Connect;  // ATD<number>: after dialResultMs
     Outcome voiceDialOutcome = Outcome::Reject;  // ATD<number>;
+    int dialResultMs = 3000;                     // from a dial's CR to its result
     int resultDelayMs = 100;                     // from a command's CR to its result
     bool silent = false;                         // never sends anything
     std::set<std::string> errorCommands;         // command bodies (after "AT") answered ERROR

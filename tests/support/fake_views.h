@@ -60,6 +60,7 @@ public:
         if (onStore) onStore();
     }
     void TransferToPanels() override { calls.push_back("TransferToPanels"); }
+    void RefreshPanels() override { calls.push_back("RefreshPanels"); }
     void Clear() override;
     void SetHeading(const std::string& heading) override { calls.push_back("Heading " + heading); }
     CDades* GetDades() override { return dades; }

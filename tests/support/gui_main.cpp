@@ -16,6 +16,8 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
+#include "ui/scrollbars.h"
+
 namespace {
 void OnWxAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
                 const wxString& msg) {
@@ -96,6 +98,8 @@ int main(int argc, char** argv) {
     // The file dialogs store their choices through GSettings; under a bare X server there is no
     // session bus for dconf, so tests keep those settings in memory (and never touch the user's).
     setenv("GSETTINGS_BACKEND", "memory", 1);
+    // The scroll bars the program shows (a view's client area then leaves room for them).
+    PreferOrdinaryScrollBars();
     CollectToolkitMessages();
     wxApp::SetInstance(new wxApp);
     if (!wxEntryStart(argc, argv)) {

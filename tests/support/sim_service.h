@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -30,19 +31,36 @@ public:
         Bytes in(static_cast<std::size_t>(pipe_.PeerEnd().BytesWaiting()));
         if (!in.empty()) pipe_.PeerEnd().Read(in.data(), static_cast<int>(in.size()));
         if (heard && !in.empty()) heard(in);
-        Bytes out = sim_.Step(clock_.Elapsed(), in);
+        const std::int64_t now = clock_.Elapsed();
+        Bytes out = sim_.Step(now, in);
         if (rewrite && !out.empty()) out = rewrite(out);
-        if (!out.empty()) pipe_.PeerEnd().Write(out.data(), static_cast<int>(out.size()));
+        if (!out.empty()) inFlight_.push_back({now + transitMs, std::move(out)});
+        while (!inFlight_.empty() && inFlight_.front().first <= now) {
+            const Bytes& due = inFlight_.front().second;
+            pipe_.PeerEnd().Write(due.data(), static_cast<int>(due.size()));
+            inFlight_.pop_front();
+        }
         if (sim_.Dropped()) pipe_.Break();
         serving_ = false;
     }
 
+    // A new line: nothing in flight, nothing waiting at either end.
+    void Clear() {
+        inFlight_.clear();
+        for (PipeTransport::End* end : {&pipe_.LinkEnd(), &pipe_.PeerEnd()}) {
+            Bytes junk(static_cast<std::size_t>(end->BytesWaiting()));
+            if (!junk.empty()) end->Read(junk.data(), static_cast<int>(junk.size()));
+        }
+    }
+
     std::function<void(const Bytes&)> heard;     // the bytes the panel received
     std::function<Bytes(const Bytes&)> rewrite;  // the panel's bytes before they reach the link
+    int transitMs = 0;  // how long the panel's bytes take to reach the link (they may cross ours)
 
 private:
     panelsim::PanelSim& sim_;
     PipeTransport& pipe_;
     VirtualClock& clock_;
     bool serving_ = false;
+    std::deque<std::pair<std::int64_t, Bytes>> inFlight_;
 };

@@ -570,6 +570,16 @@ TEST_F(WindowTest, KeypadReadsAndWritesOneCodeAtItsBusAddress) {
     EXPECT_TRUE(dialogs.Errors().empty());
     EXPECT_TRUE(PanelHolds(sim.Central(), keypad->GetCodi()));
     EXPECT_EQ(keypad->ValueCtrl()->GetValue(), ToWx(keypad->GetCodi()->GetValue()));
+    // A read that fails leaves no value beside the code asked for, not the one shown before.
+    for (const auto& [address, error] : {std::pair{"0101", "Dirección no válida"}, {"3A", "Sin respuesta"}}) {
+        keypad->AddressCtrl()->ChangeValue(ToWx(address));
+        click(ID_KEYPAD_RECEIVE);
+        EXPECT_EQ(dialogs.Errors(), std::vector<std::string>{error});
+        EXPECT_TRUE(keypad->ValueCtrl()->GetValue().empty()) << address;
+        EXPECT_EQ(FromWx(keypad->KeyCodeCtrl()->GetValue()), target->GetKpAddress());
+        dialogs.shown.clear();
+        keypad->ValueCtrl()->ChangeValue(wxT("7"));
+    }
     // Refused by the core without a link: its text in an error box, for both buttons.
     ASSERT_TRUE(Run(ID_TOOL_DISCONNECT));
     EXPECT_EQ(*dialogs.Last(), (FakeDialogs::Shown{"info", "Conexión cerrada", "Información"}));

@@ -1,6 +1,7 @@
 // The program's start-up as the program runs it: the working folder, the log lines, the
 // installation named on the command line and its failure box, the window icon and the
 // "nom-programa" title.
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@
 #include "support/temp_dir.h"
 #include "ui/ids.h"
 #include "ui/mainframe.h"
+#include "ui/scrollbars.h"
 #include "ui/startup.h"
 
 namespace {
@@ -192,4 +194,16 @@ TEST_F(StartupTest, TheBrandingIconIsAGifWithBlackTransparent) {
         frame = nullptr;
         std::filesystem::current_path(start.Path());
     }
+}
+
+// Ordinary scroll bars, unless the user's environment already chose.
+TEST(ScrollBars, OrdinaryUnlessTheUserChose) {
+    const std::string kept = std::getenv("GTK_OVERLAY_SCROLLING");  // set before the toolkit started
+    for (const char* user : {"", "1", "0", static_cast<const char*>(nullptr)}) {
+        if (user) setenv("GTK_OVERLAY_SCROLLING", user, 1);
+        else unsetenv("GTK_OVERLAY_SCROLLING");
+        PreferOrdinaryScrollBars();
+        EXPECT_STREQ(std::getenv("GTK_OVERLAY_SCROLLING"), user ? user : "0");
+    }
+    setenv("GTK_OVERLAY_SCROLLING", kept.c_str(), 1);
 }

@@ -39,21 +39,11 @@ void Usage(std::FILE* out = stderr) {
                  "                      (default: the working folder)\n"
                  "  --code XXXX         accept this access code too (8371 and C7D2 always)\n"
                  "  --latency MS        delay before every acknowledgement and answer\n"
-                 "  --lose-acks N       lose the PC's acknowledgement of the next N frames the\n"
-                 "                      panel sends (each goes out again with start byte 02)\n"
                  "  --eeprom ADDR=HEX   put bytes into the EEPROM of the central\n"
                  "  --ram VAR[+IDX]=HEX put bytes into a RAM variable of the central\n"
                  "  --verbose           print every frame\n"
-                 "answer forms (other forms a panel may use; they can be combined):\n"
-                 "  --memory-answers-f0\n"
-                 "                      answer memory reads with 0xF0 frames (15 data bytes\n"
-                 "                      each); the fixed RAM reads still get 0xB1\n"
-                 "  --eeprom-answers-b1\n"
-                 "                      answer EEPROM reads with 0xB1 instead of 0xB0\n"
-                 "  --memory-byte2 N    put N (0-255) into byte 2 of every memory answer\n"
-                 "                      instead of the offset of its data\n"
-                 "  --block-answers-no-echo\n"
-                 "                      block read answers without the block address\n");
+                 "%s",
+                 panelsim::FaultOptionsHelp().c_str());
 }
 
 bool ParseBytes(const std::string& hex, std::vector<std::uint8_t>& out) {
@@ -116,16 +106,17 @@ int main(int argc, char** argv) {
     std::string modelPath, installationPath, modelsDir;
     std::vector<std::string> codes, eepromArgs, ramArgs;
     int latency = 0;
-    panelsim::SimFaults forms;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
+    panelsim::SimFaults faults;
+    const std::vector<std::string> args(argv, argv + argc);
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
         auto next = [&]() -> std::string {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "panelsim: %s needs a value\n", argv[i]);
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "panelsim: %s needs a value\n", a.c_str());
                 Usage();
                 std::exit(2);
             }
-            return argv[++i];
+            return args[++i];
         };
         if (a == "--tcp") tcpPort = std::atoi(next().c_str());
         else if (a == "--pty") usePty = true;
@@ -139,32 +130,30 @@ int main(int argc, char** argv) {
         else if (a == "--models-dir") modelsDir = next();
         else if (a == "--code") codes.push_back(next());
         else if (a == "--latency") latency = std::atoi(next().c_str());
-        else if (a == "--lose-acks") forms.lostAcks = std::atoi(next().c_str());
         else if (a == "--eeprom") eepromArgs.push_back(next());
         else if (a == "--ram") ramArgs.push_back(next());
         else if (a == "--verbose") verbose = true;
-        else if (a == "--memory-answers-f0") forms.memoryAnswersF0 = true;
-        else if (a == "--eeprom-answers-b1") forms.eepromAnswersB1 = true;
-        else if (a == "--block-answers-no-echo") forms.blockAnswersNoEcho = true;
-        else if (a == "--memory-byte2") {
-            char* end = nullptr;
-            const std::string value = next();
-            const long byte2 = std::strtol(value.c_str(), &end, 0);
-            if (value.empty() || *end || byte2 < 0 || byte2 > 255) {
-                std::fprintf(stderr, "panelsim: bad --memory-byte2 %s\n", value.c_str());
-                return 2;
-            }
-            forms.memoryByte2 = static_cast<int>(byte2);
-        }
         else if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
         }
         else {
-            std::fprintf(stderr, "panelsim: unknown option %s\n", a.c_str());
-            Usage();
-            return 2;
+            std::string error;
+            switch (panelsim::TakeFaultOption(args, i, faults, error)) {
+                case panelsim::FaultOption::Taken: break;
+                case panelsim::FaultOption::Bad:
+                    std::fprintf(stderr, "panelsim: %s\n", error.c_str());
+                    return 2;
+                case panelsim::FaultOption::NotOne:
+                    std::fprintf(stderr, "panelsim: unknown option %s\n", a.c_str());
+                    Usage();
+                    return 2;
+            }
         }
+    }
+    if (std::string error; !panelsim::CheckFaultOptions(faults, error)) {
+        std::fprintf(stderr, "panelsim: %s\n", error.c_str());
+        return 2;
     }
     if ((tcpPort < 0) == !usePty || address > 0x3F || (!modelPath.empty() && !installationPath.empty())) {
         Usage();
@@ -207,8 +196,13 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // A frame for an address the panel answers at is no foreign frame.
+    if (faults.foreignFrames > 0 && sim.Serves(faults.foreignAddress)) {
+        std::fprintf(stderr, "panelsim: --foreign-address %02X is an address of the panel\n", faults.foreignAddress);
+        return 2;
+    }
     sim.SetLatencyMs(latency);
-    sim.Faults() = forms;
+    sim.Faults() = faults;
     for (const std::string& c : codes) {
         if (c.size() != 4 || c.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
             std::fprintf(stderr, "panelsim: bad code %s\n", c.c_str());

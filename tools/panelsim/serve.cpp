@@ -9,10 +9,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace panelsim {
@@ -124,6 +126,168 @@ void ServeTcp(int listener, PanelSim& sim, const ServeOptions& options) {
         Serve(client, sim, options);
         ::close(client);
     }
+}
+
+// ---- the fault options of the command line ----
+
+namespace {
+
+// One option: its value's name in the help (null for a switch), how the value reads (base 16
+// or 10, 0 for C notation; bytes: an even number of hex digits), its largest value, the help
+// text (its lines after the first go under the first) and what it sets. A row without a name
+// is a heading of the help.
+struct FaultOptionRow {
+    const char* name;
+    const char* value;
+    int base;
+    long max;
+    const char* help;
+    void (*set)(SimFaults&, long, std::vector<std::uint8_t>&&);
+};
+
+constexpr long kMaxCount = 1000000;
+constexpr long kMaxMs = 3600000;
+constexpr int kBytes = -1;
+
+#define SET(expr) [](SimFaults& f, [[maybe_unused]] long n, [[maybe_unused]] std::vector<std::uint8_t>&& b) { expr; }
+
+const FaultOptionRow kFaultOptions[] = {
+    {nullptr, nullptr, 0, 0, "answer forms (other forms a panel may use; they can be combined):", nullptr},
+    {"--memory-answers-f0", nullptr, 0, 0,
+     "answer memory reads with 0xF0 frames (15 data bytes\neach); the fixed RAM reads still get 0xB1",
+     SET(f.memoryAnswersF0 = true)},
+    {"--eeprom-answers-b1", nullptr, 0, 0, "answer EEPROM reads with 0xB1 instead of 0xB0",
+     SET(f.eepromAnswersB1 = true)},
+    {"--memory-byte2", "N", 0, 255,
+     "put N (0-255) into byte 2 of every memory answer\ninstead of the offset of its data",
+     SET(f.memoryByte2 = static_cast<int>(n))},
+    {"--block-answers-no-echo", nullptr, 0, 0, "block read answers without the block address",
+     SET(f.blockAnswersNoEcho = true)},
+    {nullptr, nullptr, 0, 0,
+     "faults (each strikes the next N times, counted from the start over every\nconnection; they can be combined):",
+     nullptr},
+    {"--lose-acks", "N", 10, kMaxCount,
+     "lose the PC's acknowledgement of the next N frames the\npanel sends (each goes out again with start byte 02)",
+     SET(f.lostAcks = static_cast<int>(n))},
+    {"--ignore-requests", "N", 10, kMaxCount, "silence: neither acknowledge nor carry out the next N\nrequests",
+     SET(f.ignoreRequests = static_cast<int>(n))},
+    {"--nak-requests", "N", 10, kMaxCount, "answer the next N requests with a NAK and do not carry\nthem out",
+     SET(f.nakRequests = static_cast<int>(n))},
+    {"--bad-crc-acks", "N", 10, kMaxCount, "send the next N acknowledgements with a wrong CRC",
+     SET(f.badCrcAcks = static_cast<int>(n))},
+    {"--bad-crc-answers", "N", 10, kMaxCount,
+     "send the next N answers with a wrong CRC the first time\n(their repeat is good)",
+     SET(f.badCrcAnswers = static_cast<int>(n))},
+    {"--missing-answers", "N", 10, kMaxCount,
+     "acknowledge and carry out the next N requests but never\nanswer them",
+     SET(f.missingAnswers = static_cast<int>(n))},
+    {"--keep-answers", "N", 10, kMaxCount,
+     "of the next request that has answers, send only the\nfirst N answers (the others are lost)",
+     SET(f.keepAnswers = static_cast<int>(n))},
+    {"--late-answers", "N", 10, kMaxCount, "answer the next N requests late, after --late-ms",
+     SET(f.lateAnswers = static_cast<int>(n))},
+    {"--late-ms", "MS", 10, kMaxMs, "how late a late answer goes out", SET(f.lateAnswerMs = static_cast<int>(n))},
+    {"--answer-before-ack", "N", 10, kMaxCount, "answer the next N requests before acknowledging them",
+     SET(f.answerBeforeAck = static_cast<int>(n))},
+    {"--answers-without-ack", "N", 10, kMaxCount,
+     "carry out and answer the next N requests but never\nacknowledge them",
+     SET(f.answersWithoutAck = static_cast<int>(n))},
+    {"--stale-repeats", "N", 10, kMaxCount,
+     "send the next N answers once more as a repeat (start\nbyte 02) after they were acknowledged",
+     SET(f.staleDuplicates = static_cast<int>(n))},
+    {"--foreign-frames", "N", 10, kMaxCount,
+     "send a frame for another bus address before each of\nthe next N answers",
+     SET(f.foreignFrames = static_cast<int>(n))},
+    {"--foreign-address", "HEX", 16, 0x7F, "the bus address of those frames (default 22)",
+     SET(f.foreignAddress = static_cast<std::uint8_t>(n))},
+    {"--noise", "HEX", kBytes, 0, "send these bytes once, right before the next\nacknowledgement or answer",
+     SET(f.noise = std::move(b))},
+    {"--split-frames", "N", 10, kMaxCount, "send the next N frames in two halves, --split-gap-ms\napart",
+     SET(f.splitFrames = static_cast<int>(n))},
+    {"--split-gap-ms", "MS", 10, kMaxMs, "the pause inside a split frame", SET(f.splitGapMs = static_cast<int>(n))},
+    {"--drop-after-bytes", "N", 10, kMaxCount,
+     "drop the connection after N bytes of the next frame\nthe panel sends",
+     SET(f.dropAfterBytes = static_cast<int>(n))},
+};
+
+#undef SET
+
+bool ReadNumber(const std::string& text, int base, long max, long& out) {
+    if (text.empty()) return false;
+    const unsigned char first = static_cast<unsigned char>(text[0]);
+    if (base == 16 ? !std::isxdigit(first) : !std::isdigit(first)) return false;
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtol(text.c_str(), &end, base);
+    return *end == '\0' && errno == 0 && out <= max;
+}
+
+bool ReadHexBytes(const std::string& text, std::vector<std::uint8_t>& out) {
+    if (text.empty() || text.size() % 2) return false;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        long byte = 0;
+        if (!ReadNumber(text.substr(i, 2), 16, 0xFF, byte)) return false;
+        out.push_back(static_cast<std::uint8_t>(byte));
+    }
+    return true;
+}
+
+}  // namespace
+
+FaultOption TakeFaultOption(const std::vector<std::string>& args, std::size_t& i, SimFaults& faults,
+                            std::string& error) {
+    const FaultOptionRow* row = nullptr;
+    for (const FaultOptionRow& r : kFaultOptions)
+        if (r.name && args[i] == r.name) row = &r;
+    if (!row) return FaultOption::NotOne;
+    long number = 0;
+    std::vector<std::uint8_t> bytes;
+    if (row->value) {
+        if (i + 1 >= args.size()) {
+            error = args[i] + " needs a value";
+            return FaultOption::Bad;
+        }
+        const std::string& value = args[++i];
+        const bool ok =
+            row->base == kBytes ? ReadHexBytes(value, bytes) : ReadNumber(value, row->base, row->max, number);
+        if (!ok) {
+            error = "bad " + args[i - 1] + " " + value;
+            return FaultOption::Bad;
+        }
+    }
+    row->set(faults, number, std::move(bytes));
+    return FaultOption::Taken;
+}
+
+bool CheckFaultOptions(const SimFaults& faults, std::string& error) {
+    if (faults.lateAnswers > 0 && faults.lateAnswerMs <= 0)
+        error = "--late-answers needs --late-ms";
+    else if (faults.splitFrames > 0 && faults.splitGapMs <= 0)
+        error = "--split-frames needs --split-gap-ms";
+    else
+        return true;
+    return false;
+}
+
+std::string FaultOptionsHelp() {
+    constexpr std::size_t kColumn = 22;
+    std::string out;
+    for (const FaultOptionRow& r : kFaultOptions) {
+        if (!r.name) {
+            out += std::string(r.help) + "\n";
+            continue;
+        }
+        std::string head = std::string("  ") + r.name + (r.value ? std::string(" ") + r.value : "");
+        if (head.size() + 1 > kColumn)
+            head += "\n" + std::string(kColumn, ' ');
+        else
+            head.resize(kColumn, ' ');
+        std::string help = r.help;
+        for (std::size_t nl = help.find('\n'); nl != std::string::npos; nl = help.find('\n', nl + 1))
+            help.insert(nl + 1, std::string(kColumn, ' '));
+        out += head + help + "\n";
+    }
+    return out;
 }
 
 }  // namespace panelsim

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "panelsim.h"
 
@@ -31,5 +33,18 @@ void Serve(int fd, PanelSim& sim, const ServeOptions& options);
 
 // Accepts one connection after another on the listener and serves each, until stop is set.
 void ServeTcp(int listener, PanelSim& sim, const ServeOptions& options);
+
+// The command-line options that set the simulation's faults and answer forms (SimFaults), so
+// that a program's fault handling can be tried by hand against the simulator.
+enum class FaultOption { NotOne, Taken, Bad };
+// When args[i] names one of them, takes it with its value (i then points at the value) into
+// faults. Bad: a missing or unusable value, with the reason in error.
+FaultOption TakeFaultOption(const std::vector<std::string>& args, std::size_t& i, SimFaults& faults,
+                            std::string& error);
+// Once every option is taken: false with the reason when a count lacks the delay it needs
+// (--late-answers without --late-ms, --split-frames without --split-gap-ms).
+bool CheckFaultOptions(const SimFaults& faults, std::string& error);
+// The lines of --help that describe them.
+std::string FaultOptionsHelp();
 
 }  // namespace panelsim

@@ -23,10 +23,6 @@ std::string ScreenshotFolder() {
 }
 
 namespace {
-// Scroll bars drawn always, not only while the pointer moves over them, so that a picture shows
-// where a panel scrolls. Set before the toolkit starts.
-[[maybe_unused]] const bool kScrollBarsShown = setenv("GTK_OVERLAY_SCROLLING", "0", 0) == 0;
-
 // Paints whatever is pending: the toolkit draws in idle time, a little after the change.
 void Settle() {
     for (int i = 0; i < 40; ++i) {
