@@ -6,6 +6,7 @@
 #include <wx/choicdlg.h>
 #include <wx/dcclient.h>
 #include <wx/dirdlg.h>
+#include <wx/display.h>
 #include <wx/filedlg.h>
 #include <wx/listbox.h>
 #include <wx/sizer.h>
@@ -13,7 +14,6 @@
 // After the message dialog's base, which it needs.
 #include <wx/generic/msgdlgg.h>
 #include <wx/textdlg.h>
-#include <wx/toplevel.h>
 #include <wx/translation.h>
 
 #include "panels/wxtext.h"
@@ -87,8 +87,7 @@ std::filesystem::path ToolkitPath(const wxString& path) {
 
 void PlaceDialog(wxDialog& dialog, wxWindow* over, wxSize client) {
     dialog.SetClientSize(client);
-    const auto* frame = dynamic_cast<wxTopLevelWindow*>(over);
-    if (!over || (frame && frame->IsMaximized())) dialog.CentreOnScreen();
+    if (!over || over->GetSize() == wxDisplay(over).GetClientArea().GetSize()) dialog.CentreOnScreen();
     else dialog.CentreOnParent();
 }
 

@@ -10,8 +10,8 @@ class wxDialog;
 class wxWindow;
 
 // Sets a dialog's last size through its client area, then centres it on over: on the screen when
-// over is null or maximised (a maximised window fills the screen's work area, and the toolkit
-// reports its position a title bar too low). Every dialog the window opens goes through here
+// over is null or fills the screen's work area (maximised: the toolkit reports the position of a
+// maximised window a title bar too low). Every dialog the window opens goes through here
 // before it shows: GTK then shows it at once where it was put. A dialog whose last size came
 // from an outer size instead waits, hidden, for the window manager to report the size of its
 // frame; while no window was measured yet (the first dialog of a process, the main window being
