@@ -63,9 +63,10 @@ public:
     virtual void TransferFromPanels() = 0;
     // Reloads every hosted panel from its record.
     virtual void TransferToPanels() = 0;
-    // The same reload after the idle poll read the status: what the installer has picked in a
-    // panel and not yet commanded (ticked areas and outputs, selected zones) stays picked, so a
-    // poll between the tick and the click never empties the command.
+    // The same reload after a status read the installer did not ask for (the idle poll, a read
+    // that changed the status): what the installer has picked in a panel and not yet commanded
+    // (ticked areas and outputs, selected zones) stays picked, so a poll between the tick and the
+    // click never empties the command, whatever it brought.
     virtual void RefreshPanels() = 0;
     // Removes every hosted panel and the heading.
     virtual void Clear() = 0;

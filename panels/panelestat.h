@@ -54,8 +54,9 @@ public:
     // Record to controls; false without a record. Rebuilds the zone rows and the list items (tick
     // marks and selection are cleared); the layout stays the one chosen at binding.
     bool UpdateControls();
-    // The same load for the idle poll's refresh: the ticked areas and outputs and the selected
-    // zones stay as the installer left them, for the command still to come.
+    // The same load for a reload the installer did not ask for (the idle poll, a changed
+    // status): the ticked areas and outputs and the selected zones stay as the installer left
+    // them, for the command still to come.
     bool RefreshControls();
     // Stores nothing: the panel only displays. Whether a record is bound.
     bool StoreControls() { return record_ != nullptr; }

@@ -131,9 +131,12 @@ void MyFrame::SetCore(CAppCore* core, bool owned, bool toolkitServices) {
         if (core_) core_->MarkModified();
     });
     core->SetConnectionLostHandler([this] { OnConnectionLost(); });
+    // A status read that changed what the panel reports shows at once. It is the poll's or a
+    // command's read, never the installer's own reload: what the installer has ticked or selected
+    // and not yet commanded stays picked (the command's own reload clears it afterwards).
     core->SetStatusChangedHandler([this] {
         UpdateTitle();
-        editView_->TransferToPanels();
+        editView_->RefreshPanels();
     });
     core->CreateImageList();
 }

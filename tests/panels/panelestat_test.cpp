@@ -1,6 +1,5 @@
 // The status panel against the simulated panel: what a receive shows, what each button sends
 // and how failures end.
-#include <functional>
 
 #include <wx/checklst.h>
 #include <wx/filefn.h>
@@ -207,40 +206,6 @@ TEST_F(StatusPanelTest, EachCommandChangesThePanelAndTheViewFollows) {
     EXPECT_FALSE(core->IsBusy());
     EXPECT_EQ(ui.progress.back()->title, "Enviando...");
     ExpectProgressWithinMaximum();
-}
-
-// An idle poll between the installer's pick and the click shows the new state and keeps the pick,
-// so the command carries it; the command's reload and a receive's clear it.
-TEST_F(StatusPanelTest, AnIdlePollBetweenPickAndClickKeepsThePick) {
-    CPanelEstat* panel = Receive();
-    ASSERT_NE(panel, nullptr);
-    wxListCtrl* zones = panel->GetZoneList();
-    // The list (null: the zone list), the item, the command and what it does in the panel.
-    const struct { wxCheckListBox* list; unsigned item; int button; std::function<bool()> done; } cases[] = {
-        {panel->GetAreaList(), 1, CPanelEstat::ID_ARM_AREAS, [&] { return SimAreas() & 0x02; }},  // "Garaje"
-        {panel->GetOutputList(), 1, CPanelEstat::ID_OUTPUTS_ON, [&] { return SimOutput(0x0006, 1) == 1; }},
-        {nullptr, 0, CPanelEstat::ID_BYPASS_ZONES, [&] { return SimBypass() & 0x01; }}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.button);
-        const long kSel = wxLIST_STATE_SELECTED;
-        auto pick = [&] { c.list ? c.list->Check(c.item) : void(zones->SetItemState(c.item, kSel, kSel)); };
-        auto picked = [&] { return c.list ? c.list->IsChecked(c.item) : zones->GetItemState(c.item, kSel) != 0; };
-        pick();
-        sim.Central().status[6] |= 0x04;       // area 3 armed meanwhile
-        for (int poll = 0; poll < 2; ++poll) {  // the status, then the outputs and relays
-            Idle(CAppCore::kPollInterval);
-            ASSERT_TRUE(pollTimer.running && core->OnPollTimer()) << core->GetLastError();
-        }
-        EXPECT_NE(Item(panel->GetAreaList(), 2).find(": Conectada"), std::string::npos);
-        EXPECT_TRUE(picked());
-        EXPECT_FALSE(c.done());
-        Click(c.button);
-        EXPECT_TRUE(c.done());
-        EXPECT_FALSE(picked());
-        pick();
-        ASSERT_TRUE(core->Receive(StatusNode())) << core->GetLastError();
-        EXPECT_FALSE(picked());
-    }
 }
 
 TEST_F(StatusPanelTest, NothingSelectedSendsAnEmptyMaskAndABadClockSendsNothing) {

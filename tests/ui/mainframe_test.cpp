@@ -2,13 +2,17 @@
 // virtual clock and the simulated panel in process.
 #include <filesystem>
 #include <functional>
+#include <span>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/checklst.h>
 #include <wx/imaglist.h>
+#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/splitter.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/toolbar.h>
 #include <wx/treectrl.h>
 
@@ -21,6 +25,7 @@
 #include "datamodel/strings.h"
 #include "panels/panelcodi.h"
 #include "panels/paneledit.h"
+#include "panels/panelestat.h"
 #include "panels/wxtext.h"
 #include "ui/keypad.h"
 #include "window_harness.h"
@@ -482,6 +487,99 @@ TEST_F(WindowTest, ReceiveOnTheAlarmCentreLinkDoesNothing) {
     EXPECT_EQ(sim.Events().size(), events);
     EXPECT_EQ(dialogs.shown.size(), shown);
     EXPECT_EQ(ui.progress.size(), progress);
+}
+
+// What the installer picked in the status panel (ticked areas and outputs, selected zones) stays
+// picked through every idle poll, whatever the poll brought, so the command after it carries the
+// pick and the panel carries it out; the command's own reload and a receive clear the picks.
+TEST_F(WindowTest, EveryIdlePollKeepsWhatTheInstallerPicked) {
+    ASSERT_TRUE(OpenSample());
+    ASSERT_TRUE(ConnectTcp());
+    ASSERT_TRUE(Select(Under(kCentral, "Estado")));
+    ASSERT_TRUE(Run(ID_MENU_RECEIVE));
+    CPanelEstat* panel = frame->GetEditView()->GetEstatPanel();
+    ASSERT_NE(panel, nullptr);
+    panelsim::SimComponent& central = sim.Central();
+    // The sample's state: area 1 armed, zone 6 bypassed, output 3 on, outputs 1 and 2 off.
+    constexpr std::uint16_t kOutputs = 0x0006;
+    const auto baseStatus = central.status;
+    const std::vector<std::uint8_t> baseOutputs = central.RamBytes(kOutputs, 0, 3);
+    const std::uint8_t on = 1;
+    auto bypassed = [&](int bit) { return (central.status[4] >> bit & 1) != 0; };
+    auto armed = [&](int bit) { return (central.status[6] >> bit & 1) != 0; };
+
+    wxListCtrl* zones = panel->GetZoneList();
+    constexpr long kSel = wxLIST_STATE_SELECTED;
+    struct Pick {
+        const char* name;
+        wxCheckListBox* list;  // null: the zone list
+        int item;
+        int button;
+        std::function<bool()> done;  // what the command does in the panel
+    };
+    const Pick picks[] = {
+        {"Conectar area 3", panel->GetAreaList(), 2, CPanelEstat::ID_ARM_AREAS, [&] { return armed(2); }},
+        {"Desconectar area 1", panel->GetAreaList(), 0, CPanelEstat::ID_DISARM_AREAS, [&] { return !armed(0); }},
+        {"Activar output 1", panel->GetOutputList(), 0, CPanelEstat::ID_OUTPUTS_ON,
+         [&] { return central.Ram(kOutputs, 0) != 0; }},
+        {"Desactivar output 3", panel->GetOutputList(), 2, CPanelEstat::ID_OUTPUTS_OFF,
+         [&] { return central.Ram(kOutputs, 2) == 0; }},
+        {"Omitir zone 1", nullptr, 0, CPanelEstat::ID_BYPASS_ZONES, [&] { return bypassed(0); }},
+        {"Activar zone 6", nullptr, 5, CPanelEstat::ID_UNBYPASS_ZONES, [&] { return !bypassed(5); }},
+    };
+    auto pick = [&](const Pick& p) {
+        if (p.list) p.list->Check(static_cast<unsigned>(p.item));
+        else zones->SetItemState(p.item, kSel, kSel);
+    };
+    auto picked = [&](const Pick& p) {
+        return p.list ? p.list->IsChecked(static_cast<unsigned>(p.item)) : zones->GetItemState(p.item, kSel) != 0;
+    };
+    // The poll timer's tick as the window gets it; the polls alternate between the general status
+    // and the outputs and relays, the status first.
+    enum PollKind { kStatusPoll, kOutputsPoll };
+    int polls = 0;
+    wxTimer pollTimer(frame, ID_TIMER2);
+    auto poll = [&] {
+        Idle(CAppCore::kPollInterval);
+        wxTimerEvent tick(pollTimer);
+        frame->ProcessWindowEvent(tick);
+        ++polls;
+    };
+    enum Change { kNothing, kAreaArmedElsewhere, kOutputSwitched };
+    for (const Pick& p : picks) {
+        for (Change change : {kNothing, kAreaArmedElsewhere, kOutputSwitched}) {
+            for (PollKind kind : {kStatusPoll, kOutputsPoll}) {
+                SCOPED_TRACE(testing::Message() << p.name << ", change " << change << ", poll " << kind);
+                // The panel back in the sample's state, and the window showing it.
+                central.status = baseStatus;
+                central.SetRam(kOutputs, 0, baseOutputs);
+                poll();
+                poll();
+                if (polls % 2 != kind) poll();
+                pick(p);
+                if (change == kAreaArmedElsewhere) central.status[6] |= 0x02;
+                if (change == kOutputSwitched) central.SetRam(kOutputs, 1, std::span(&on, 1));
+                poll();
+                ASSERT_TRUE(frame->IsConnected());
+                // The poll showed what it read, and the pick stayed.
+                const bool areaShown = FromWx(panel->GetAreaList()->GetString(1)).ends_with(": Conectada");
+                const bool outputShown = FromWx(panel->GetOutputList()->GetString(1)).ends_with(": Activada");
+                EXPECT_EQ(areaShown, change == kAreaArmedElsewhere && kind == kStatusPoll);
+                EXPECT_EQ(outputShown, change == kOutputSwitched && kind == kOutputsPoll);
+                EXPECT_TRUE(picked(p));
+                EXPECT_FALSE(p.done());
+                wxCommandEvent click(wxEVT_BUTTON, p.button);
+                panel->ProcessWindowEvent(click);
+                EXPECT_TRUE(p.done());
+                EXPECT_FALSE(picked(p));
+            }
+        }
+    }
+    // A receive clears every pick.
+    for (const Pick& p : picks) pick(p);
+    ASSERT_TRUE(Run(ID_MENU_RECEIVE));
+    for (const Pick& p : picks) EXPECT_FALSE(picked(p)) << p.name;
+    EXPECT_TRUE(dialogs.Errors().empty()) << dialogs.Errors().front();
 }
 
 // The keypad's value is written only when the code's type (learnt from the panel) shows it as
