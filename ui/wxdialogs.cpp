@@ -80,6 +80,17 @@ int ShowMessage(bool onScreen, const std::string& text, const std::string& capti
     return dlg.ShowModal();
 }
 
+// The toolkit's single choice, whose list shows a vertical scroll bar only when its entries do
+// not fit. The toolkit asks for one always (wxLB_ALWAYS_SB): with the program's ordinary scroll
+// bars (ui/scrollbars.h), even a short list then shows a bar whose thumb fills its track. Built
+// by Create, not by a constructor of the toolkit's, so that the toolkit reaches this CreateList.
+class ChoiceDialog final : public wxSingleChoiceDialog {
+protected:
+    wxListBoxBase* CreateList(int n, const wxString* choices, long styleLbox) override {
+        return wxSingleChoiceDialog::CreateList(n, choices, styleLbox & ~wxLB_ALWAYS_SB);
+    }
+};
+
 std::filesystem::path ToolkitPath(const wxString& path) {
     return std::filesystem::path(std::string(static_cast<const char*>(path.fn_str())));
 }
@@ -117,9 +128,12 @@ std::optional<int> WxDialogs::ChooseOne(const std::string& text, const std::stri
     if (choices.empty()) return std::nullopt;  // the toolkit asserts on an empty list
     wxArrayString items;
     for (const std::string& c : choices) items.Add(ToWx(c));
-    wxSingleChoiceDialog dlg(MainWindow(), ToWx(text), ToWx(caption), items);
+    ChoiceDialog dlg;
+    dlg.Create(MainWindow(), ToWx(text), ToWx(caption), items);
     if (initial >= 0 && initial < static_cast<int>(choices.size())) dlg.SetSelection(initial);
-    // The list shows six lines, more for a longer list up to twelve. Its size is set before the
+    // The list shows six lines, more for a longer list up to twelve; a line of one and a half
+    // character heights is taller than GTK's row (23 pixels for characters 17 high), so a list of
+    // up to twelve entries shows them all without a scroll bar. Its size is set before the
     // dialog is shown: GTK otherwise first lays the list out with a negative height for its
     // scroll bar (a Gtk-CRITICAL).
     for (wxWindow* child : dlg.GetChildren()) {

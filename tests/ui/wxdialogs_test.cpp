@@ -1,13 +1,23 @@
 // The toolkit's side of the dialogs seam, answered through the toolkit's own test hooks: what
-// each dialog returns, and that an empty choice list opens no dialog at all.
+// each dialog returns, that an empty choice list opens no dialog at all, and that a choice's list
+// shows a scroll bar only when it scrolls.
+#include <dlfcn.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
+#include <wx/app.h>
 #include <wx/choicdlg.h>
+#include <wx/listbox.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 // After the message dialog's base, which it needs.
 #include <wx/generic/msgdlgg.h>
 #include <wx/testing.h>
 #include <wx/textdlg.h>
+#include <wx/utils.h>
 
 #include "panels/wxtext.h"
 #include "ui/wxdialogs.h"
@@ -73,6 +83,44 @@ private:
     int* defaultId_;
 };
 
+// Shows a single choice as its modal loop would (the hook runs before it shows), waits until its
+// list is on the screen, notes whether the list's vertical scroll bar is on the screen too, and
+// cancels. GTK hides a bar that is not needed with gtk_widget_set_child_visible: such a bar stays
+// "visible" but is never mapped. GTK is looked up at run time in the toolkit the process has
+// loaded (the build has no GTK headers).
+class ExpectScrollBar : public wxExpectModalBase<wxSingleChoiceDialog> {
+public:
+    explicit ExpectScrollBar(std::optional<bool>* shown) : shown_(shown) {}
+
+protected:
+    int OnInvoked(wxSingleChoiceDialog* dlg) const override {
+        const auto vbar = reinterpret_cast<GtkWidget* (*)(GtkWidget*)>(
+            dlsym(RTLD_DEFAULT, "gtk_scrolled_window_get_vscrollbar"));
+        const auto mapped = reinterpret_cast<int (*)(GtkWidget*)>(dlsym(RTLD_DEFAULT, "gtk_widget_get_mapped"));
+        wxListBox* list = nullptr;
+        for (wxWindow* child : dlg->GetChildren())
+            if (auto* l = dynamic_cast<wxListBox*>(child)) list = l;
+        if (!vbar || !mapped || !list) {
+            ADD_FAILURE() << "no list or no GTK";
+            return wxID_CANCEL;
+        }
+        // On GTK a list box's widget is its scrolled window.
+        GtkWidget* scrolled = list->GetHandle();
+        dlg->Show();
+        // Until the list is mapped, and a few rounds more for whatever the layout still has to do.
+        for (int i = 0, after = 0; i < 500 && after < 10; ++i, after += mapped(scrolled) ? 1 : 0) {
+            wxTheApp->Yield(true);
+            wxMilliSleep(10);
+        }
+        if (mapped(scrolled)) *shown_ = mapped(vbar(scrolled)) != 0;
+        dlg->Hide();
+        return wxID_CANCEL;
+    }
+
+private:
+    std::optional<bool>* shown_;
+};
+
 // Fails on any dialog that opens and answers it with Cancel.
 class NoDialog final : public wxModalDialogHook {
 public:
@@ -135,4 +183,29 @@ TEST(WxDialogs, AQuestionNamesItsDefaultButton) {
     int id = wxID_NONE;
     wxTEST_DIALOG(d.AskYesNo("¿Seguro?", "Cerrar"), ExpectQuestion(&id));
     EXPECT_EQ(id, wxID_YES);  // without a word, Yes
+}
+
+TEST(WxDialogs, AChoiceShowsAScrollBarOnlyWhenItsListScrolls) {
+    WxDialogs d;
+    std::vector<std::string> components;
+    for (int i = 1; i <= 30; ++i) components.push_back("Componente " + std::to_string(i));
+    const std::vector<std::string> twelve(components.begin(), components.begin() + 12);
+    struct Case {
+        const char* name;
+        std::vector<std::string> entries;
+        bool bar;
+    } cases[] = {
+        {"Elegir tipo conexión",
+         {"0 - Ninguna", "1 - Local", "2 - Modem", "3 - CSD", "4 - TCP/IP", "5 - GPRS", "6 - CRA LINK"},
+         false},
+        {"Elegir modelo", {"EX08", "TK40", "VX16"}, false},
+        {"twelve entries, the most the list grows to show", twelve, false},
+        {"thirty entries", components, true},
+    };
+    for (const Case& c : cases) {
+        std::optional<bool> bar;
+        wxTEST_DIALOG(d.ChooseOne("Seleccione", c.name, c.entries), ExpectScrollBar(&bar));
+        ASSERT_TRUE(bar.has_value()) << c.name << ": the list never showed";
+        EXPECT_EQ(*bar, c.bar) << c.name << ": " << (*bar ? "a scroll bar" : "no scroll bar");
+    }
 }

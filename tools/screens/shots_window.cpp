@@ -39,6 +39,11 @@ TEST_F(ScreenTest, LinkDialogueFirstQuestion) {
     ShotOfNextDialog(ID_MENU_CONFIGURE, "window-link-dialogue");
 }
 
+TEST_F(ScreenTest, ModelChoiceForANewComponent) {
+    ASSERT_TRUE(OpenSample());
+    ShotOfNextDialog(ID_MENU_ADD, "window-model-choice");
+}
+
 TEST_F(ScreenTest, ConnectedAfterAReceive) {
     ASSERT_TRUE(OpenSample());
     ASSERT_TRUE(ConnectTcp());
