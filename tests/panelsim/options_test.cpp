@@ -17,7 +17,7 @@ std::string Fields(const panelsim::SimFaults& f) {
       << f.staleDuplicates << " lostAcks " << f.lostAcks << " foreign " << f.foreignFrames << "@"
       << int{f.foreignAddress} << " noise " << panelsim::Hex(f.noise) << " split " << f.splitFrames << "/"
       << f.splitGapMs << " drop " << f.dropAfterBytes << " f0 " << f.memoryAnswersF0 << " b1 " << f.eepromAnswersB1
-      << " byte2 " << f.memoryByte2 << " noEcho " << f.blockAnswersNoEcho;
+      << " byte2 " << f.memoryByte2 << " noEcho " << f.blockAnswersNoEcho << " after " << f.faultsAfter;
     return o.str();
 }
 
@@ -36,12 +36,13 @@ TEST(PanelsimOptions, EachFaultAndAnswerFormHasAnOptionListedInTheHelp) {
           "--answer-before-ack", "7", "--answers-without-ack", "8", "--stale-repeats", "9", "--lose-acks", "10",
           "--foreign-frames", "11", "--foreign-address", "3a", "--noise", "00FF16", "--split-frames", "12",
           "--split-gap-ms", "300", "--drop-after-bytes", "13", "--memory-answers-f0", "--eeprom-answers-b1",
-          "--memory-byte2", "0x10", "--block-answers-no-echo"},
+          "--memory-byte2", "0x10", "--block-answers-no-echo", "--faults-after", "14"},
          "ignore 1 nak 2 crcAck 3 crcAns 4 missing 5 keep 0 late 6/1500 before 7 noAck 8 stale 9 lostAcks 10 "
-         "foreign 11@58 noise 00 FF 16 split 12/300 drop 13 f0 1 b1 1 byte2 16 noEcho 1",
+         "foreign 11@58 noise 00 FF 16 split 12/300 drop 13 f0 1 b1 1 byte2 16 noEcho 1 after 14",
          ""},
         {{"--nak-requests"}, "", "--nak-requests needs a value"},
         {{"--nak-requests", "-1"}, "", "bad --nak-requests -1"},
+        {{"--faults-after", "3x"}, "", "bad --faults-after 3x"},
         {{"--late-ms", "12x"}, "", "bad --late-ms 12x"},
         {{"--foreign-address", "80"}, "", "bad --foreign-address 80"},
         {{"--noise", "0F1"}, "", "bad --noise 0F1"},

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "serve.h"
 #include "sim_wire.h"
 
 using panelsim::Memory;
@@ -450,18 +451,169 @@ TEST_F(SimTest, AFrameForAnotherAddressIsIgnored) {
     EXPECT_EQ(w.sim.ReceivedFrames().size(), 2u);  // the request and one ACK
 }
 
-TEST_F(SimTest, NoiseAndAFrameSplitByAPause) {
-    w.sim.Faults().noise = B({0x00, 0x55, 0xAA, 0x30});
-    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
-    w.sim.Faults().splitFrames = 2;
-    w.sim.Faults().splitGapMs = 60;
-    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
-    // A pause longer than a partial frame may live: the half is dropped, the panel repeats.
-    w.sim.Faults().splitFrames = 1;
-    w.sim.Faults().splitGapMs = 400;
-    w.sim.Faults().answerBeforeAck = 1;
-    EXPECT_EQ(ReadCode123(), B({1, 2, 3}));
-    EXPECT_GE(w.Count(SimEvent::Sent), 6);
+// Noise and frames split by a pause, alone and with the faults that put more frames on the line:
+// the read still takes the panel's bytes, and the panel's bytes, read in the order they went out,
+// are its noise and whole frames one after the other, each split one in its two halves at least
+// the pause apart with nothing between them.
+TEST(SimLine, NoiseAndSplitFramesGoOutWholeOneAfterAnother) {
+    using Faults = panelsim::SimFaults;
+    const Bytes noise = B({0x00, 0x55, 0xAA, 0x30});
+    const Bytes code = B({1, 2, 3});
+    const Bytes group = B({10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29});
+    struct Case {
+        const char* name;
+        std::function<void(Faults&)> set;
+        const char* address;  // code 0123 (one answer) or the 20 bytes at 0200 (three answers)
+        const Bytes& read;
+        int frames;           // frames the panel sends (acknowledgements, answers, repeats, foreign)
+        int split;            // of them, those that go out in two halves
+    } cases[] = {
+        {"noise before the acknowledgement", [&](Faults& f) { f.noise = noise; }, "0123", code, 2, 0},
+        {"acknowledgement and answer split", [](Faults& f) { f.splitFrames = 2, f.splitGapMs = 60; }, "0123", code, 2, 2},
+        // The answer is due inside the pause of the acknowledgement.
+        {"split acknowledgement, late answer",
+         [](Faults& f) { f.splitFrames = 2, f.splitGapMs = 100, f.lateAnswers = 1, f.lateAnswerMs = 40; }, "0123", code, 2, 2},
+        {"three answers, all split", [](Faults& f) { f.splitFrames = 4, f.splitGapMs = 60; }, "0200", group, 4, 4},
+        {"split answer before its acknowledgement",
+         [](Faults& f) { f.splitFrames = 2, f.splitGapMs = 60, f.answerBeforeAck = 1; }, "0123", code, 2, 2},
+        {"a frame for another address, split too",
+         [](Faults& f) { f.splitFrames = 3, f.splitGapMs = 60, f.foreignFrames = 1; }, "0123", code, 3, 3},
+        {"noise, then a stale repeat, split too",
+         [&](Faults& f) { f.noise = noise, f.splitFrames = 3, f.splitGapMs = 60, f.staleDuplicates = 1; }, "0123", code, 3, 3},
+        // A pause longer than a partial frame may live: the half is dropped, the panel repeats.
+        {"a pause the partial answer dies of",
+         [](Faults& f) { f.splitFrames = 1, f.splitGapMs = 400, f.answerBeforeAck = 1; }, "0123", code, 3, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimWire w;
+        w.sim.Central().SetEeprom(0x0123, code);
+        w.sim.Central().SetEeprom(0x0200, group);
+        c.set(w.sim.Faults());
+        const Faults faults = w.sim.Faults();
+        std::vector<std::pair<std::int64_t, std::uint8_t>> line;  // the panel's bytes as they went out
+        w.service.rewrite = [&](const Bytes& out) {
+            for (std::uint8_t b : out) line.emplace_back(w.clock.Elapsed(), b);
+            return out;
+        };
+        ASSERT_TRUE(w.proto.BuildRead("01", c.address, false, static_cast<int>(c.read.size()), 0));
+        EXPECT_EQ(w.ReadBytes(static_cast<int>(c.read.size())), c.read);
+        w.Idle(2000);
+
+        int noises = 0, frames = 0, split = 0;
+        for (std::size_t at = 0; at < line.size();) {
+            auto here = [&](std::size_t i) { return line[at + i].second; };
+            if (!faults.noise.empty() && line.size() - at >= faults.noise.size() &&
+                std::equal(faults.noise.begin(), faults.noise.end(), line.begin() + static_cast<long>(at),
+                           [](std::uint8_t n, const auto& l) { return n == l.second; })) {
+                ++noises;
+                at += faults.noise.size();
+                continue;
+            }
+            SCOPED_TRACE("frame " + std::to_string(frames) + " from byte " + std::to_string(at));
+            std::size_t length = here(0) == 0x06 || here(0) == 0x15 ? 5 : 0;
+            if ((here(0) == 0x16 || here(0) == 0x02) && line.size() - at > 3)
+                length = here(3) == 0xF0 ? 24 : static_cast<std::size_t>((here(3) >> 4) + 6);
+            if (length == 0 || at + length > line.size()) {
+                ADD_FAILURE() << "no whole frame starts with " << int{here(0)};
+                break;
+            }
+            Bytes frame;
+            for (std::size_t i = 0; i < length; ++i) frame.push_back(here(i));
+            EXPECT_EQ(panelsim::Crc(frame), 0) << panelsim::Hex(frame);  // whole, nothing inside it
+            // Each piece of the frame goes out at once; a split one is two halves the pause apart.
+            std::vector<std::size_t> breaks;
+            for (std::size_t i = 1; i < length; ++i)
+                if (line[at + i].first != line[at + i - 1].first) breaks.push_back(i);
+            if (!breaks.empty()) {
+                ++split;
+                EXPECT_EQ(breaks, std::vector<std::size_t>{length / 2});
+                EXPECT_GE(line[at + length / 2].first - line[at].first, faults.splitGapMs);
+            }
+            ++frames;
+            at += length;
+        }
+        EXPECT_EQ(noises, faults.noise.empty() ? 0 : 1);
+        EXPECT_EQ(split, c.split);
+        EXPECT_EQ(frames, c.frames);
+    }
+}
+
+// The faults aimed past the first requests (--faults-after), as the program connects: the login,
+// the clock write and its control 18, then a read. Each run is compared with a clean one: the
+// first request whose exchange (what the panel sends, and when) differs is the one struck.
+TEST(SimAim, FaultsAfterTheFirstRequestsSpareThemAndAllSentForThem) {
+    const Bytes group = B({10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29});
+    // Per request: the panel's frames with their times from the start of the exchange; and
+    // whether every request succeeded, the read taking every byte.
+    using Exchanges = std::vector<std::vector<std::pair<std::int64_t, Bytes>>>;
+    auto run = [&](const std::vector<std::string>& args, bool& done) {
+        SimWire w;
+        w.sim.Central().SetEeprom(0x0200, group);
+        std::string error;
+        for (std::size_t i = 0; i < args.size(); ++i)
+            EXPECT_EQ(panelsim::TakeFaultOption(args, i, w.sim.Faults(), error), panelsim::FaultOption::Taken) << error;
+        const unsigned char clock[6] = {10, 30, 5, 9, 12, 26};
+        const std::function<bool()> requests[] = {
+            [&] {
+                std::optional<Bytes> reply;
+                if (w.proto.BuildLogin("15", "8371", false)) reply = w.Ask(kCmdLoginReply);
+                return reply && !reply->empty() && (*reply)[0] == 1;  // accepted
+            },
+            [&] { return w.proto.BuildWriteClock("01", clock) && w.proto.Send(); },
+            [&] { return w.proto.BuildControl("01", kCtrlClockWritten, false) && w.proto.Send(); },
+            [&] { return w.proto.BuildRead("01", "0200", false, 20, 0) && w.ReadBytes(20) == group; },
+        };
+        Exchanges out;
+        done = true;
+        for (const auto& request : requests) {
+            const std::int64_t start = w.clock.Elapsed();
+            const std::size_t from = w.sim.Events().size();
+            done = request() && done;
+            w.Idle(1000);
+            out.emplace_back();
+            for (std::size_t e = from; e < w.sim.Events().size(); ++e)
+                if (w.sim.Events()[e].kind == SimEvent::Sent)
+                    out.back().emplace_back(w.sim.Events()[e].timeMs - start, w.sim.Events()[e].bytes);
+        }
+        return out;
+    };
+    struct Case {
+        std::vector<std::string> args;
+        int struck;  // the first request (1-4) the fault changes; 0: none
+        bool done = true;
+    } cases[] = {
+        {{"--late-answers", "1", "--late-ms", "3000"}, 1},
+        {{"--faults-after", "3", "--late-answers", "1", "--late-ms", "3000"}, 4},
+        {{"--faults-after", "4", "--late-answers", "1", "--late-ms", "3000"}, 0},
+        // The clock write and the control have no answer to be late.
+        {{"--faults-after", "1", "--late-answers", "1", "--late-ms", "3000"}, 4},
+        {{"--faults-after", "1", "--bad-crc-acks", "1"}, 2},
+        {{"--faults-after", "2", "--ignore-requests", "1"}, 3},
+        {{"--faults-after", "2", "--split-frames", "1", "--split-gap-ms", "100"}, 3},
+        {{"--faults-after", "3", "--noise", "00FF16"}, 4},
+        // The login's one answer would keep it whole; the read's three lose two.
+        {{"--faults-after", "3", "--keep-answers", "1"}, 4, false},
+        {{"--faults-after", "3", "--drop-after-bytes", "3"}, 4, false},
+        // Our acknowledgement of the login's answer is not lost: the read's answer is the first
+        // frame after the login that asks for one.
+        {{"--faults-after", "1", "--lose-acks", "1"}, 4},
+    };
+    bool done = false;
+    const Exchanges clean = run({}, done);
+    ASSERT_TRUE(done);
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const std::string& a : c.args) shown += a + " ";
+        SCOPED_TRACE(shown);
+        const Exchanges faulty = run(c.args, done);
+        EXPECT_EQ(done, c.done);
+        ASSERT_EQ(faulty.size(), clean.size());
+        int struck = 0;
+        for (std::size_t k = 0; k < clean.size() && !struck; ++k)
+            if (faulty[k] != clean[k]) struck = static_cast<int>(k + 1);
+        EXPECT_EQ(struck, c.struck);
+    }
 }
 
 TEST_F(SimTest, ADroppedConnectionIsReportedUpward) {

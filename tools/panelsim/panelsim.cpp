@@ -270,7 +270,7 @@ void PanelSim::HandleFrame(std::int64_t now) {
 }
 
 bool PanelSim::LoseAck(const std::vector<std::uint8_t>& f) {
-    if (f[0] != kAck || faults_.lostAcks <= 0 || !awaitingAck_ || pending_.empty()) return false;
+    if (f[0] != kAck || Held() || faults_.lostAcks <= 0 || !awaitingAck_ || pending_.empty()) return false;
     const TxFrame& front = pending_.front();
     if ((f[1] & 0x7F) != front.from || front.attempts != 1) return false;
     --faults_.lostAcks;
@@ -286,8 +286,7 @@ void PanelSim::HandleAckFrame(std::int64_t now, const std::vector<std::uint8_t>&
         acked_ = front;
         pending_.pop_front();
         awaitingAck_ = false;
-        if (faults_.staleDuplicates > 0) {
-            --faults_.staleDuplicates;
+        if (Strike(faults_.staleDuplicates)) {
             std::vector<std::uint8_t> again = acked_->bytes;
             again[0] = kRepeat;
             PutCrc(again);
@@ -322,12 +321,12 @@ void PanelSim::HandleDataFrame(std::int64_t now, const std::vector<std::uint8_t>
         Execute(now, central_, src, f);  // broadcasts are executed and never answered
         return;
     }
-    if (faults_.ignoreRequests > 0) {
-        --faults_.ignoreRequests;
-        return;
-    }
-    if (faults_.nakRequests > 0) {
-        --faults_.nakRequests;
+    // Requests are counted as they come, over every connection: the first faultsAfter pass
+    // unharmed, and so does everything sent for them.
+    passing_ = faults_.faultsAfter > 0;
+    if (passing_) --faults_.faultsAfter;
+    if (Strike(faults_.ignoreRequests)) return;
+    if (Strike(faults_.nakRequests)) {
         SendAck(now + latencyMs_, kNak, src, dest, toggle_);
         return;
     }
@@ -350,34 +349,22 @@ void PanelSim::HandleDataFrame(std::int64_t now, const std::vector<std::uint8_t>
     std::vector<TxFrame> answers = Execute(now, dest, src, f);
     std::int64_t at = now + latencyMs_;
     bool ackFirst = true;
-    if (!answers.empty() && faults_.answerBeforeAck > 0) {
-        --faults_.answerBeforeAck;
-        ackFirst = false;
-    }
+    if (!answers.empty() && Strike(faults_.answerBeforeAck)) ackFirst = false;
     bool ack = wantsAck;
-    if (faults_.answersWithoutAck > 0) {
-        --faults_.answersWithoutAck;
-        ack = false;
-    }
+    if (Strike(faults_.answersWithoutAck)) ack = false;
     if (ack && ackFirst) SendAck(at, kAck, src, dest, toggle);
     if (!answers.empty()) {
-        if (faults_.missingAnswers > 0) {
-            --faults_.missingAnswers;
+        if (Strike(faults_.missingAnswers))
             answers.clear();
-        } else if (faults_.lateAnswers > 0) {
-            --faults_.lateAnswers;
+        else if (Strike(faults_.lateAnswers))
             at += faults_.lateAnswerMs;
-        }
     }
-    if (!answers.empty() && faults_.keepAnswers >= 0) {
+    if (!answers.empty() && !Held() && faults_.keepAnswers >= 0) {
         if (answers.size() > static_cast<std::size_t>(faults_.keepAnswers))
             answers.resize(static_cast<std::size_t>(faults_.keepAnswers));
         faults_.keepAnswers = -1;
     }
-    if (!answers.empty() && faults_.badCrcAnswers > 0) {
-        --faults_.badCrcAnswers;
-        answers.front().corruptFirst = true;
-    }
+    if (!answers.empty() && Strike(faults_.badCrcAnswers)) answers.front().corruptFirst = true;
     for (TxFrame& a : answers) {
         a.notBefore = at;
         pending_.push_back(std::move(a));
@@ -533,40 +520,36 @@ void PanelSim::SendAck(std::int64_t at, std::uint8_t code, std::uint8_t to, std:
     std::vector<std::uint8_t> f{code, static_cast<std::uint8_t>((to & 0x7F) | (toggle ? 0x80 : 0)),
                                 static_cast<std::uint8_t>(self & 0x7F), 0, 0};
     PutCrc(f);
-    if (code == kAck && faults_.badCrcAcks > 0) {
-        --faults_.badCrcAcks;
-        f[4] ^= 0x5A;
-    }
+    if (code == kAck && Strike(faults_.badCrcAcks)) f[4] ^= 0x5A;
     Emit(at, std::move(f));
 }
 
-void PanelSim::Emit(std::int64_t at, std::vector<std::uint8_t> bytes) {
+std::int64_t PanelSim::Emit(std::int64_t at, std::vector<std::uint8_t> bytes) {
+    // The line carries one thing after the other: nothing goes out before the last chunk queued,
+    // so a frame once started (a split one with its pause) ends before the next one starts.
     auto put = [&](std::int64_t due, std::vector<std::uint8_t> b, bool dropAfter) {
+        if (!outbox_.empty()) due = std::max(due, outbox_.back().dueMs);
         Log(due, SimEvent::Sent, b);
-        OutChunk chunk{due, std::move(b), dropAfter};
-        auto pos = std::upper_bound(outbox_.begin(), outbox_.end(), due,
-                                    [](std::int64_t t, const OutChunk& c) { return t < c.dueMs; });
-        outbox_.insert(pos, std::move(chunk));
+        outbox_.push_back(OutChunk{due, std::move(b), dropAfter});
+        return due;
     };
-    if (!faults_.noise.empty()) {
+    if (!faults_.noise.empty() && !Held()) {
         put(at, faults_.noise, false);
         faults_.noise.clear();
     }
-    if (faults_.dropAfterBytes >= 0) {
+    if (faults_.dropAfterBytes >= 0 && !Held()) {
         std::size_t keep = std::min(bytes.size(), static_cast<std::size_t>(faults_.dropAfterBytes));
         faults_.dropAfterBytes = -1;
-        put(at, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(keep)), true);
-        return;
+        return put(at, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(keep)), true);
     }
-    if (faults_.splitFrames > 0 && bytes.size() >= 2) {
-        --faults_.splitFrames;
+    if (bytes.size() >= 2 && Strike(faults_.splitFrames)) {
         std::size_t half = bytes.size() / 2;
-        put(at, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(half)), false);
-        put(at + faults_.splitGapMs, std::vector<std::uint8_t>(bytes.begin() + static_cast<long>(half), bytes.end()),
-            false);
-        return;
+        std::int64_t first =
+            put(at, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(half)), false);
+        return put(first + faults_.splitGapMs,
+                   std::vector<std::uint8_t>(bytes.begin() + static_cast<long>(half), bytes.end()), false);
     }
-    put(at, std::move(bytes), false);
+    return put(at, std::move(bytes), false);
 }
 
 void PanelSim::Transmit(std::int64_t now, TxFrame& frame) {
@@ -579,16 +562,15 @@ void PanelSim::Transmit(std::int64_t now, TxFrame& frame) {
     PutCrc(bytes);
     if (frame.attempts == 0 && frame.corruptFirst) bytes.back() ^= 0x5A;
     ++frame.attempts;
-    if (faults_.foreignFrames > 0) {
-        --faults_.foreignFrames;
+    if (Strike(faults_.foreignFrames)) {
         std::vector<std::uint8_t> other = frame.bytes;
         other[0] = kFirst;
         other[1] = static_cast<std::uint8_t>((faults_.foreignAddress & 0x7F) | (bytes[1] & 0x80));
         PutCrc(other);
         Emit(now, std::move(other));
     }
-    std::int64_t lastDue = now + (faults_.splitFrames > 0 ? faults_.splitGapMs : 0);
-    Emit(now, std::move(bytes));
+    // The wait for the PC's acknowledgement starts when the frame's last byte has gone out.
+    std::int64_t lastDue = Emit(now, std::move(bytes));
     if (frame.wantsAck) {
         awaitingAck_ = true;
         ackDeadline_ = lastDue + ackTimeoutMs_;

@@ -120,6 +120,9 @@ struct SimFaults {
     int splitFrames = 0;        // the next frame sent is split in two halves ...
     int splitGapMs = 0;         // ... this many milliseconds apart
     int dropAfterBytes = -1;    // >= 0: the connection drops after this many bytes of the next frame
+    // The next faultsAfter requests pass unharmed, with everything sent for them (acknowledgement,
+    // answers, their repeats): the faults above wait for the request after them.
+    int faultsAfter = 0;
 
     // Answer forms that a panel may use besides the usual ones. Unlike the faults above they are
     // not counted down: each holds until it is changed.
@@ -228,8 +231,18 @@ private:
 
     std::vector<std::uint8_t> DataFrame(std::uint8_t to, std::uint8_t from, std::uint8_t command,
                                         std::span<const std::uint8_t> payload);
+    // While held (faultsAfter), no counted fault strikes; Strike applies one when it may and
+    // counts it down.
+    bool Held() const { return passing_ || faults_.faultsAfter > 0; }
+    bool Strike(int& count) {
+        if (Held() || count <= 0) return false;
+        --count;
+        return true;
+    }
     void SendAck(std::int64_t at, std::uint8_t code, std::uint8_t to, std::uint8_t self, bool toggle);
-    void Emit(std::int64_t at, std::vector<std::uint8_t> bytes);
+    // Queues bytes to go out at `at`, or once the bytes already queued are out; returns when the
+    // last of them goes out.
+    std::int64_t Emit(std::int64_t at, std::vector<std::uint8_t> bytes);
     void Transmit(std::int64_t now, TxFrame& frame);
     void Pump(std::int64_t now);
     void Log(std::int64_t now, SimEvent::Kind kind, std::vector<std::uint8_t> bytes);
@@ -257,6 +270,7 @@ private:
     std::deque<OutChunk> outbox_;
     bool toggle_ = false;  // the link's toggle bit (see the top of this file)
     bool dropped_ = false;
+    bool passing_ = false;  // the request being served is one of faultsAfter's
 
     std::vector<SimEvent> events_;
     std::vector<int> controls_;
