@@ -85,6 +85,9 @@ int ShowMessage(bool onScreen, const std::string& text, const std::string& capti
 // bars (ui/scrollbars.h), even a short list then shows a bar whose thumb fills its track. Built
 // by Create, not by a constructor of the toolkit's, so that the toolkit reaches this CreateList.
 class ChoiceDialog final : public wxSingleChoiceDialog {
+public:
+    wxWindow* List() const { return m_listbox; }
+
 protected:
     wxListBoxBase* CreateList(int n, const wxString* choices, long styleLbox) override {
         return wxSingleChoiceDialog::CreateList(n, choices, styleLbox & ~wxLB_ALWAYS_SB);
@@ -136,12 +139,10 @@ std::optional<int> WxDialogs::ChooseOne(const std::string& text, const std::stri
     // up to twelve entries shows them all without a scroll bar. Its size is set before the
     // dialog is shown: GTK otherwise first lays the list out with a negative height for its
     // scroll bar (a Gtk-CRITICAL).
-    for (wxWindow* child : dlg.GetChildren()) {
-        if (auto* list = dynamic_cast<wxListBox*>(child)) {
-            const int lines = std::clamp(static_cast<int>(choices.size()), 6, 12);
-            list->SetMinSize(wxSize(std::max(list->GetBestSize().x, dlg.FromDIP(250)),
-                                    lines * dlg.GetCharHeight() * 3 / 2 + 4));
-        }
+    if (wxWindow* list = dlg.List()) {
+        const int lines = std::clamp(static_cast<int>(choices.size()), 6, 12);
+        list->SetMinSize(wxSize(std::max(list->GetBestSize().x, dlg.FromDIP(250)),
+                                lines * dlg.GetCharHeight() * 3 / 2 + 4));
     }
     dlg.GetSizer()->SetSizeHints(&dlg);
     PlaceDialog(dlg, dlg.GetParent(), dlg.GetClientSize());
